@@ -1,0 +1,5 @@
+#include "FuzzTargets.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    return fer::fuzz::arcArchive(data, size);
+}

@@ -1,0 +1,71 @@
+#include "files/AtomicFileWriter.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "files/File.h"
+
+namespace fer {
+namespace {
+
+// Removes the temporary file unless the rename has taken it over.
+class TemporaryName {
+  public:
+    explicit TemporaryName(std::string path) : path_(std::move(path)) {}
+    ~TemporaryName() {
+        if (!path_.empty()) ::unlink(path_.c_str());
+    }
+    TemporaryName(const TemporaryName&) = delete;
+    TemporaryName& operator=(const TemporaryName&) = delete;
+    const std::string& path() const { return path_; }
+    void release() { path_.clear(); }
+
+  private:
+    std::string path_;
+};
+
+void syncDirectory(const std::filesystem::path& directory) {
+    int fd =
+        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+WriteOutcome replaceFileAtomically(const std::filesystem::path& target,
+                                   std::span<const uint8_t> bytes) noexcept {
+    try {
+        std::filesystem::path directory = target.parent_path();
+        std::string pattern = (directory / ("." + target.filename().string() + ".XXXXXX")).string();
+        int fd = ::mkstemp(pattern.data());
+        if (fd < 0) return WriteOutcome::kCreateFailed;
+        File file(fd);
+        TemporaryName temporary(pattern);
+
+        // Keep the permissions of the file being replaced; new files get the
+        // usual ones (mkstemp makes them private).
+        struct stat old {};
+        mode_t mode = 0644;
+        if (::stat(target.c_str(), &old) == 0) mode = old.st_mode & 07777;
+        ::fchmod(file.descriptor(), mode);
+
+        if (!file.writeAll(bytes) || !file.sync()) return WriteOutcome::kWriteFailed;
+        if (!file.close()) return WriteOutcome::kCloseFailed;
+        if (::rename(temporary.path().c_str(), target.c_str()) != 0) {
+            return WriteOutcome::kCloseFailed;
+        }
+        temporary.release();
+        syncDirectory(directory);
+        return WriteOutcome::kDone;
+    } catch (...) {
+        return WriteOutcome::kCreateFailed;
+    }
+}
+
+} // namespace fer

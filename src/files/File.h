@@ -1,0 +1,44 @@
+#pragma once
+// An open file descriptor that closes itself. Reads and writes loop over
+// partial transfers and interruptions, so callers see only whole transfers
+// or failure.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+
+namespace fer {
+
+class File {
+  public:
+    File() = default;
+    explicit File(int descriptor) : fd_(descriptor) {}
+    ~File();
+    File(File&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Opens an existing regular file for reading; a closed File on failure.
+    static File openForRead(const std::filesystem::path& path) noexcept;
+
+    bool isOpen() const { return fd_ >= 0; }
+    int descriptor() const { return fd_; }
+
+    std::optional<uint64_t> size() const;
+    std::optional<uint64_t> position() const;
+    bool seek(uint64_t offset);
+    // Reads exactly destination.size() bytes; false on error or end of file.
+    bool readExact(std::span<uint8_t> destination);
+    bool writeAll(std::span<const uint8_t> source);
+    bool sync();
+    // Closes the descriptor; false when the system reports a failure. The
+    // File is closed afterwards either way.
+    bool close();
+
+  private:
+    int fd_ = -1;
+};
+
+} // namespace fer

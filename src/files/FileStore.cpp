@@ -1,0 +1,370 @@
+#include "files/FileStore.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "files/AtomicFileWriter.h"
+#include "files/CaseInsensitivePath.h"
+#include "files/DiscDrive.h"
+#include "files/FileMessages.h"
+
+namespace fer {
+namespace {
+
+constexpr const char* kFileSection = "FILE";
+constexpr size_t kMaxNameLength = 255;
+constexpr size_t kMaxVoicePrefix = 1024;
+
+// Archive kinds stay open after a load or a finished stream with at least
+// this many handles, and after their directory is read with more than
+// openAfterDirectory.
+struct Budget {
+    uint32_t afterLoad;
+    uint32_t afterDirectory; // kept when budget > this
+};
+constexpr Budget kBudgets[] = {{2, 1}, {3, 2}, {4, 3}, {3, 4}, {0, 0}};
+
+constexpr const char* kCloseTexts[] = {
+    file_text::kMesArcCloseFailed, file_text::kBgArcCloseFailed, file_text::kDataArcCloseFailed,
+    file_text::kBgmArcCloseFailed, file_text::kVoiceArcCloseFailed};
+
+} // namespace
+
+FileStore::FileStore(FatalErrorHandler& errors, const SettingsFile& settings,
+                     FileStoreOptions options)
+    : errors_(errors), settings_(settings), options_(std::move(options)) {}
+
+FileStore::~FileStore() {
+    shutDown();
+}
+
+int FileStore::setUp() {
+    auto flag = [&](const char* section, const char* key) {
+        return settings_.getInt(section, key, 0) == 1;
+    };
+    std::string drive = settings_.getText(kFileSection, "CDDRV", "NOCD", kMaxNameLength);
+    discRoot_ = chooseDiscRoot(drive, options_.gameDirectory, options_.mountTable);
+    useDisc_ = settings_.getInt(kFileSection, "bCDROM", 1) == 1;
+    slots_[index(ArchiveSlot::kMes)].enabled = flag(kFileSection, "bARCMES");
+    slots_[index(ArchiveSlot::kBg)].enabled = flag(kFileSection, "bARCBG");
+    slots_[index(ArchiveSlot::kBgm)].enabled = flag(kFileSection, "bARCBGM");
+    slots_[index(ArchiveSlot::kVoice)].enabled = flag(kFileSection, "bARCVOICE");
+    slots_[index(ArchiveSlot::kData)].enabled = flag(kFileSection, "bARCDATA");
+    mesCoded_ = flag("MES", "bMESTYPE");
+    dataCoded_ = flag("DATA", "bDATATYPE");
+    slots_[index(ArchiveSlot::kMes)].name =
+        settings_.getText(kFileSection, "ARCMESNAME", "MES.ARC", kMaxNameLength);
+    slots_[index(ArchiveSlot::kBg)].name =
+        settings_.getText(kFileSection, "ARCBGNAME", "BG.ARC", kMaxNameLength);
+    slots_[index(ArchiveSlot::kBgm)].name =
+        settings_.getText(kFileSection, "ARCBGMNAME", "BGM.ARC", kMaxNameLength);
+    slots_[index(ArchiveSlot::kData)].name =
+        settings_.getText(kFileSection, "ARCDATANAME", "DATA.ARC", kMaxNameLength);
+
+    decoder_.reset(new (std::nothrow) LzssDecoder());
+    if (!decoder_) return 0;
+
+    for (ArchiveSlot slot :
+         {ArchiveSlot::kMes, ArchiveSlot::kBg, ArchiveSlot::kData, ArchiveSlot::kBgm}) {
+        Slot& s = slots_[index(slot)];
+        if (s.enabled && !openArchive(slot, s.name)) return 0;
+    }
+    return 1;
+}
+
+File FileStore::openForRead(std::string_view name) const {
+    if (auto found = findIgnoringCase(options_.gameDirectory, name)) {
+        File file = File::openForRead(*found);
+        if (file.isOpen()) return file;
+    }
+    if (useDisc_ && !discRoot_.empty()) {
+        std::string relative = toSlashes(name);
+        if (!relative.empty() && relative.front() != '/') {
+            if (auto found = findIgnoringCase(discRoot_, relative))
+                return File::openForRead(*found);
+        }
+    }
+    return File{};
+}
+
+int FileStore::openArchive(ArchiveSlot slot, std::string_view name) {
+    Slot& s = slots_[index(slot)];
+    File file = openForRead(name);
+    if (!file.isOpen() || !s.archive.load(std::move(file))) return 0;
+    const uint32_t budget = options_.handleBudget;
+    const bool keep = slot == ArchiveSlot::kVoice || budget > kBudgets[index(slot)].afterDirectory;
+    if (!keep) s.archive.closeHandle();
+    return 1;
+}
+
+void FileStore::closeArchive(ArchiveSlot slot) {
+    Slot& s = slots_[index(slot)];
+    if (!s.enabled) return;
+    if (!s.archive.close())
+        errors_.fatalError(file_text::kFileErrorTitle, kCloseTexts[index(slot)]);
+}
+
+bool FileStore::ensureHandle(ArchiveSlot slot) {
+    Slot& s = slots_[index(slot)];
+    if (s.archive.hasHandle()) return true;
+    File file = openForRead(s.name);
+    if (!file.isOpen()) return false;
+    s.archive.attach(std::move(file));
+    return true;
+}
+
+std::optional<ArcEntry> FileStore::seekEntry(ArchiveSlot slot, std::string& name, bool report) {
+    ArcArchive& archive = slots_[index(slot)].archive;
+    auto entry = archive.lookup(name);
+    if (!entry) {
+        if (report) errors_.fatalError(file_text::kLookupErrorTitle, name);
+        return std::nullopt;
+    }
+    if (!archive.handle().seek(entry->offset)) return std::nullopt;
+    return entry;
+}
+
+bool FileStore::keepsOpenAfterLoad(ArchiveSlot slot) const {
+    return options_.handleBudget >= kBudgets[index(slot)].afterLoad;
+}
+
+int FileStore::loadScript(std::string_view name, ScriptMemory& memory, uint32_t offset) {
+    return loadKind(ArchiveSlot::kMes, slots_[index(ArchiveSlot::kMes)].enabled, mesCoded_, name,
+                    memory, offset);
+}
+
+int FileStore::loadData(std::string_view name, ScriptMemory& memory, uint32_t offset) {
+    return loadKind(ArchiveSlot::kData, slots_[index(ArchiveSlot::kData)].enabled, dataCoded_, name,
+                    memory, offset);
+}
+
+int FileStore::loadPicture(std::string_view name, ScriptMemory& memory, uint32_t offset) {
+    return loadKind(ArchiveSlot::kBg, slots_[index(ArchiveSlot::kBg)].enabled, false, name, memory,
+                    offset);
+}
+
+int FileStore::loadKind(ArchiveSlot slot, bool fromArchive, bool coded, std::string_view name,
+                        ScriptMemory& memory, uint32_t offset) {
+    try {
+        if (fromArchive) return loadFromArchive(slot, coded, name, memory, offset);
+        return loadLoose(coded, name, memory, offset);
+    } catch (...) {
+        errors_.fatalError(file_text::kReadFailed, name);
+        return 0;
+    }
+}
+
+int FileStore::loadFromArchive(ArchiveSlot slot, bool coded, std::string_view name,
+                               ScriptMemory& memory, uint32_t offset) {
+    Slot& s = slots_[index(slot)];
+    if (!ensureHandle(slot)) {
+        errors_.fatalError(file_text::kOpenErrorTitle, s.name);
+        return 0;
+    }
+    std::string wanted(name);
+    auto entry = seekEntry(slot, wanted, true);
+    if (!entry) return 0;
+    auto archiveSize = s.archive.handle().size();
+    if (!archiveSize || uint64_t{entry->offset} + entry->size > *archiveSize ||
+        !readInto(s.archive.handle(), entry->size, coded, memory, offset)) {
+        errors_.fatalError(file_text::kReadFailed, wanted);
+        return 0;
+    }
+    if (!keepsOpenAfterLoad(slot)) s.archive.closeHandle();
+    return 1;
+}
+
+int FileStore::loadLoose(bool coded, std::string_view name, ScriptMemory& memory, uint32_t offset) {
+    File file = openForRead(name);
+    if (!file.isOpen()) {
+        errors_.fatalError(file_text::kOpenErrorTitle, name);
+        return 0;
+    }
+    auto size = file.size();
+    if (!size) {
+        errors_.fatalError(file_text::kSizeFailedTitle, name);
+        return 0;
+    }
+    if (*size > ScriptMemory::kSize ||
+        !readInto(file, static_cast<uint32_t>(*size), coded, memory, offset)) {
+        errors_.fatalError(file_text::kReadFailed, name);
+        return 0;
+    }
+    if (!file.close()) {
+        errors_.fatalError(file_text::kCloseFailed, name);
+        return 0;
+    }
+    return 1;
+}
+
+bool FileStore::readInto(File& file, uint32_t size, bool coded, ScriptMemory& memory,
+                         uint32_t offset) {
+    if (offset > ScriptMemory::kSize) return false;
+    if (!coded) {
+        if (size > ScriptMemory::kSize - offset) return false;
+        return file.readExact(memory.bytes().subspan(offset, size));
+    }
+    if (!decoder_) return false;
+    const uint64_t staging = uint64_t{memory.reg32(kStagingRegister)} + kStagingGap;
+    if (!ScriptMemory::fits(staging, size)) return false;
+    // The decoded bytes must not run into the staged ones they come from.
+    uint64_t capacity = ScriptMemory::kSize - offset;
+    if (staging >= offset) {
+        capacity = std::min<uint64_t>(capacity, staging - offset);
+    } else if (staging + size > offset) {
+        return false;
+    }
+    auto stage = memory.bytes().subspan(static_cast<size_t>(staging), size);
+    if (!file.readExact(stage)) return false;
+    LzssResult result =
+        decoder_->decode(stage, memory.bytes().subspan(offset, static_cast<size_t>(capacity)));
+    return !result.overflow;
+}
+
+int FileStore::readWholeFile(std::string_view name, std::span<uint8_t> destination) {
+    File file = openForRead(name);
+    if (!file.isOpen()) {
+        errors_.fatalError(file_text::kOpenErrorTitle, name);
+        return 0;
+    }
+    auto size = file.size();
+    if (!size) {
+        errors_.fatalError(file_text::kSizeFailedTitle, name);
+        return 0;
+    }
+    if (*size > destination.size() || !file.readExact(destination.first(*size))) {
+        errors_.fatalError(file_text::kReadFailed, name);
+        return 0;
+    }
+    if (!file.close()) {
+        errors_.fatalError(file_text::kCloseFailed, name);
+        return 0;
+    }
+    return 1;
+}
+
+int FileStore::writeSaveFile(std::string_view name, std::span<const uint8_t> source) {
+    std::array<uint8_t, kSaveFileSize> bytes{};
+    std::copy_n(source.begin(), std::min<size_t>(source.size(), bytes.size()), bytes.begin());
+    std::filesystem::path target;
+    try {
+        // An existing save of another letter case is replaced, not doubled.
+        auto existing = findIgnoringCase(options_.gameDirectory, name);
+        target = existing ? *existing : options_.gameDirectory / toSlashes(name);
+    } catch (...) {
+        errors_.fatalError(file_text::kOpenErrorTitle, name);
+        return 0;
+    }
+    switch (replaceFileAtomically(target, bytes)) {
+    case WriteOutcome::kDone: return 1;
+    case WriteOutcome::kCreateFailed: errors_.fatalError(file_text::kOpenErrorTitle, name); break;
+    case WriteOutcome::kWriteFailed:
+        errors_.fatalError(file_text::kFileErrorTitle, file_text::kReadFailed);
+        break;
+    case WriteOutcome::kCloseFailed:
+        errors_.fatalError(file_text::kFileErrorTitle, file_text::kCloseFailed);
+        break;
+    }
+    return 0;
+}
+
+File* FileStore::openStream(std::string_view name, int kind) {
+    try {
+        if (kind == 0 || kind == 1) {
+            Slot& s = slots_[index(ArchiveSlot::kBgm)];
+            if (!s.enabled) {
+                looseMusic_ = openForRead(name);
+                if (looseMusic_.isOpen()) return &looseMusic_;
+                errors_.fatalError(file_text::kOpenErrorTitle, name);
+                return nullptr;
+            }
+            std::string wanted(name);
+            if (ensureHandle(ArchiveSlot::kBgm) && seekEntry(ArchiveSlot::kBgm, wanted, true)) {
+                return &s.archive.handle();
+            }
+            errors_.fatalError(file_text::kOpenErrorTitle, s.name);
+            return nullptr;
+        }
+        if (kind == 2) {
+            if (slots_[index(ArchiveSlot::kVoice)].enabled) return openVoiceArchive(name);
+            looseVoice_ = openForRead(name);
+            return looseVoice_.isOpen() ? &looseVoice_ : nullptr;
+        }
+    } catch (...) {
+    }
+    return nullptr;
+}
+
+bool FileStore::tryVoiceArchive(std::string_view archiveName, std::string& name) {
+    if (!openArchive(ArchiveSlot::kVoice, archiveName)) return false;
+    return seekEntry(ArchiveSlot::kVoice, name, false).has_value();
+}
+
+File* FileStore::openVoiceArchive(std::string_view name) {
+    std::string wanted(name);
+    size_t prefix = 0;
+    while (prefix < wanted.size() && prefix < kMaxVoicePrefix &&
+           !(wanted[prefix] >= '0' && wanted[prefix] <= '9')) {
+        ++prefix;
+    }
+    Slot& voice = slots_[index(ArchiveSlot::kVoice)];
+    bool found = false;
+    if (prefix == 1) {
+        found = tryVoiceArchive("GIRL.ARC", wanted);
+        if (!found) {
+            closeArchive(ArchiveSlot::kVoice);
+            found = tryVoiceArchive("BOY.ARC", wanted);
+        }
+    } else if (prefix >= 2) {
+        found = tryVoiceArchive(wanted.substr(0, prefix - 1) + ".ARC", wanted);
+    }
+    if (found) return &voice.archive.handle();
+    closeArchive(ArchiveSlot::kVoice);
+    return nullptr;
+}
+
+int FileStore::closeStream(int kind) {
+    if (kind == 0 || kind == 1) {
+        Slot& s = slots_[index(ArchiveSlot::kBgm)];
+        if (!s.enabled) {
+            looseMusic_.close();
+        } else if (!keepsOpenAfterLoad(ArchiveSlot::kBgm)) {
+            s.archive.closeHandle();
+        }
+    } else if (kind == 2) {
+        if (slots_[index(ArchiveSlot::kVoice)].enabled) {
+            closeArchive(ArchiveSlot::kVoice);
+        } else {
+            looseVoice_.close();
+        }
+    }
+    return 1;
+}
+
+int FileStore::reopenArchives(int) {
+    for (ArchiveSlot slot : {ArchiveSlot::kMes, ArchiveSlot::kBg, ArchiveSlot::kBgm,
+                             ArchiveSlot::kVoice, ArchiveSlot::kData}) {
+        closeArchive(slot);
+    }
+    int result = 0;
+    for (ArchiveSlot slot :
+         {ArchiveSlot::kMes, ArchiveSlot::kBg, ArchiveSlot::kData, ArchiveSlot::kBgm}) {
+        result = openArchive(slot, slots_[index(slot)].name);
+    }
+    return result;
+}
+
+void FileStore::shutDown() {
+    decoder_.reset();
+    for (ArchiveSlot slot : {ArchiveSlot::kMes, ArchiveSlot::kBg, ArchiveSlot::kBgm,
+                             ArchiveSlot::kVoice, ArchiveSlot::kData}) {
+        if (slots_[index(slot)].archive.isLoaded() || slots_[index(slot)].archive.hasHandle()) {
+            closeArchive(slot);
+        }
+    }
+    looseMusic_.close();
+    looseVoice_.close();
+}
+
+} // namespace fer

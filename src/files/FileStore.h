@@ -1,0 +1,124 @@
+#pragma once
+// The only way the engine reads or writes files after start-up. A script
+// names a file by its bare name; the settings decide whether it comes from
+// its kind's archive or from a loose file, whether it is LZSS-coded, and
+// whether a loose file missing from the game directory is looked for on the
+// disc. Every failure is reported through the fatal error handler with the
+// file's name; operations then return 0 (or no stream).
+//
+// Destinations are checked: a file or entry that does not fit, or that
+// decodes past its destination, fails with the read error instead of
+// writing beyond the script memory. Coded files are staged in script memory
+// at 32-bit register 26 + 4096 and must not overlap what they decode into.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "files/ArcArchive.h"
+#include "files/File.h"
+#include "files/Lzss.h"
+#include "files/SettingsFile.h"
+#include "script/FatalErrorHandler.h"
+#include "script/ScriptMemory.h"
+
+namespace fer {
+
+enum class ArchiveSlot : uint32_t { kMes = 0, kBg = 1, kData = 2, kBgm = 3, kVoice = 4 };
+
+struct FileStoreOptions {
+    // Relative names are looked for here (the engine's start directory).
+    std::filesystem::path gameDirectory = ".";
+    // Searched for a mounted disc when "CDDRV" names no directory.
+    std::filesystem::path mountTable = "/proc/self/mounts";
+    // How many archive files may stay open between loads (see setUp).
+    uint32_t handleBudget = 5;
+};
+
+class FileStore {
+  public:
+    static constexpr uint32_t kSaveFileSize = ScriptMemory::kSaveSize;
+    static constexpr uint32_t kStagingGap = 4096; // staging = register 26 + this
+    static constexpr uint8_t kStagingRegister = 26;
+
+    FileStore(FatalErrorHandler& errors, const SettingsFile& settings,
+              FileStoreOptions options = {});
+    ~FileStore();
+    FileStore(const FileStore&) = delete;
+    FileStore& operator=(const FileStore&) = delete;
+
+    // Reads the file settings, chooses the disc root, creates the decoder and
+    // opens the enabled archives (MES, BG, DATA, BGM). 0 when one fails.
+    int setUp();
+
+    // Opens name for reading: in the game directory (any letter case), then,
+    // with "bCDROM" = 1, under the disc root. No message.
+    File openForRead(std::string_view name) const;
+
+    // Loads a file of its kind to memory at offset. 1 or 0.
+    int loadScript(std::string_view name, ScriptMemory& memory, uint32_t offset);
+    int loadData(std::string_view name, ScriptMemory& memory, uint32_t offset);
+    int loadPicture(std::string_view name, ScriptMemory& memory, uint32_t offset);
+
+    // Reads a loose file as stored into destination (save files).
+    int readWholeFile(std::string_view name, std::span<uint8_t> destination);
+    // Replaces the loose file name with exactly 4096 bytes: source, cut or
+    // padded with zeros. The old file stays intact until the new one is
+    // complete on disk.
+    int writeSaveFile(std::string_view name, std::span<const uint8_t> source);
+
+    // Kind 0 or 1: music; 2: voice. A file positioned at the sound's first
+    // byte, owned by the store, or nullptr.
+    File* openStream(std::string_view name, int kind);
+    int closeStream(int kind);
+
+    // Closes and re-opens the archives; the result of opening the BGM archive.
+    int reopenArchives(int unused);
+    void shutDown();
+
+    const std::filesystem::path& discRoot() const { return discRoot_; }
+    uint32_t handleBudget() const { return options_.handleBudget; }
+    const ArcArchive& archive(ArchiveSlot slot) const { return slots_[index(slot)].archive; }
+
+  private:
+    struct Slot {
+        ArcArchive archive;
+        std::string name;
+        bool enabled = false; // the kind's archive setting is 1
+    };
+    static constexpr size_t index(ArchiveSlot slot) { return static_cast<size_t>(slot); }
+
+    int loadKind(ArchiveSlot slot, bool fromArchive, bool coded, std::string_view name,
+                 ScriptMemory& memory, uint32_t offset);
+    int loadFromArchive(ArchiveSlot slot, bool coded, std::string_view name, ScriptMemory& memory,
+                        uint32_t offset);
+    int loadLoose(bool coded, std::string_view name, ScriptMemory& memory, uint32_t offset);
+    // Reads size bytes from file into memory (staged and decoded when coded).
+    bool readInto(File& file, uint32_t size, bool coded, ScriptMemory& memory, uint32_t offset);
+    int openArchive(ArchiveSlot slot, std::string_view name);
+    void closeArchive(ArchiveSlot slot);
+    bool ensureHandle(ArchiveSlot slot);
+    // Looks name up and positions the slot's file at the entry.
+    std::optional<ArcEntry> seekEntry(ArchiveSlot slot, std::string& name, bool report);
+    bool keepsOpenAfterLoad(ArchiveSlot slot) const;
+    File* openVoiceArchive(std::string_view name);
+    bool tryVoiceArchive(std::string_view archiveName, std::string& name);
+
+    FatalErrorHandler& errors_;
+    const SettingsFile& settings_;
+    FileStoreOptions options_;
+    std::unique_ptr<LzssDecoder> decoder_;
+    std::array<Slot, 5> slots_;
+    File looseMusic_;
+    File looseVoice_;
+    std::filesystem::path discRoot_;
+    bool useDisc_ = false;
+    bool mesCoded_ = false;
+    bool dataCoded_ = false;
+};
+
+} // namespace fer

@@ -1,0 +1,75 @@
+#include "files/SettingsFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <span>
+#include <sys/stat.h>
+#include <utility>
+
+#include "files/AtomicFileWriter.h"
+#include "files/File.h"
+#include "files/IniText.h"
+
+namespace fer {
+
+SettingsFile::SettingsFile(std::filesystem::path path) : path_(std::move(path)) {}
+
+bool SettingsFile::read(std::string& text) const {
+    text.clear();
+    File file = File::openForRead(path_);
+    if (!file.isOpen()) return false;
+    auto size = file.size();
+    if (!size || *size > kMaxFileSize) return false;
+    text.resize(static_cast<size_t>(*size));
+    std::span<uint8_t> bytes(reinterpret_cast<uint8_t*>(text.data()), text.size());
+    if (!file.readExact(bytes)) {
+        text.clear();
+        return false;
+    }
+    return true;
+}
+
+int32_t SettingsFile::getInt(std::string_view section, std::string_view key,
+                             int32_t defaultValue) const {
+    std::string text;
+    read(text);
+    auto value = ini::findValue(text, section, key);
+    if (!value || value->empty()) return defaultValue;
+    return ini::parseInt(*value);
+}
+
+std::string SettingsFile::getText(std::string_view section, std::string_view key,
+                                  std::string_view defaultValue, size_t maxLength) const {
+    std::string text;
+    read(text);
+    std::string_view value = ini::findValue(text, section, key).value_or(defaultValue);
+    return std::string(value.substr(0, maxLength));
+}
+
+bool SettingsFile::putInt(std::string_view section, std::string_view key, int32_t value) {
+    return putText(section, key, std::to_string(value));
+}
+
+bool SettingsFile::putText(std::string_view section, std::string_view key, std::string_view value) {
+    if (!ini::isWritableName(section) || !ini::isWritableName(key) ||
+        !ini::isWritableValue(value)) {
+        return false;
+    }
+    std::string text;
+    if (!read(text)) {
+        // Only a missing file may be replaced; an unreadable or oversized one
+        // is left alone rather than overwritten with a single entry.
+        struct stat info {};
+        if (::stat(path_.c_str(), &info) == 0 || errno != ENOENT) return false;
+    }
+    try {
+        std::string updated = ini::withValue(text, section, key, value);
+        std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(updated.data()),
+                                       updated.size());
+        return replaceFileAtomically(path_, bytes) == WriteOutcome::kDone;
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace fer

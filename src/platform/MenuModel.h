@@ -1,0 +1,25 @@
+#pragma once
+// The window's menu bar as data: popups and items with their ids, texts
+// (UTF-8) and check marks. The platform draws it and reports a chosen item
+// as a menu event with the item's id.
+
+#include <string>
+#include <vector>
+
+namespace fer {
+
+struct MenuItem {
+    std::string text;
+    int id = 0;                   // 0 for a popup
+    std::vector<MenuItem> items;  // the popup's items
+    bool checked = false;
+};
+
+struct MenuModel {
+    std::vector<MenuItem> bar;
+};
+
+// The menus of the engine window: 103 with the "Debug" commands, 104 without.
+MenuModel engineMenu(bool debugMenu);
+
+} // namespace fer

@@ -1,0 +1,75 @@
+#pragma once
+// What the engine needs of the machine it runs on: a window with a menu bar,
+// one event at a time, showing plane 0 through a 256-colour palette, message
+// boxes, the mouse cursor, the Shift key's physical state and a clock. The
+// SDL2 backend shows a real window; the headless backend shows nothing,
+// prints its message boxes on stderr and plays scripted input.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "graphics/PaletteEntry.h"
+#include "platform/MenuModel.h"
+#include "platform/PlatformEvent.h"
+
+namespace fer {
+
+// A view of an 8-bit plane: rows stored bottom-up, `stride` bytes apart.
+struct PlaneView {
+    const uint8_t* pixels;
+    int width;
+    int height;
+    int stride;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Opens the window with its title and menu bar (the headless backend
+    // opens nothing). False on failure.
+    virtual bool openWindow(std::string_view title, const MenuModel& menu) = 0;
+    virtual void closeWindow() = 0;
+    // Sets the check mark of a menu item.
+    virtual void setMenuCheck(int id, bool checked) = 0;
+
+    // Takes one waiting event; false when none waits. Cheap when none waits.
+    virtual bool nextEvent(PlatformEvent& event) = 0;
+
+    // Shows the rectangle (x, y, w, h; y from the top) of the plane through
+    // the palette before it returns.
+    virtual void present(const PlaneView& plane, std::span<const PaletteEntry, 256> palette, int x,
+                         int y, int w, int h) = 0;
+
+    // A warning box with OK; waits until it is closed.
+    virtual void messageBox(std::string_view title, std::string_view text) = 0;
+    // A question with OK and Cancel; true for OK.
+    virtual bool confirmBox(std::string_view title, std::string_view text) = 0;
+    // The about box, modal, closed with OK.
+    virtual void aboutBox(std::string_view title, std::string_view text) = 0;
+    // A modal choice among the script files (.mes, any letter case) of a
+    // directory; the chosen file's name, or empty when cancelled.
+    virtual std::string chooseScriptFile(const std::string& directory) = 0;
+
+    // The mouse cursor, in 640x400 client coordinates.
+    virtual void showCursor(bool shown) = 0;
+    virtual void confineCursor(int left, int top, int right, int bottom) = 0;
+    virtual void releaseCursor() = 0;
+    virtual void moveCursor(int x, int y) = 0;
+    virtual void cursorPosition(int& x, int& y) const = 0;
+
+    // Whether Shift is down at this moment, whatever has the focus.
+    virtual bool shiftHeld() const = 0;
+
+    // Milliseconds from an arbitrary start, monotonic.
+    virtual uint64_t milliseconds() const = 0;
+    virtual void sleepMilliseconds(int ms) = 0;
+
+    // Marks the moment the start script begins to run (scripted input and the
+    // quit timer count from there).
+    virtual void startClock() = 0;
+};
+
+} // namespace fer

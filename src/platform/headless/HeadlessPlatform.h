@@ -1,0 +1,65 @@
+#pragma once
+// The headless backend: no window and no audio device. Message boxes print
+// "TITLE: TEXT" on stderr and take their default answer (OK); input comes
+// from a script of timed events; --quit-after becomes a close request.
+
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/headless/ScriptedInput.h"
+
+namespace fer {
+
+class HeadlessPlatform : public Platform {
+public:
+    HeadlessPlatform(std::vector<TimedEvent> events, std::optional<uint64_t> quitAfterMs);
+
+    bool openWindow(std::string_view title, const MenuModel& menu) override;
+    void closeWindow() override {}
+    void setMenuCheck(int id, bool checked) override;
+    bool menuChecked(int id) const;
+    bool nextEvent(PlatformEvent& event) override;
+    void present(const PlaneView& plane, std::span<const PaletteEntry, 256> palette, int x, int y,
+                 int w, int h) override;
+    void messageBox(std::string_view title, std::string_view text) override;
+    bool confirmBox(std::string_view title, std::string_view text) override;
+    void aboutBox(std::string_view title, std::string_view text) override;
+    // The headless file choice takes the first script file of the directory, by name.
+    std::string chooseScriptFile(const std::string& directory) override;
+    void showCursor(bool) override {}
+    void confineCursor(int left, int top, int right, int bottom) override;
+    void releaseCursor() override { confined_ = false; }
+    void moveCursor(int x, int y) override;
+    void cursorPosition(int& x, int& y) const override;
+    bool shiftHeld() const override { return shift_; }
+    uint64_t milliseconds() const override;
+    void sleepMilliseconds(int ms) override;
+    void startClock() override;
+
+    uint64_t presents() const { return presents_; }
+
+private:
+    // Milliseconds since startClock, from the cheap coarse clock.
+    uint64_t elapsed() const;
+    void clampCursor();
+
+    std::vector<TimedEvent> events_;
+    size_t nextEvent_ = 0;
+    std::optional<uint64_t> quitAfter_;
+    bool quitSent_ = false;
+    bool started_ = false;
+    uint64_t startCoarse_ = 0;
+    bool shift_ = false;
+    int cursorX_ = 0;
+    int cursorY_ = 0;
+    bool confined_ = false;
+    int clipLeft_ = 0, clipTop_ = 0, clipRight_ = 639, clipBottom_ = 399;
+    uint64_t presents_ = 0;
+    std::set<int> checked_;
+};
+
+} // namespace fer

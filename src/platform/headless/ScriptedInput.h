@@ -1,0 +1,36 @@
+#pragma once
+// Scripted input for headless runs: one event per line, '#' starts a comment.
+//   <ms> down KEY | up KEY | press KEY (down, then up 60 ms later)
+//   <ms> mouse X Y | close | menu ID | drop PATH | deactivate | activate
+// <ms> counts from the moment the start script began to run.
+// KEY: enter space esc up down left right kp2 kp4 kp6 kp8 ctrl shift lbutton rbutton
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/PlatformEvent.h"
+
+namespace fer {
+
+struct TimedEvent {
+    uint64_t at = 0; // milliseconds after the start
+    PlatformEvent event;
+};
+
+class ScriptedInput {
+public:
+    static constexpr uint64_t kPressLength = 60;
+
+    // Parses the whole text; on a mistake returns false with "line N: what" in error.
+    bool parse(std::string_view text, std::string& error);
+
+    // Events in time order (stable for equal times).
+    const std::vector<TimedEvent>& events() const { return events_; }
+
+private:
+    std::vector<TimedEvent> events_;
+};
+
+} // namespace fer

@@ -1,0 +1,275 @@
+#include "script/Evaluator.h"
+
+#include <cstdio>
+
+#include "script/ScriptMessages.h"
+
+namespace fer {
+
+Evaluator::Evaluator(ScriptMachine& machine, ScriptHost& host) : machine_(machine), host_(host) {
+    // Seeded from the local date and time; every draw mixes in the tick count.
+    const LocalTime t = host.localTime();
+    randomState_ = uint32_t{t.year} + t.month + t.dayOfWeek + t.day + t.hour + t.minute + t.second +
+                   t.millisecond;
+}
+
+void Evaluator::fail(std::string_view title, std::string_view text) {
+    if (halted_) return;
+    halted_ = true;
+    host_.fatalError(title, text);
+}
+
+void Evaluator::reportPcOutside() { fail(script_text::kScriptErrorTitle, script_text::kPcOutsideText); }
+
+void Evaluator::reportLogOverflow(uint32_t recordStart) {
+    const std::string_view bytes =
+        machine_.memory.cString(recordStart, ScriptMachine::kLogRecordLimit + 1);
+    fail(script_text::kLogOverflowTitle, bytes);
+}
+
+void Evaluator::recordByte(uint8_t b) {
+    const uint32_t pos = machine_.writePos();
+    machine_.memory.setByte(pos, b);
+    machine_.setWritePos(pos + 1);
+    const uint32_t r = machine_.currentRecord % ScriptMachine::kLogRecords;
+    LogRecord rec = machine_.record(r);
+    rec.length += 1;
+    machine_.setRecord(r, rec);
+    if (rec.length >= ScriptMachine::kLogRecordLimit) reportLogOverflow(rec.start);
+}
+
+uint8_t Evaluator::fetch() {
+    uint32_t& pc = machine_.pcRef();
+    if (pc >= ScriptMemory::kSize) {
+        reportPcOutside();
+        return 0;
+    }
+    const uint8_t b = machine_.memory.data()[pc++];
+    if (machine_.memory.controlBits(control::kRecording | control::kLoggingEnabled)) recordByte(b);
+    return b;
+}
+
+uint16_t Evaluator::fetch16() {
+    const uint16_t lo = fetch();
+    return static_cast<uint16_t>(lo | (fetch() << 8));
+}
+
+uint32_t Evaluator::fetch32() {
+    const uint32_t lo = fetch16();
+    return lo | (uint32_t{fetch16()} << 16);
+}
+
+void Evaluator::push(uint32_t v) {
+    if (depth_ >= kStackSize) {
+        fail(script_text::kStackOverflowTitle, script_text::kStackOverflowText);
+        return;
+    }
+    stack_[depth_++] = v;
+    if (depth_ == kStackSize) fail(script_text::kStackOverflowTitle, script_text::kStackOverflowText);
+}
+
+uint32_t Evaluator::pop() {
+    if (depth_ == 0) {
+        fail(script_text::kStackErrorTitle, script_text::kStackEmptyText);
+        return 0;
+    }
+    return stack_[--depth_];
+}
+
+uint32_t Evaluator::draw(uint16_t range) {
+    const uint32_t t = host_.tickCount();
+    const uint32_t s = randomState_;
+    randomState_ = t + (s >> 16) * ((s >> 8) & 0xFF) + (s & 0xFFFF) * (s & 0xFF);
+    // A zero range draws 0.
+    return range == 0 ? 0 : randomState_ % range;
+}
+
+uint32_t Evaluator::evaluate() {
+    // Nothing an expression does changes the recording bits, so the choice of
+    // reader is made once per expression.
+    if (machine_.memory.controlBits(control::kRecording | control::kLoggingEnabled))
+        return run<true>();
+    return run<false>();
+}
+
+template <bool Recording> uint32_t Evaluator::run() {
+    ScriptMemory& mem = machine_.memory;
+    const uint8_t* bytes = mem.data();
+    uint32_t& pcRef = machine_.pcRef();
+
+    auto next = [&]() -> uint8_t {
+        if constexpr (Recording) {
+            return fetch();
+        } else {
+            if (pcRef >= ScriptMemory::kSize) {
+                reportPcOutside();
+                return 0xFF;
+            }
+            return bytes[pcRef++];
+        }
+    };
+    auto next16 = [&]() -> uint32_t {
+        const uint32_t lo = next();
+        return lo | (uint32_t{next()} << 8);
+    };
+
+    for (;;) {
+        const uint8_t b = next();
+        if (halted_) return 0;
+        if (b < 0x80) {
+            push(b);
+            continue;
+        }
+        switch (b) {
+        case 0x80: push(mem.reg16(next())); break;
+        case 0xA0: {
+            const uint8_t k = next();
+            push(machine_.wordElement(k, pop()));
+            break;
+        }
+        case 0xC0: {
+            const uint8_t k = next();
+            push(machine_.byteElement(k, pop()));
+            break;
+        }
+        case 0xE0: {
+            const uint32_t r = pop();
+            push(pop() + r);
+            break;
+        }
+        case 0xE1: {
+            const uint32_t r = pop();
+            push(pop() - r);
+            break;
+        }
+        case 0xE2: {
+            const uint32_t r = pop();
+            push(pop() * r);
+            break;
+        }
+        case 0xE3: {
+            // A zero divisor yields 0.
+            const uint32_t r = pop();
+            const uint32_t l = pop();
+            push(r ? l / r : 0);
+            break;
+        }
+        case 0xE4: {
+            // A zero divisor yields 0.
+            const uint32_t r = pop();
+            const uint32_t l = pop();
+            push(r ? l % r : 0);
+            break;
+        }
+        case 0xE5: push(draw(static_cast<uint16_t>(next16()))); break;
+        case 0xE6: {
+            const uint32_t r = pop();
+            const uint32_t l = pop();
+            push(l == 1 && r == 1);
+            break;
+        }
+        case 0xE7: {
+            const uint32_t r = pop();
+            const uint32_t l = pop();
+            push(l == 1 || r == 1);
+            break;
+        }
+        case 0xE8: {
+            const uint32_t r = pop();
+            push(pop() & r);
+            break;
+        }
+        case 0xE9: {
+            const uint32_t r = pop();
+            push(pop() | r);
+            break;
+        }
+        case 0xEA: {
+            const uint32_t r = pop();
+            push(pop() ^ r);
+            break;
+        }
+        case 0xEB: {
+            const uint32_t r = pop();
+            push(pop() < r);
+            break;
+        }
+        case 0xEC: {
+            const uint32_t r = pop();
+            push(pop() > r);
+            break;
+        }
+        case 0xED: {
+            const uint32_t r = pop();
+            push(pop() <= r);
+            break;
+        }
+        case 0xEE: {
+            const uint32_t r = pop();
+            push(pop() >= r);
+            break;
+        }
+        case 0xEF: {
+            const uint32_t r = pop();
+            push(pop() == r);
+            break;
+        }
+        case 0xF0: {
+            const uint32_t r = pop();
+            push(pop() != r);
+            break;
+        }
+        case 0xF1: push(next16()); break;
+        case 0xF2: {
+            const uint32_t lo = next16();
+            push(lo | (next16() << 16));
+            break;
+        }
+        case 0xF3: push(mem.flag(next16())); break;
+        case 0xF4: push(mem.flag(pop())); break;
+        case 0xF5: {
+            const uint8_t k = next();
+            push(machine_.dwordElement(k, pop()));
+            break;
+        }
+        case 0xF6: push(mem.reg32(next())); break;
+        case 0xFF: {
+            const uint32_t result = pop();
+            if (depth_ != 0) fail(script_text::kStackErrorTitle, script_text::kStackLeftText);
+            return halted_ ? 0 : result;
+        }
+        default: push(b); break; // every other byte is a literal of its own value
+        }
+    }
+}
+
+void Evaluator::readArguments() {
+    ArgumentList& args = machine_.arguments;
+    args.clear();
+    for (;;) {
+        if (halted_) return;
+        if (peek() == 0) {
+            fetch();
+            return;
+        }
+        const uint8_t tag = fetch();
+        Argument* entry = args.beginEntry(); // nullptr past 30 entries: parsed, then dropped
+        if (tag == 1) {
+            if (entry) entry->setKind(Argument::kText);
+            size_t i = 0;
+            for (;;) {
+                const uint8_t b = fetch();
+                if (b == 0 || halted_) break;
+                if (entry) entry->putTextByte(i, b);
+                ++i;
+            }
+        } else if (tag == 2) {
+            if (entry) entry->setKind(Argument::kNumber);
+            const uint32_t v = evaluate();
+            if (entry) entry->setValue(v);
+        }
+        args.endEntry();
+    }
+}
+
+} // namespace fer

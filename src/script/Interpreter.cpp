@@ -1,0 +1,399 @@
+#include "script/Interpreter.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "script/ScriptMessages.h"
+
+namespace fer {
+
+namespace {
+// Registers of the text output.
+constexpr uint8_t kRegTextPlane = 27;
+constexpr uint8_t kRegAreaLeft = 32;
+constexpr uint8_t kRegAreaTop = 33;
+constexpr uint8_t kRegAreaRight = 34;
+constexpr uint8_t kRegAreaBottom = 35;
+constexpr uint8_t kRegCursorX = 36;
+constexpr uint8_t kRegCursorY = 37;
+constexpr uint8_t kRegTextStyle = 42;
+constexpr uint8_t kRegAdvance = 43;
+constexpr uint8_t kRegLineAdvance = 44;
+constexpr uint8_t kRegChoiceCount = 52;
+
+// Handler procedures of the choice loop.
+constexpr uint32_t kOnDecide = 32;
+constexpr uint32_t kOnCancel = 33;
+constexpr uint32_t kOnUp = 34;
+constexpr uint32_t kOnDown = 35;
+constexpr uint32_t kOnLeft = 36;
+constexpr uint32_t kOnRight = 37;
+constexpr uint32_t kOnStart = 38;
+constexpr uint32_t kOnPass = 39;
+constexpr uint32_t kFlagNoDecideWait = 2035;
+constexpr uint32_t kHeldWaitTicks = 10;
+} // namespace
+
+Interpreter::Interpreter(ScriptMachine& machine, Evaluator& evaluator, ScriptHost& host,
+                         const BuildVariant& variant)
+    : machine_(machine), evaluator_(evaluator), host_(host), variant_(variant),
+      log_(machine, evaluator), commands_(*this), switcher_(*this) {}
+
+uint32_t Interpreter::run() {
+    if (machine_.depth >= kMaxDepth) {
+        evaluator_.fail(script_text::kScriptErrorTitle, script_text::kTooDeepText);
+        return 0;
+    }
+    ++machine_.depth;
+    ScriptMemory& mem = machine_.memory;
+    for (;;) {
+        host_.reportFailures();
+        host_.pump();
+        int state = host_.windowState();
+        if (state == window_state::kInactive || state == window_state::kMinimised) {
+            // Nothing runs while the window is inactive or minimised.
+            while (((state = host_.windowState()) == window_state::kInactive ||
+                    state == window_state::kMinimised) &&
+                   host_.pump() == 1) {
+            }
+            host_.clearKeys();
+            host_.present(0, 0, 640, 400);
+        } else if (state == window_state::kRestart) {
+            host_.setWindowState(window_state::kActive);
+        }
+        const bool lastPass = host_.windowState() == window_state::kClosed;
+
+        if (mem.controlWord() & control::kChangePending) {
+            if (machine_.depth != 1) {
+                --machine_.depth;
+                return 0;
+            }
+            mem.clearControlBits(control::kChangePending);
+            machine_.setCodeBase(ScriptMemory::kCodeBase);
+            machine_.setPc(ScriptMemory::kCodeBase);
+        }
+        // After a fatal error nothing more runs: the engine is ending.
+        if (evaluator_.halted()) return 0;
+        if (execute() == Step::kEnd) return 0;
+        if (lastPass) return 0;
+    }
+}
+
+Interpreter::Step Interpreter::execute() {
+    const uint32_t pc = machine_.pc();
+    if (pc >= ScriptMemory::kSize) {
+        evaluator_.fetch(); // reports the position outside the memory
+        return Step::kNext;
+    }
+    const uint8_t op = machine_.memory.byte(pc);
+    switch (op) {
+    case 0:
+        evaluator_.fetch();
+        --machine_.depth;
+        return Step::kEnd;
+    case 1:
+    case 2: textInstruction(op); break;
+    case 3: assignFlags(); break;
+    case 4: assignRegisters16(); break;
+    case 5: assignBytes(); break;
+    case 6:
+    case 7:
+    case 8: assignArray(op); break;
+    case 9: {
+        evaluator_.fetch();
+        const uint32_t c = evaluator_.evaluate();
+        const uint32_t t = evaluator_.fetch32();
+        if (c != 1) machine_.setPc(machine_.codeBase() + t);
+        break;
+    }
+    case 10: {
+        evaluator_.fetch();
+        const uint32_t t = evaluator_.fetch32();
+        machine_.setPc(machine_.codeBase() + t);
+        break;
+    }
+    case 11: commands_.execute(); break;
+    case 12: switcher_.change(); break;
+    case 13: switcher_.call(); break;
+    case 14: defineChoice(); break;
+    case 15: procedureCall(); break;
+    case 16: externalCommand(); break;
+    case 17: textControl(); break;
+    case 18: defineProcedure(); break;
+    case 19:
+        evaluator_.fetch();
+        choiceLoop();
+        break;
+    case 20: assignRegisters32(); break;
+    default:
+        if (op >= 0x81 && op <= 0xFE && variant_.isLeadByte(op)) {
+            textInstruction(op);
+            break;
+        }
+        char text[96];
+        std::snprintf(text, sizeof text, script_text::kBadOpcodeFormat, op, pc);
+        evaluator_.fail(script_text::kScriptErrorTitle, text);
+        break;
+    }
+    return Step::kNext;
+}
+
+bool Interpreter::moreValues() { return evaluator_.fetch() != 0 && !evaluator_.halted(); }
+
+void Interpreter::assignFlags() {
+    evaluator_.fetch();
+    uint16_t n = evaluator_.fetch16();
+    do {
+        const uint32_t v = evaluator_.evaluate() & 0xFF;
+        machine_.memory.setFlag(n, static_cast<uint8_t>(std::min<uint32_t>(v, 15)));
+        ++n; // wraps at 65536
+    } while (moreValues());
+}
+
+void Interpreter::assignRegisters16() {
+    evaluator_.fetch();
+    uint8_t r = evaluator_.fetch();
+    do {
+        machine_.memory.setReg16(r, static_cast<uint16_t>(evaluator_.evaluate()));
+        ++r; // wraps at 256
+    } while (moreValues());
+}
+
+void Interpreter::assignRegisters32() {
+    evaluator_.fetch();
+    uint8_t r = evaluator_.fetch();
+    do {
+        machine_.memory.setReg32(r, evaluator_.evaluate());
+        ++r;
+    } while (moreValues());
+}
+
+void Interpreter::assignBytes() {
+    evaluator_.fetch();
+    uint16_t a = static_cast<uint16_t>(evaluator_.evaluate());
+    do {
+        machine_.memory.setByte(a, static_cast<uint8_t>(evaluator_.evaluate()));
+        ++a; // offsets are taken modulo 65536
+    } while (moreValues());
+}
+
+void Interpreter::assignArray(uint8_t opcode) {
+    evaluator_.fetch();
+    uint32_t i = evaluator_.evaluate();
+    const uint8_t k = evaluator_.fetch();
+    do {
+        const uint32_t v = evaluator_.evaluate();
+        switch (opcode) {
+        case 6: machine_.setByteElement(k, i, static_cast<uint8_t>(v)); break;
+        case 7: machine_.setWordElement(k, i, static_cast<uint16_t>(v)); break;
+        default: machine_.setDwordElement(k, i, v); break;
+        }
+        ++i;
+    } while (moreValues());
+}
+
+void Interpreter::beginRecordingIfOpen() {
+    if (machine_.memory.controlWord() & control::kMessageOpen)
+        machine_.memory.setControlBits(control::kRecording);
+}
+
+void Interpreter::endRecording() {
+    if (machine_.memory.controlWord() & control::kRecording)
+        machine_.memory.clearControlBits(control::kRecording);
+}
+
+void Interpreter::advanceCursor(uint32_t advance) {
+    ScriptMemory& mem = machine_.memory;
+    const uint32_t charAdvance = mem.reg16(kRegAdvance);
+    const uint32_t lineAdvance = mem.reg16(kRegLineAdvance);
+    mem.setReg16(kRegCursorX, static_cast<uint16_t>(mem.reg16(kRegCursorX) + advance));
+    if (uint32_t{mem.reg16(kRegCursorX)} + charAdvance > mem.reg16(kRegAreaRight)) {
+        mem.setReg16(kRegCursorX, mem.reg16(kRegAreaLeft));
+        mem.setReg16(kRegCursorY, static_cast<uint16_t>(mem.reg16(kRegCursorY) + lineAdvance));
+    }
+    if (uint32_t{mem.reg16(kRegCursorY)} + lineAdvance > mem.reg16(kRegAreaBottom)) {
+        mem.setReg16(kRegCursorX, mem.reg16(kRegAreaLeft));
+        mem.setReg16(kRegCursorY, mem.reg16(kRegAreaTop));
+    }
+}
+
+void Interpreter::presentTextArea() {
+    const ScriptMemory& mem = machine_.memory;
+    if (mem.reg16(kRegTextPlane) != 0) return;
+    const int left = mem.reg16(kRegAreaLeft);
+    const int top = mem.reg16(kRegAreaTop);
+    host_.present(left, top, mem.reg16(kRegAreaRight) - left + 1,
+                  mem.reg16(kRegAreaBottom) - top + 1);
+}
+
+void Interpreter::textInstruction(uint8_t opcode) {
+    ScriptMemory& mem = machine_.memory;
+    const bool explicitOpcode = opcode == 1 || opcode == 2;
+    if (opcode == 1 && !(mem.controlWord() & (control::kMessageOpen | control::kRecording)))
+        log_.begin();
+    if (explicitOpcode) {
+        beginRecordingIfOpen();
+        evaluator_.fetch();
+    }
+    const bool doubleByte = opcode != 2;
+    const unsigned plane = mem.reg16(kRegTextPlane);
+    const unsigned style = mem.reg16(kRegTextStyle);
+    for (;;) {
+        uint16_t code;
+        if (doubleByte) {
+            const uint8_t lead = evaluator_.fetch();
+            if (lead == 0) break;
+            code = static_cast<uint16_t>(lead << 8 | evaluator_.fetch());
+        } else {
+            code = evaluator_.fetch();
+            if (code == 0) break;
+        }
+        if (evaluator_.halted()) break;
+        host_.drawChar(plane, code, mem.reg16(kRegCursorX), mem.reg16(kRegCursorY), style);
+        const uint32_t advance = mem.reg16(kRegAdvance);
+        advanceCursor(doubleByte ? advance : advance / 2);
+    }
+    presentTextArea();
+    if (explicitOpcode) endRecording();
+}
+
+void Interpreter::textControl() {
+    beginRecordingIfOpen();
+    evaluator_.fetch();
+    const uint8_t c = evaluator_.fetch();
+    if (c == 0) {
+        ScriptMemory& mem = machine_.memory;
+        mem.setReg16(kRegCursorX, mem.reg16(kRegAreaLeft));
+        mem.setReg16(kRegCursorY,
+                     static_cast<uint16_t>(mem.reg16(kRegCursorY) + mem.reg16(kRegLineAdvance)));
+    }
+    endRecording();
+}
+
+void Interpreter::defineProcedure() {
+    evaluator_.fetch();
+    const uint32_t p = evaluator_.evaluate();
+    const uint32_t t = evaluator_.fetch32();
+    // Procedure numbers above 99 have no entry; their body is skipped all the same.
+    if (p < ScriptMachine::kProcedures) machine_.procedures[p] = {machine_.pc(), machine_.codeBase()};
+    machine_.setPc(machine_.codeBase() + t);
+}
+
+void Interpreter::callProcedure(uint32_t p) {
+    // Numbers above 99 and procedures never defined call nothing.
+    if (p >= ScriptMachine::kProcedures || machine_.procedures[p].entry == 0) return;
+    const uint32_t savedPc = machine_.pc();
+    const uint32_t savedBase = machine_.codeBase();
+    machine_.setPc(machine_.procedures[p].entry);
+    machine_.setCodeBase(machine_.procedures[p].base);
+    run();
+    if (!(machine_.memory.controlWord() & control::kChangePending)) {
+        machine_.setPc(savedPc);
+        machine_.setCodeBase(savedBase);
+    }
+}
+
+void Interpreter::procedureCall() {
+    beginRecordingIfOpen();
+    evaluator_.fetch();
+    evaluator_.readArguments();
+    const uint32_t p = machine_.arguments.value(0);
+    endRecording(); // only the call instruction itself is recorded
+    callProcedure(p);
+}
+
+void Interpreter::externalCommand() {
+    evaluator_.fetch();
+    evaluator_.readArguments();
+    const uint32_t n = machine_.arguments.value(0);
+    if (n < 90 || n > 126) {
+        evaluator_.fail(script_text::kCallErrorTitle, script_text::kUnknownExternalText);
+        return;
+    }
+    host_.externalCommand(n, machine_.arguments);
+}
+
+void Interpreter::defineChoice() {
+    evaluator_.fetch();
+    if (!machine_.choiceOpen) {
+        machine_.choiceKeySlots.fill(0xFF);
+        machine_.setKeyCount(0);
+        for (uint32_t s = 0; s < ScriptMachine::kChoiceSlots; ++s) machine_.setChoiceAddress(s, 0);
+        machine_.choiceOpen = true;
+    }
+    evaluator_.readArguments();
+    const uint32_t key = machine_.arguments.value(0);
+    const uint32_t t = evaluator_.fetch32();
+    // Beyond 50 items, or with a key above 49, the tables stay as they are;
+    // the body is skipped all the same.
+    const uint16_t count = machine_.keyCount();
+    if (count < ScriptMachine::kChoiceSlots) {
+        machine_.setChoiceKey(count, key);
+        machine_.setKeyCount(count + 1);
+    }
+    uint32_t slot = 0;
+    while (slot < ScriptMachine::kChoiceSlots && machine_.choiceAddress(slot) != 0) ++slot;
+    if (slot < ScriptMachine::kChoiceSlots) {
+        if (key < ScriptMachine::kChoiceSlots) machine_.choiceKeySlots[key] = static_cast<uint8_t>(slot);
+        machine_.setChoiceAddress(slot, machine_.pc());
+    }
+    machine_.setPc(machine_.codeBase() + t);
+}
+
+bool Interpreter::leaveChoice() const {
+    // A script change or a loaded game inside a handler ends the choice too:
+    // the handlers would otherwise unwind at once on every pass, for ever.
+    return (machine_.memory.controlWord() & (control::kLeaveChoice | control::kChangePending)) !=
+               0 ||
+           evaluator_.halted();
+}
+
+void Interpreter::choiceLoop() {
+    ScriptMemory& mem = machine_.memory;
+    uint16_t defined = 0;
+    while (defined < ScriptMachine::kChoiceSlots && machine_.choiceAddress(defined) != 0) ++defined;
+    mem.setReg16(kRegChoiceCount, defined);
+
+    const uint16_t saved = mem.controlWord();
+    mem.clearControlBits(control::kLoggingEnabled);
+
+    auto whileHeld = [&](int index) {
+        while (host_.keyDown(index) && host_.pump() == 1) {
+        }
+    };
+
+    callProcedure(kOnStart);
+    if (!leaveChoice()) {
+        for (;;) {
+            if (host_.pump() == 0) break;
+            callProcedure(kOnPass);
+            if (leaveChoice()) break;
+            if (host_.keyDown(key::kDecide)) {
+                callProcedure(kOnDecide);
+                if (mem.flag(kFlagNoDecideWait) == 0) whileHeld(key::kDecide);
+            } else if (host_.keyDown(key::kCancel)) {
+                whileHeld(key::kCancel);
+                callProcedure(kOnCancel);
+                whileHeld(key::kCancel);
+            } else if (host_.keyDown(key::kUp)) {
+                callProcedure(kOnUp);
+                host_.waitWhileHeld(kHeldWaitTicks, key::kUp);
+            } else if (host_.keyDown(key::kDown)) {
+                callProcedure(kOnDown);
+                host_.waitWhileHeld(kHeldWaitTicks, key::kDown);
+            } else if (host_.keyDown(key::kLeft)) {
+                callProcedure(kOnLeft);
+                host_.waitWhileHeld(kHeldWaitTicks, key::kLeft);
+            } else if (host_.keyDown(key::kRight)) {
+                callProcedure(kOnRight);
+                host_.waitWhileHeld(kHeldWaitTicks, key::kRight);
+            }
+            if (leaveChoice()) break;
+        }
+    }
+    // The remembered word comes back, but a pending change survives it.
+    mem.setControlWord(saved | (mem.controlWord() & control::kChangePending));
+    machine_.choiceOpen = false;
+}
+
+} // namespace fer

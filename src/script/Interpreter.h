@@ -1,0 +1,77 @@
+#pragma once
+// The interpreter loop: executes script code one instruction a pass, pumping
+// one window message before each, and nests for procedure calls, script calls,
+// the choice loop and code run at an address.
+
+#include <cstdint>
+
+#include "script/BuildVariant.h"
+#include "script/Evaluator.h"
+#include "script/MessageLog.h"
+#include "script/ScriptHost.h"
+#include "script/ScriptMachine.h"
+#include "script/ScriptSwitcher.h"
+#include "script/SystemCommands.h"
+
+namespace fer {
+
+class Interpreter {
+public:
+    // Nested loops beyond this depth end the engine with a fatal error rather
+    // than exhausting the native stack.
+    static constexpr uint16_t kMaxDepth = 1000;
+
+    Interpreter(ScriptMachine& machine, Evaluator& evaluator, ScriptHost& host,
+                const BuildVariant& variant);
+
+    // Runs the loop from the current pc until opcode 0, unwinding, or the last
+    // pass after the window closed. Always returns 0.
+    uint32_t run();
+    // Calls procedure p; pc and codeBase are restored afterwards unless a
+    // script change is pending.
+    void callProcedure(uint32_t p);
+
+    ScriptMachine& machine() { return machine_; }
+    Evaluator& evaluator() { return evaluator_; }
+    ScriptHost& host() { return host_; }
+    const BuildVariant& variant() const { return variant_; }
+    MessageLog& messageLog() { return log_; }
+    ScriptSwitcher& switcher() { return switcher_; }
+
+    // Draws the text area on screen when text went to plane 0.
+    void presentTextArea();
+    // Moves the text cursor on after a character of the given advance.
+    void advanceCursor(uint32_t advance);
+
+private:
+    enum class Step { kNext, kEnd };
+
+    Step execute();
+    void textInstruction(uint8_t opcode);
+    void assignFlags();
+    void assignRegisters16();
+    void assignRegisters32();
+    void assignBytes();
+    void assignArray(uint8_t opcode);
+    void defineChoice();
+    void choiceLoop();
+    void defineProcedure();
+    void procedureCall();
+    void textControl();
+    void externalCommand();
+    // Reads the continuation byte of a value list: true when another value follows.
+    bool moreValues();
+    bool leaveChoice() const;
+    void beginRecordingIfOpen();
+    void endRecording();
+
+    ScriptMachine& machine_;
+    Evaluator& evaluator_;
+    ScriptHost& host_;
+    const BuildVariant& variant_;
+    MessageLog log_;
+    SystemCommands commands_;
+    ScriptSwitcher switcher_;
+};
+
+} // namespace fer

@@ -1,0 +1,77 @@
+#include "script/ScriptSwitcher.h"
+
+#include <string>
+
+#include "script/Interpreter.h"
+#include "script/ScriptMessages.h"
+
+namespace fer {
+
+void ScriptSwitcher::setName(std::string_view name) {
+    ScriptMachine& machine = interpreter_.machine();
+    machine.memory.setScriptName(name);
+    // Both copies hold the same (possibly shortened) name.
+    interpreter_.host().setCurrentFileName(0, machine.memory.scriptName());
+}
+
+void ScriptSwitcher::change() {
+    ScriptMachine& machine = interpreter_.machine();
+    Evaluator& evaluator = interpreter_.evaluator();
+    ScriptHost& host = interpreter_.host();
+    host.logLine("COM_CHANGE");
+    evaluator.fetch();
+    machine.setCodeBase(ScriptMemory::kCodeBase);
+    evaluator.readArguments();
+    if (evaluator.halted()) return;
+    if (machine.arguments.count() == 0) {
+        evaluator.fail(script_text::kChangeErrorTitle, script_text::kBadArgumentsText);
+        return;
+    }
+    const std::string name(machine.arguments.text(0));
+    setName(name);
+    host.logLine(machine.memory.scriptName());
+    host.loadScript(machine.memory.scriptName());
+    machine.memory.setControlBits(control::kChangePending);
+}
+
+void ScriptSwitcher::call() {
+    ScriptMachine& machine = interpreter_.machine();
+    Evaluator& evaluator = interpreter_.evaluator();
+    ScriptHost& host = interpreter_.host();
+    host.logLine("COM_CALLMES");
+    evaluator.fetch();
+    machine.setCodeBase(ScriptMemory::kCodeBase);
+    evaluator.readArguments();
+    if (evaluator.halted()) return;
+    if (machine.arguments.count() == 0) {
+        evaluator.fail(script_text::kCallMesErrorTitle, script_text::kBadArgumentsText);
+        return;
+    }
+    const uint32_t returnPc = machine.pc();
+    const std::string callerName(machine.memory.scriptName());
+    const std::string name(machine.arguments.text(0));
+    setName(name);
+    host.logLine(machine.memory.scriptName());
+    machine.setPc(ScriptMemory::kCodeBase);
+    if (host.loadScript(machine.memory.scriptName()) == 0) return;
+    interpreter_.run();
+    // A change inside the called script, or a loaded game, replaces the caller too.
+    if (machine.memory.controlWord() & control::kChangePending) return;
+    if (evaluator.halted()) return;
+    setName(callerName);
+    machine.setPc(returnPc);
+    machine.setCodeBase(ScriptMemory::kCodeBase);
+    host.loadScript(callerName);
+}
+
+void ScriptSwitcher::switchTo(std::string_view name) {
+    ScriptMachine& machine = interpreter_.machine();
+    ScriptHost& host = interpreter_.host();
+    machine.setCodeBase(ScriptMemory::kCodeBase);
+    setName(name);
+    host.loadScript(machine.memory.scriptName());
+    machine.memory.setControlBits(control::kChangePending);
+    host.setWindowState(window_state::kRestart);
+}
+
+} // namespace fer

@@ -1,0 +1,158 @@
+#include "script/SystemCommands.h"
+
+#include "script/Interpreter.h"
+
+namespace fer {
+
+namespace {
+constexpr uint8_t kRegHitResult = 18;
+constexpr uint8_t kRegTextColours = 38;
+constexpr uint8_t kRegChoiceKey = 53;
+constexpr uint8_t kReg32HitTable = 31;
+constexpr int kVoiceChannel = 2;
+constexpr uint32_t kHitEntryBytes = 10;
+} // namespace
+
+void SystemCommands::execute() {
+    ScriptMachine& machine = interpreter_.machine();
+    Evaluator& evaluator = interpreter_.evaluator();
+    if (machine.memory.controlWord() & control::kMessageOpen)
+        machine.memory.setControlBits(control::kRecording);
+    evaluator.fetch();
+    const uint32_t s = evaluator.evaluate();
+    evaluator.readArguments();
+    if (!evaluator.halted()) dispatch(s);
+    if (machine.memory.controlWord() & control::kRecording)
+        machine.memory.clearControlBits(control::kRecording);
+}
+
+void SystemCommands::dispatch(uint32_t s) {
+    const ArgumentList& args = interpreter_.machine().arguments;
+    switch (s) {
+    case 11: wait(); break;
+    case 12:
+        textColour(args.value(0));
+        interpreter_.host().systemCommand(s, args);
+        break;
+    case 13: runAt(args.value(0)); break;
+    case 14: hitTest(args.value(0), args.value(1)); break;
+    case 15: choiceKey(args.value(0)); break;
+    case 16: clock(); break;
+    case 18: messageLog(args.value(0), args.value(1)); break;
+    case 20: waitClick(); break;
+    default:
+        if (s <= kLastCommand) interpreter_.host().systemCommand(s, args);
+        break; // numbers above 20 do nothing
+    }
+}
+
+void SystemCommands::wait() {
+    ScriptHost& host = interpreter_.host();
+    const ArgumentList& args = interpreter_.machine().arguments;
+    if (args.count() >= 1) {
+        if (host.shiftHeld()) return;
+        const uint32_t limit = args.value(0) / 4;
+        host.resetTicks();
+        while (host.pump() != 0 && host.ticks() < limit && !host.shiftHeld()) {
+        }
+        return;
+    }
+    // Wait for the next click; the skip key cuts the voice and ends the wait.
+    if (host.keyDown(key::kSkip)) {
+        host.stopSound(kVoiceChannel);
+        return;
+    }
+    while (!host.keyDown(key::kDecide)) {
+        if (host.keyDown(key::kSkip)) {
+            host.stopSound(kVoiceChannel);
+            return;
+        }
+        if (host.pump() == 0) break;
+    }
+    host.stopSound(kVoiceChannel);
+    while (host.keyDown(key::kDecide) && !host.keyDown(key::kSkip) && host.pump() != 0) {
+    }
+}
+
+void SystemCommands::runAt(uint32_t address) {
+    ScriptMachine& machine = interpreter_.machine();
+    const uint32_t savedPc = machine.pc();
+    const uint32_t savedBase = machine.codeBase();
+    machine.setPc(address);
+    machine.setCodeBase(address);
+    interpreter_.run();
+    if (!(machine.memory.controlWord() & control::kChangePending)) {
+        machine.setPc(savedPc);
+        machine.setCodeBase(savedBase);
+    }
+}
+
+void SystemCommands::hitTest(uint32_t x, uint32_t y) {
+    ScriptMemory& mem = interpreter_.machine().memory;
+    const uint16_t px = static_cast<uint16_t>(x);
+    const uint16_t py = static_cast<uint16_t>(y);
+    uint64_t at = uint64_t{ScriptMemory::kCodeBase} + mem.reg32(kReg32HitTable);
+    uint16_t result = 0xFFFF;
+    // A table without its end entry stops at the end of the memory.
+    while (ScriptMemory::fits(at, kHitEntryBytes)) {
+        const uint16_t id = mem.word(at);
+        if (id == 0xFFFF) break;
+        const uint16_t x1 = mem.word(at + 2), y1 = mem.word(at + 4);
+        const uint16_t x2 = mem.word(at + 6), y2 = mem.word(at + 8);
+        if (x1 <= px && px <= x2 && y1 <= py && py <= y2) {
+            result = id;
+            break;
+        }
+        at += kHitEntryBytes;
+    }
+    mem.setReg16(kRegHitResult, result);
+}
+
+void SystemCommands::choiceKey(uint32_t slot) {
+    ScriptMachine& machine = interpreter_.machine();
+    const uint8_t wanted = static_cast<uint8_t>(slot);
+    uint16_t key = ScriptMachine::kChoiceSlots;
+    for (uint16_t k = 0; k < ScriptMachine::kChoiceSlots; ++k) {
+        if (machine.choiceKeySlots[k] == wanted) {
+            key = k;
+            break;
+        }
+    }
+    machine.memory.setReg16(kRegChoiceKey, key);
+}
+
+void SystemCommands::clock() {
+    ScriptMemory& mem = interpreter_.machine().memory;
+    const LocalTime t = interpreter_.host().localTime();
+    const uint16_t values[7] = {t.year, t.month, t.dayOfWeek, t.day, t.hour, t.minute, t.second};
+    for (uint8_t r = 0; r < 7; ++r) mem.setReg16(r, values[r]);
+}
+
+void SystemCommands::messageLog(uint32_t operation, uint32_t argument) {
+    MessageLog& log = interpreter_.messageLog();
+    switch (operation) {
+    case 0: log.reset(argument); break;
+    case 1: log.begin(); break;
+    case 2: log.end(); break;
+    case 3: log.count(); break;
+    case 4: log.start(argument); break;
+    default: break;
+    }
+}
+
+void SystemCommands::waitClick() {
+    ScriptHost& host = interpreter_.host();
+    while (!host.keyDown(key::kDecide) && !host.keyDown(key::kCancel)) {
+        if (host.pump() == 0) return;
+    }
+    while (host.keyDown(key::kDecide) || host.keyDown(key::kCancel)) {
+        if (host.pump() == 0) return;
+    }
+}
+
+void SystemCommands::textColour(uint32_t colours) {
+    const uint16_t value = static_cast<uint16_t>((colours & 0x0F) + 256 * ((colours & 0xF0) / 16));
+    interpreter_.machine().memory.setReg16(kRegTextColours, value);
+}
+
+} // namespace fer

@@ -1,0 +1,55 @@
+#pragma once
+// The application shell: the settings file beside the game, the debug flag
+// and the log file "FERKITE.LOG".
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "files/SettingsFile.h"
+
+namespace fer {
+
+class AppShell {
+public:
+    // The settings file is settingsFileName in startDirectory.
+    AppShell(std::filesystem::path startDirectory, std::string_view settingsFileName);
+
+    const std::filesystem::path& startDirectory() const { return startDirectory_; }
+    const std::filesystem::path& settingsPath() const { return settings_.path(); }
+    SettingsFile& settings() { return settings_; }
+
+    int32_t getIntSetting(std::string_view section, std::string_view key, int32_t defaultValue) const {
+        return settings_.getInt(section, key, defaultValue);
+    }
+    std::string getTextSetting(std::string_view section, std::string_view key,
+                               std::string_view defaultValue, size_t maxLength) const {
+        return settings_.getText(section, key, defaultValue, maxLength);
+    }
+    bool putIntSetting(std::string_view section, std::string_view key, int32_t value) {
+        return settings_.putInt(section, key, value);
+    }
+
+    // Reads "bDEBUG"; when it is 1, creates the log file in the current directory.
+    void readDebugSetting();
+    int32_t debugEnabled() const { return debugEnabled_; }
+
+    // One line in the log; nothing unless the log file is open.
+    void logLine(std::string_view text);
+    void closeLog() { log_.reset(); }
+
+private:
+    struct FileCloser {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+
+    std::filesystem::path startDirectory_;
+    SettingsFile settings_;
+    int32_t debugEnabled_ = 0;
+    std::unique_ptr<std::FILE, FileCloser> log_;
+};
+
+} // namespace fer

@@ -1,0 +1,96 @@
+#include "shell/CommandLine.h"
+
+#include <charconv>
+
+namespace fer {
+
+const char* CommandLine::usage() {
+    return "usage: engine [OPTIONS] [GAME_DIR]\n"
+           "  GAME_DIR            change to this directory before start-up (settings, saves, log, "
+           "loose files)\n"
+           "  --headless          no window, no audio device; message boxes -> stderr \"TITLE: "
+           "TEXT\", default answer\n"
+           "  --input FILE        scripted input, one event per line, '#' comments:\n"
+           "                        <ms> down KEY | up KEY | press KEY (down, then up 60 ms later)\n"
+           "                        <ms> mouse X Y | close | menu ID | drop PATH | deactivate | "
+           "activate\n"
+           "                      <ms> = milliseconds since the start script began to run\n"
+           "                      KEY: enter space esc up down left right kp2 kp4 kp6 kp8 ctrl "
+           "shift lbutton rbutton\n"
+           "  --quit-after MS     close the window MS ms after the start script began to run\n"
+           "  --screenshot PATH   at shut-down write what the player sees (plane 0 through the "
+           "on-screen palette), 640x400 PNG\n"
+           "  --dump-memory PATH  at shut-down write the whole script memory (1,053,124 bytes)\n"
+           "  --audio-out PATH    (with --headless) write the mixed audio output as a 16-bit PCM "
+           "WAV\n"
+           "  --print-text        print the text the scripts show on stdout, one line per text\n"
+           "  --scale N           show the 640x400 picture N times as large (default: the largest "
+           "that fits)\n"
+           "  --help              print this\n"
+           "Exit status: 0 normal end, 1 after a fatal error, 2 bad usage.\n";
+}
+
+namespace {
+bool parseUnsigned(std::string_view text, uint64_t& value) {
+    const char* end = text.data() + text.size();
+    auto [p, ec] = std::from_chars(text.data(), end, value);
+    return !text.empty() && ec == std::errc() && p == end;
+}
+} // namespace
+
+bool CommandLine::parse(const std::vector<std::string_view>& args, std::string& error) {
+    bool gameDirectorySeen = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view a = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) {
+                error = std::string(a) + " needs a value";
+                return false;
+            }
+            out = std::string(args[++i]);
+            return true;
+        };
+        if (a == "--help" || a == "-h") {
+            help = true;
+        } else if (a == "--headless") {
+            headless = true;
+        } else if (a == "--print-text") {
+            printText = true;
+        } else if (a == "--input") {
+            if (!value(inputPath)) return false;
+        } else if (a == "--screenshot") {
+            if (!value(screenshotPath)) return false;
+        } else if (a == "--dump-memory") {
+            if (!value(dumpMemoryPath)) return false;
+        } else if (a == "--audio-out") {
+            if (!value(audioOutPath)) return false;
+        } else if (a == "--quit-after" || a == "--scale") {
+            std::string text;
+            if (!value(text)) return false;
+            uint64_t n = 0;
+            if (!parseUnsigned(text, n) || (a == "--scale" && (n < 1 || n > 16))) {
+                error = std::string(a) + ": not a valid number: " + text;
+                return false;
+            }
+            if (a == "--quit-after") quitAfterMs = n;
+            else scale = static_cast<int>(n);
+        } else if (a.size() > 1 && a[0] == '-') {
+            error = "unknown option " + std::string(a);
+            return false;
+        } else {
+            if (gameDirectorySeen) {
+                error = "more than one game directory given";
+                return false;
+            }
+            gameDirectory = std::string(a);
+            gameDirectorySeen = true;
+        }
+    }
+    if (!audioOutPath.empty() && !headless) {
+        error = "--audio-out goes with --headless";
+        return false;
+    }
+    return true;
+}
+
+} // namespace fer

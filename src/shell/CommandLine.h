@@ -1,0 +1,30 @@
+#pragma once
+// The engine's command line.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fer {
+
+struct CommandLine {
+    std::string gameDirectory;
+    bool headless = false;
+    std::string inputPath;
+    std::optional<uint64_t> quitAfterMs;
+    std::string screenshotPath;
+    std::string dumpMemoryPath;
+    std::string audioOutPath;
+    bool printText = false;
+    int scale = 0; // 0: the largest whole factor that fits the desktop
+    bool help = false;
+
+    // Parses argv[1..]; false with a message in error on bad usage.
+    bool parse(const std::vector<std::string_view>& args, std::string& error);
+
+    static const char* usage();
+};
+
+} // namespace fer

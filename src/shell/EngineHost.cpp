@@ -1,0 +1,67 @@
+#include "shell/EngineHost.h"
+
+#include <chrono>
+#include <ctime>
+
+#include "shell/EngineContext.h"
+
+namespace fer {
+
+int EngineHost::pump() { return context_.window.pump(); }
+int EngineHost::windowState() const { return context_.window.state(); }
+void EngineHost::setWindowState(int state) { context_.window.setState(state); }
+
+bool EngineHost::keyDown(int index) {
+    if (index == key::kShift) return context_.platform->shiftHeld();
+    return context_.window.keys().query(index);
+}
+
+void EngineHost::clearKeys() { context_.window.keys().clear(); }
+
+void EngineHost::waitWhileHeld(uint32_t limit, int index) {
+    context_.timer.resetTicks();
+    while (pump() != 0 && context_.timer.ticks() < limit && keyDown(index)) {
+    }
+}
+
+bool EngineHost::shiftHeld() { return context_.platform->shiftHeld(); }
+uint32_t EngineHost::tickCount() const { return context_.timer.ticks(); }
+void EngineHost::resetTicks() { context_.timer.resetTicks(); }
+uint32_t EngineHost::ticks() const { return context_.timer.ticks(); }
+
+LocalTime EngineHost::localTime() const {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t t = system_clock::to_time_t(now);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    const auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
+    return {static_cast<uint16_t>(tm.tm_year + 1900), static_cast<uint16_t>(tm.tm_mon + 1),
+            static_cast<uint16_t>(tm.tm_wday),        static_cast<uint16_t>(tm.tm_mday),
+            static_cast<uint16_t>(tm.tm_hour),        static_cast<uint16_t>(tm.tm_min),
+            static_cast<uint16_t>(tm.tm_sec),         static_cast<uint16_t>(ms)};
+}
+
+void EngineHost::present(int x, int y, int w, int h) { context_.present(x, y, w, h); }
+
+void EngineHost::drawChar(unsigned, uint16_t code, int x, int y, unsigned) {
+    if (context_.transcript) context_.transcript->add(code, x, y);
+}
+
+int EngineHost::loadScript(std::string_view name) { return context_.loadScript(name); }
+
+void EngineHost::setCurrentFileName(int slot, std::string_view name) {
+    if (slot >= 0 && slot < EngineContext::kFileNameSlots)
+        context_.currentFileNames[slot] = std::string(name);
+}
+
+void EngineHost::systemCommand(uint32_t, const ArgumentList&) {}
+void EngineHost::externalCommand(uint32_t, const ArgumentList&) {}
+
+void EngineHost::logLine(std::string_view text) { context_.shell.logLine(text); }
+
+void EngineHost::fatalError(std::string_view title, std::string_view text) {
+    context_.fatalError(title, text);
+}
+
+} // namespace fer

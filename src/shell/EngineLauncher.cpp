@@ -1,0 +1,57 @@
+#include "shell/EngineLauncher.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "platform/headless/HeadlessPlatform.h"
+#include "shell/CommandLine.h"
+#include "shell/EngineContext.h"
+
+namespace fer {
+
+int launchEngine(const std::vector<std::string_view>& args, const BuildVariant& variant) {
+    CommandLine options;
+    std::string error;
+    if (!options.parse(args, error)) {
+        std::fprintf(stderr, "engine: %s\n%s", error.c_str(), CommandLine::usage());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(CommandLine::usage(), stdout);
+        return 0;
+    }
+    ScriptedInput input;
+    if (!options.inputPath.empty()) {
+        std::ifstream in(options.inputPath, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "engine: cannot read the input file %s\n", options.inputPath.c_str());
+            return 2;
+        }
+        std::stringstream text;
+        text << in.rdbuf();
+        if (!input.parse(text.str(), error)) {
+            std::fprintf(stderr, "engine: %s: %s\n", options.inputPath.c_str(), error.c_str());
+            return 2;
+        }
+    }
+    // Paths given on the command line stay valid after the change of directory.
+    auto absolute = [](std::string& path) {
+        if (!path.empty()) path = std::filesystem::absolute(path).string();
+    };
+    absolute(options.screenshotPath);
+    absolute(options.dumpMemoryPath);
+    absolute(options.audioOutPath);
+    if (!options.gameDirectory.empty() && chdir(options.gameDirectory.c_str()) != 0) {
+        std::fprintf(stderr, "engine: cannot change to the game directory %s\n",
+                     options.gameDirectory.c_str());
+        return 2;
+    }
+    std::unique_ptr<Platform> platform =
+        std::make_unique<HeadlessPlatform>(input.events(), options.quitAfterMs);
+    EngineContext context(options, variant, std::move(platform));
+    return context.run();
+}
+
+} // namespace fer

@@ -1,0 +1,37 @@
+#pragma once
+// A transcript of the text the scripts draw, as UTF-8 lines: a character
+// drawn left of or below the previous one starts a new line. Headless runs
+// print it so that a player, a translator or a test can read what the game
+// said without a window.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "script/BuildVariant.h"
+
+namespace fer {
+
+class TextTranscript {
+public:
+    TextTranscript(const BuildVariant& variant, std::FILE* out);
+    ~TextTranscript();
+    TextTranscript(const TextTranscript&) = delete;
+    TextTranscript& operator=(const TextTranscript&) = delete;
+
+    void add(uint16_t code, int x, int y);
+    void flush();
+
+    // The UTF-8 text of one character code; empty when it does not convert.
+    std::string toUtf8(uint16_t code) const;
+
+private:
+    const BuildVariant& variant_;
+    std::FILE* out_;
+    void* converter_; // iconv_t
+    std::string line_;
+    int lastX_ = -1;
+    int lastY_ = -1;
+};
+
+} // namespace fer

@@ -1,0 +1,299 @@
+#include "files/FileStore.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "TempDir.h"
+#include "TestData.h"
+#include "files/ArcArchiveBuilder.h"
+#include "files/FileMessages.h"
+#include "files/LzssEncoder.h"
+
+namespace fer {
+namespace {
+
+struct RecordingErrors : FatalErrorHandler {
+    std::vector<std::pair<std::string, std::string>> reports;
+    void fatalError(std::string_view title, std::string_view text) override {
+        reports.emplace_back(title, text);
+    }
+};
+
+std::vector<uint8_t> lzss(const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> out;
+    EXPECT_TRUE(LzssEncoder().encode(data, out));
+    return out;
+}
+
+std::span<const uint8_t> bytesOf(std::string_view s) {
+    return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
+}
+
+class FileStoreTest : public ::testing::Test {
+  protected:
+    test::TempDir dir;
+    test::TempDir disc;
+    SettingsFile settings{dir / "KITE5HAN.INI"};
+    RecordingErrors errors;
+    ScriptMemory memory;
+    std::unique_ptr<FileStore> store;
+
+    void SetUp() override { memory.setReg32(26, 131072); }
+
+    int start(std::string_view ini, uint32_t budget = 5) {
+        dir.writeText("KITE5HAN.INI", ini);
+        FileStoreOptions options;
+        options.gameDirectory = dir.path();
+        options.mountTable = dir / "no-mounts";
+        options.handleBudget = budget;
+        store = std::make_unique<FileStore>(errors, settings, options);
+        return store->setUp();
+    }
+    void writeArchive(std::string_view name,
+                      std::vector<std::pair<std::string, std::vector<uint8_t>>> entries) {
+        ArcArchiveBuilder builder;
+        for (auto& [n, b] : entries) EXPECT_TRUE(builder.add(n, b));
+        dir.write(name, builder.build());
+    }
+    std::vector<uint8_t> code(size_t n) const {
+        return {memory.data() + 0x1000, memory.data() + 0x1000 + n};
+    }
+    std::pair<std::string, std::string> lastReport() const {
+        return errors.reports.empty() ? std::pair<std::string, std::string>{}
+                                      : errors.reports.back();
+    }
+};
+
+TEST_F(FileStoreTest, MissingLooseFileReportsOpenError) {
+    ASSERT_EQ(start("[FILE]\r\nbCDROM=0\r\n"), 1);
+    EXPECT_EQ(store->loadScript("NOPE.MES", memory, 0x1000), 0);
+    EXPECT_EQ(lastReport(),
+              std::make_pair(std::string(file_text::kOpenErrorTitle), std::string("NOPE.MES")));
+}
+
+TEST_F(FileStoreTest, LooseFilesFoundWhateverTheirCase) {
+    dir.writeText("Main.Mes", "abc");
+    dir.writeText("Sub/Dir/Pic.BMP", "xyz");
+    ASSERT_EQ(start(""), 1);
+    ASSERT_EQ(store->loadScript("MAIN.MES", memory, 0x1000), 1);
+    EXPECT_EQ(code(3), (std::vector<uint8_t>{'a', 'b', 'c'}));
+    ASSERT_EQ(store->loadPicture("sub\\DIR\\pic.bmp", memory, 0x1000), 1);
+    EXPECT_EQ(code(3), (std::vector<uint8_t>{'x', 'y', 'z'}));
+    EXPECT_TRUE(errors.reports.empty());
+}
+
+TEST_F(FileStoreTest, ExactNameWinsOverOtherSpellings) {
+    dir.writeText("save06", "lower");
+    dir.writeText("SAVE06", "upper");
+    ASSERT_EQ(start(""), 1);
+    std::vector<uint8_t> buffer(16);
+    ASSERT_EQ(store->readWholeFile("SAVE06", buffer), 1);
+    EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 5), "upper");
+    ASSERT_EQ(store->readWholeFile("save06", buffer), 1);
+    EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 5), "lower");
+}
+
+TEST_F(FileStoreTest, DiscRootFromTheSettingAndTheMountTable) {
+    disc.writeText("ONDISC.MES", "d");
+    ASSERT_EQ(start("[FILE]\nCDDRV=" + disc.path().string() + "\n"), 1);
+    EXPECT_EQ(store->discRoot(), disc.path());
+    ASSERT_EQ(store->loadScript("ondisc.mes", memory, 0x1000), 1);
+    EXPECT_EQ(memory.byte(0x1000), 'd');
+
+    ASSERT_EQ(start("[FILE]\nCDDRV=" + disc.path().string() + "\nbCDROM=0\n"), 1);
+    EXPECT_EQ(store->loadScript("ONDISC.MES", memory, 0x1000), 0) << "bCDROM=0: no disc";
+
+    std::string path = disc.path().string();
+    std::string escaped;
+    for (char c : path) escaped += c == ' ' ? std::string("\\040") : std::string(1, c);
+    dir.writeText("no-mounts", "proc /proc proc rw 0 0\n/dev/sr0 " + escaped +
+                                   " iso9660 ro 0 0\n/dev/sr1 /mnt/b udf ro 0 0\n");
+    ASSERT_EQ(start("[FILE]\nCDDRV=NOCD\n"), 1);
+    EXPECT_EQ(store->discRoot(), disc.path());
+}
+
+TEST_F(FileStoreTest, CodedLooseAndArchiveLoadsAreIdentical) {
+    std::vector<uint8_t> script = test::textLike(30000, 11);
+    dir.write("MAIN.MES", lzss(script));
+    writeArchive("MES.ARC", {{"OTHER.MES", {1, 2}}, {"MAIN.MES", lzss(script)}});
+
+    ASSERT_EQ(start("[MES]\nbMESTYPE=1\n"), 1);
+    ASSERT_EQ(store->loadScript("MAIN.MES", memory, 0x1000), 1);
+    EXPECT_EQ(code(script.size()), script);
+
+    memory.clear();
+    memory.setReg32(26, 131072);
+    ASSERT_EQ(start("[FILE]\nbARCMES=1\n[MES]\nbMESTYPE=1\n"), 1);
+    ASSERT_EQ(store->loadScript("main.mes", memory, 0x1000), 1);
+    EXPECT_EQ(code(script.size()), script);
+    EXPECT_TRUE(errors.reports.empty());
+}
+
+TEST_F(FileStoreTest, PlainLooseAndArchiveLoadsAreIdentical) {
+    std::vector<uint8_t> data = test::randomBytes(5000, 12);
+    dir.write("ITEM.DAT", data);
+    writeArchive("PACK.ARC", {{"ITEM.DAT", data}});
+    ASSERT_EQ(start(""), 1);
+    ASSERT_EQ(store->loadData("ITEM.DAT", memory, 0x1000), 1);
+    EXPECT_EQ(code(data.size()), data);
+    memory.clear();
+    ASSERT_EQ(start("[FILE]\nbARCDATA=1\nARCDATANAME=PACK.ARC\n"), 1);
+    ASSERT_EQ(store->loadData("ITEM.DAT", memory, 0x1000), 1);
+    EXPECT_EQ(code(data.size()), data);
+}
+
+TEST_F(FileStoreTest, MissingEntryReportsLookupErrorWithTheUpperCasedName) {
+    writeArchive("MES.ARC", {{"MAIN.MES", {1}}});
+    ASSERT_EQ(start("[FILE]\nbARCMES=1\n"), 1);
+    EXPECT_EQ(store->loadScript("gone.mes", memory, 0x1000), 0);
+    EXPECT_EQ(lastReport(),
+              std::make_pair(std::string(file_text::kLookupErrorTitle), std::string("GONE.MES")));
+    // The directory is back in its stored form after the failed lookup.
+    std::vector<uint8_t> file = dir.read("MES.ARC");
+    auto directory = store->archive(ArchiveSlot::kMes).directory();
+    EXPECT_TRUE(std::equal(directory.begin(), directory.end(), file.begin() + 4));
+}
+
+TEST_F(FileStoreTest, MissingOrTruncatedArchiveFailsSetUp) {
+    EXPECT_EQ(start("[FILE]\nbARCBG=1\n"), 0);
+    ArcArchiveBuilder builder;
+    builder.add("A.BMP", std::vector<uint8_t>(10, 1));
+    std::vector<uint8_t> bytes = builder.build();
+    bytes.resize(12); // cut inside the directory
+    dir.write("BG.ARC", bytes);
+    EXPECT_EQ(start("[FILE]\nbARCBG=1\n"), 0);
+    dir.write("BG.ARC", std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 0, 0}); // 4G entries
+    EXPECT_EQ(start("[FILE]\nbARCBG=1\n"), 0);
+    EXPECT_TRUE(errors.reports.empty()) << "start-up reports the failure itself";
+}
+
+TEST_F(FileStoreTest, EntryPointingPastTheEndReportsReadError) {
+    ArcArchiveBuilder builder;
+    builder.add("A.BMP", std::vector<uint8_t>(100, 1));
+    std::vector<uint8_t> bytes = builder.build();
+    bytes.resize(bytes.size() - 1);
+    dir.write("BG.ARC", bytes);
+    ASSERT_EQ(start("[FILE]\nbARCBG=1\n"), 1);
+    EXPECT_EQ(store->loadPicture("A.BMP", memory, 0x1000), 0);
+    EXPECT_EQ(lastReport(),
+              std::make_pair(std::string(file_text::kReadFailed), std::string("A.BMP")));
+}
+
+TEST_F(FileStoreTest, DestinationsAreNeverOverrun) {
+    // Plain: a file larger than what lies after the offset.
+    dir.write("BIG.DAT", std::vector<uint8_t>(5000, 7));
+    ASSERT_EQ(start(""), 1);
+    EXPECT_EQ(store->loadData("BIG.DAT", memory, ScriptMemory::kSize - 4999), 0);
+    EXPECT_EQ(lastReport().first, file_text::kReadFailed);
+
+    // Coded: decoding would run into the staged bytes.
+    std::vector<uint8_t> zeros(200000, 0);
+    dir.write("HUGE.MES", lzss(zeros));
+    ASSERT_EQ(start("[MES]\nbMESTYPE=1\n"), 1);
+    memory.setByte(0x1000 + 131072 + 4096 - 1, 0x55);
+    EXPECT_EQ(store->loadScript("HUGE.MES", memory, 0x1000), 0);
+    EXPECT_EQ(lastReport(),
+              std::make_pair(std::string(file_text::kReadFailed), std::string("HUGE.MES")));
+
+    // Coded: the staging area itself would pass the end of memory.
+    memory.setReg32(26, ScriptMemory::kSize - 4096 - 10);
+    dir.write("SMALL.MES", lzss(test::randomBytes(100, 3)));
+    EXPECT_EQ(store->loadScript("SMALL.MES", memory, 0x1000), 0);
+    EXPECT_EQ(lastReport().first, file_text::kReadFailed);
+}
+
+TEST_F(FileStoreTest, SaveFilesAreAlways4096BytesAndReplacedWhole) {
+    ASSERT_EQ(start(""), 1);
+    ASSERT_EQ(store->writeSaveFile("SAVE01", bytesOf("short")), 1);
+    std::vector<uint8_t> saved = dir.read("SAVE01");
+    ASSERT_EQ(saved.size(), 4096u);
+    EXPECT_EQ(saved[0], 's');
+    EXPECT_EQ(saved[5], 0);
+    ASSERT_EQ(store->writeSaveFile("SAVE01", std::span(memory.data(), ScriptMemory::kSize)), 1);
+    EXPECT_EQ(dir.read("SAVE01"), std::vector<uint8_t>(memory.data(), memory.data() + 4096))
+        << "longer data: the first 4096 bytes";
+
+    dir.writeText("save06", "old");
+    ASSERT_EQ(store->writeSaveFile("SAVE06", bytesOf("new")), 1);
+    EXPECT_EQ(dir.read("save06").size(), 4096u) << "the existing spelling is replaced";
+    EXPECT_FALSE(std::filesystem::exists(dir / "SAVE06"));
+    size_t files = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.path())) files += e.exists();
+    EXPECT_EQ(files, 3u) << "no temporary file left behind";
+
+    EXPECT_EQ(store->writeSaveFile("NODIR/SAVE02", bytesOf("x")), 0);
+    EXPECT_EQ(lastReport(),
+              std::make_pair(std::string(file_text::kOpenErrorTitle), std::string("NODIR/SAVE02")));
+}
+
+TEST_F(FileStoreTest, MusicStreamFromTheArchiveStaysOpenWithFullBudget) {
+    writeArchive("BGM.ARC", {{"A.WAV", {1, 2, 3}}, {"B.WAV", {4, 5, 6}}});
+    ASSERT_EQ(start("[FILE]\nbARCBGM=1\n"), 1);
+    File* stream = store->openStream("b.wav", 0);
+    ASSERT_NE(stream, nullptr);
+    uint8_t first = 0;
+    ASSERT_TRUE(stream->readExact({&first, 1}));
+    EXPECT_EQ(first, 4);
+    EXPECT_EQ(store->closeStream(0), 1);
+    EXPECT_TRUE(store->archive(ArchiveSlot::kBgm).hasHandle());
+
+    EXPECT_EQ(store->openStream("C.WAV", 1), nullptr);
+    ASSERT_EQ(errors.reports.size(), 2u);
+    EXPECT_EQ(errors.reports[0].first, file_text::kLookupErrorTitle);
+    EXPECT_EQ(errors.reports[1],
+              std::make_pair(std::string(file_text::kOpenErrorTitle), std::string("BGM.ARC")));
+}
+
+TEST_F(FileStoreTest, SmallBudgetClosesArchivesBetweenLoads) {
+    writeArchive("MES.ARC", {{"MAIN.MES", {9}}});
+    ASSERT_EQ(start("[FILE]\nbARCMES=1\n", 1), 1);
+    EXPECT_FALSE(store->archive(ArchiveSlot::kMes).hasHandle());
+    ASSERT_EQ(store->loadScript("MAIN.MES", memory, 0x1000), 1);
+    EXPECT_EQ(memory.byte(0x1000), 9);
+    EXPECT_FALSE(store->archive(ArchiveSlot::kMes).hasHandle());
+    std::filesystem::remove(dir / "MES.ARC");
+    EXPECT_EQ(store->loadScript("MAIN.MES", memory, 0x1000), 0);
+    EXPECT_EQ(lastReport(),
+              std::make_pair(std::string(file_text::kOpenErrorTitle), std::string("MES.ARC")));
+}
+
+TEST_F(FileStoreTest, VoiceArchiveChosenFromTheNamePrefix) {
+    writeArchive("GIRL.ARC", {{"A0001.WAV", {1}}});
+    writeArchive("BOY.ARC", {{"B0001.WAV", {2}}});
+    writeArchive("KA.ARC", {{"KA_0001.WAV", {3}}});
+    ASSERT_EQ(start("[FILE]\nbARCVOICE=1\n"), 1);
+    auto firstByte = [&](std::string_view name) -> int {
+        File* f = store->openStream(name, 2);
+        if (!f) return -1;
+        uint8_t b = 0;
+        int result = f->readExact({&b, 1}) ? b : -2;
+        store->closeStream(2);
+        EXPECT_FALSE(store->archive(ArchiveSlot::kVoice).isLoaded());
+        return result;
+    };
+    EXPECT_EQ(firstByte("A0001.WAV"), 1);
+    EXPECT_EQ(firstByte("b0001.wav"), 2) << "not in GIRL.ARC: BOY.ARC";
+    EXPECT_EQ(firstByte("KA_0001.WAV"), 3);
+    EXPECT_EQ(firstByte("0001.WAV"), -1);
+    EXPECT_EQ(firstByte("C0001.WAV"), -1);
+    EXPECT_EQ(firstByte("XY_0001.WAV"), -1) << "XY.ARC does not exist";
+    EXPECT_TRUE(errors.reports.empty()) << "voices fail silently";
+}
+
+TEST_F(FileStoreTest, ReopenArchivesReadsTheDirectoriesAgain) {
+    writeArchive("MES.ARC", {{"MAIN.MES", {1}}});
+    writeArchive("BGM.ARC", {{"A.WAV", {1}}});
+    ASSERT_EQ(start("[FILE]\nbARCMES=1\nbARCBGM=1\n"), 1);
+    writeArchive("MES.ARC", {{"NEXT.MES", {2}}});
+    EXPECT_EQ(store->reopenArchives(0), 1);
+    ASSERT_EQ(store->loadScript("NEXT.MES", memory, 0x1000), 1);
+    EXPECT_EQ(memory.byte(0x1000), 2);
+    std::filesystem::remove(dir / "BGM.ARC");
+    EXPECT_EQ(store->reopenArchives(0), 0) << "the result of the BGM archive";
+    EXPECT_TRUE(errors.reports.empty());
+}
+
+} // namespace
+} // namespace fer

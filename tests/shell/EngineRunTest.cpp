@@ -1,0 +1,177 @@
+// The engine program end to end: a game directory with scripts, run headless
+// through its command line.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+#include "files/ArcArchiveBuilder.h"
+#include "files/LzssEncoder.h"
+#include "script/ScriptMemory.h"
+
+namespace fer {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+class GameDir {
+public:
+    GameDir() {
+        std::random_device rd;
+        path_ = fs::temp_directory_path() / ("fer-engine-" + std::to_string(rd()));
+        fs::create_directories(path_);
+    }
+    ~GameDir() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    void write(const std::string& name, const Bytes& bytes) const {
+        std::ofstream(path_ / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    void write(const std::string& name, const std::string& text) const {
+        std::ofstream(path_ / name, std::ios::binary) << text;
+    }
+    Bytes read(const std::string& name) const {
+        std::ifstream in(path_ / name, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+struct RunResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+RunResult runEngine(const std::string& args, const char* engine = FER_ENGINE_PATH) {
+    const fs::path errFile = fs::temp_directory_path() / ("fer-err-" + std::to_string(std::random_device{}()));
+    const std::string command = std::string(engine) + " " + args + " 2>" + errFile.string();
+    RunResult r{};
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
+    const int status = pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream in(errFile);
+    std::stringstream s;
+    s << in.rdbuf();
+    r.err = s.str();
+    fs::remove(errFile);
+    return r;
+}
+
+// r16[10] = 1; r16[11] = 2; text "你好"; end
+const Bytes kMain = {0x04, 0x0A, 0x01, 0xFF, 0x01, 0x02, 0xFF, 0x00, 0x01, 0xC4,
+                     0xE3, 0xBA, 0xC3, 0x00, 0x00};
+
+uint16_t reg16(const Bytes& memory, int r) {
+    return static_cast<uint16_t>(memory[0x884 + 2 * r] | memory[0x884 + 2 * r + 1] << 8);
+}
+
+TEST(EngineRun, RunsALooseMainScriptAndDumpsItsMemory) {
+    GameDir game;
+    game.write("MAIN.MES", kMain);
+    const std::string dump = (game.path() / "mem.bin").string();
+    const RunResult r = runEngine("--headless --print-text --dump-memory " + dump + " " +
+                                  game.path().string());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "你好\n");
+    const Bytes memory = game.read("mem.bin");
+    ASSERT_EQ(memory.size(), ScriptMemory::kSize);
+    EXPECT_EQ(reg16(memory, 10), 1);
+    EXPECT_EQ(reg16(memory, 11), 2);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(memory.data())), "MAIN.MES");
+}
+
+TEST(EngineRun, StartScriptFromSettingsInACodedArchive) {
+    GameDir game;
+    Bytes coded;
+    ASSERT_TRUE(LzssEncoder().encode(kMain, coded));
+    ArcArchiveBuilder arc;
+    ASSERT_TRUE(arc.add("FIRST.MES", coded));
+    game.write("MES.ARC", arc.build());
+    game.write("KITE5HAN.INI", std::string("[Config]\r\nStartMES=first.mes\r\n[FILE]\r\nbARCMES=1\r\n"
+                                           "ARCMESNAME=MES.ARC\r\n[MES]\r\nbMESTYPE=1\r\n"));
+    const std::string dump = (game.path() / "mem.bin").string();
+    const RunResult r = runEngine("--headless --dump-memory " + dump + " " + game.path().string());
+    EXPECT_EQ(r.status, 0) << r.err;
+    const Bytes memory = game.read("mem.bin");
+    ASSERT_EQ(memory.size(), ScriptMemory::kSize);
+    EXPECT_EQ(reg16(memory, 11), 2);
+}
+
+TEST(EngineRun, FatalErrorPrintsOneLineAndExitsWith1) {
+    GameDir game;
+    game.write("MAIN.MES", Bytes{0x10, 0x02, 0x05, 0xFF, 0x00, 0x00}); // external command 5
+    const RunResult r = runEngine("--headless " + game.path().string());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "call 错误  : 真相没被做的外部指令被叫出了                  \n");
+}
+
+TEST(EngineRun, MissingStartScriptIsAFatalError) {
+    GameDir game;
+    const RunResult r = runEngine("--headless " + game.path().string());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("MAIN.MES"), std::string::npos) << r.err;
+}
+
+TEST(EngineRun, QuitAfterEndsAnEndlessScript) {
+    GameDir game;
+    game.write("MAIN.MES", Bytes{0x0A, 0x00, 0x00, 0x00, 0x00}); // jump to itself
+    const RunResult r = runEngine("--headless --quit-after 300 " + game.path().string());
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "游戏的结束: 结束游戏吗？\n");
+}
+
+TEST(EngineRun, ScriptedInputEndsAWaitForAClick) {
+    GameDir game;
+    // wait for a click (system command 11, no argument); r16[12] = 7; end
+    game.write("MAIN.MES", Bytes{0x0B, 0x0B, 0xFF, 0x00, 0x04, 0x0C, 0x07, 0xFF, 0x00, 0x00});
+    game.write("input.txt", std::string("200 press lbutton\n"));
+    const std::string dump = (game.path() / "mem.bin").string();
+    const RunResult r = runEngine("--headless --quit-after 5000 --input " +
+                                  (game.path() / "input.txt").string() + " --dump-memory " + dump +
+                                  " " + game.path().string());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, ""); // ended by the click, not by the quit timer
+    EXPECT_EQ(reg16(game.read("mem.bin"), 12), 7);
+}
+
+TEST(EngineRun, BadUsageExitsWith2) {
+    EXPECT_EQ(runEngine("--no-such-option").status, 2);
+    EXPECT_EQ(runEngine("--quit-after").status, 2);
+    GameDir game;
+    game.write("bad.txt", std::string("10 press f13\n"));
+    EXPECT_EQ(runEngine("--headless --input " + (game.path() / "bad.txt").string()).status, 2);
+    const RunResult help = runEngine("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--dump-memory"), std::string::npos);
+}
+
+TEST(EngineRun, ShiftJisBuildReadsItsOwnSettingsFile) {
+    GameDir game;
+    game.write("KITE5CHS.INI", std::string("[Config]\nStartMES=JP.MES\n"));
+    // The text "日本" in Shift-JIS.
+    game.write("JP.MES", Bytes{0x01, 0x93, 0xFA, 0x96, 0x7B, 0x00, 0x00});
+    const RunResult r = runEngine("--headless --print-text " + game.path().string(),
+                                  FER_ENGINE_SJIS_PATH);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "日本\n");
+}
+
+} // namespace
+} // namespace fer

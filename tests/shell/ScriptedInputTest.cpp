@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include "platform/headless/ScriptedInput.h"
+
+namespace fer {
+namespace {
+
+TEST(ScriptedInput, ParsesEveryEventKindInTimeOrder) {
+    ScriptedInput in;
+    std::string error;
+    ASSERT_TRUE(in.parse("# a comment\n"
+                         "500 press enter\r\n"
+                         "100 mouse 320 200   # trailing comment\n"
+                         "\n"
+                         "200 down lbutton\n"
+                         "250 up lbutton\n"
+                         "300 menu 40017\n"
+                         "400 drop some dir/NEXT.MES\n"
+                         "600 deactivate\n"
+                         "700 activate\n"
+                         "900 close\n",
+                         error))
+        << error;
+    const auto& e = in.events();
+    ASSERT_EQ(e.size(), 10u);
+    using T = PlatformEvent::Type;
+    EXPECT_EQ(e[0].at, 100u);
+    EXPECT_EQ(e[0].event.type, T::kMouseMove);
+    EXPECT_EQ(e[0].event.x, 320);
+    EXPECT_EQ(e[1].event.code, 0x201);
+    EXPECT_EQ(e[2].event.code, 0x202);
+    EXPECT_EQ(e[3].event.code, 40017);
+    EXPECT_EQ(e[4].event.text, "some dir/NEXT.MES");
+    EXPECT_EQ(e[5].at, 500u);
+    EXPECT_EQ(e[5].event.type, T::kKeyDown);
+    EXPECT_EQ(e[5].event.code, 13);
+    EXPECT_EQ(e[6].at, 560u); // press: up 60 ms later
+    EXPECT_EQ(e[6].event.type, T::kKeyUp);
+    EXPECT_EQ(e[9].event.type, T::kClose);
+}
+
+TEST(ScriptedInput, ReportsTheLineOfAMistake) {
+    const char* bad[] = {"10 press f1", "x press enter", "10", "10 mouse 1", "10 jump",
+                         "10 close now", "-5 close"};
+    for (const char* text : bad) {
+        ScriptedInput in;
+        std::string error;
+        EXPECT_FALSE(in.parse(std::string("# ok\n") + text, error)) << text;
+        EXPECT_EQ(error.rfind("line 2:", 0), 0u) << error;
+        EXPECT_TRUE(in.events().empty());
+    }
+}
+
+} // namespace
+} // namespace fer

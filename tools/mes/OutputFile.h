@@ -1,0 +1,13 @@
+#pragma once
+// Writes a whole file through a temporary name, so that a failed write
+// never leaves a partial output behind.
+
+#include <cstddef>
+#include <string>
+
+namespace fer::mes {
+
+bool writeFileAtomically(const std::string& path, const void* data, size_t size,
+                         std::string& error);
+
+} // namespace fer::mes

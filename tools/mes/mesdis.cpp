@@ -1,0 +1,50 @@
+// mesdis IN.MES [-o OUT] [--charset gb2312|sjis]
+// Writes MES source that assembles back to exactly the bytes of IN.MES.
+
+#include "Disassembler.h"
+#include "OutputFile.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    std::string input, output, charsetName = "gb2312";
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (arg == "-o" && hasValue) output = argv[++i];
+        else if (arg == "--charset" && hasValue) charsetName = argv[++i];
+        else if (input.empty() && !arg.empty() && arg[0] != '-') input = arg;
+        else input.clear(), i = argc;
+    }
+    if (input.empty()) {
+        std::fprintf(stderr, "usage: mesdis IN.MES [-o OUT] [--charset gb2312|sjis]\n");
+        return 2;
+    }
+    auto charset = fer::mes::Charset::open(charsetName);
+    if (!charset) {
+        std::fprintf(stderr, "mesdis: unknown or unavailable charset '%s'\n", charsetName.c_str());
+        return 2;
+    }
+    std::ifstream in(input, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "mesdis: cannot read '%s'\n", input.c_str());
+        return 1;
+    }
+    std::vector<uint8_t> code((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    fer::mes::Disassembler disassembler(*charset);
+    std::string text = disassembler.disassemble(code);
+    if (output.empty()) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    std::string error;
+    if (!fer::mes::writeFileAtomically(output, text.data(), text.size(), error)) {
+        std::fprintf(stderr, "mesdis: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
