@@ -233,7 +233,9 @@ int FileStore::readWholeFile(std::string_view name, std::span<uint8_t> destinati
         errors_.fatalError(file_text::kSizeFailedTitle, name);
         return 0;
     }
-    if (*size > destination.size() || !file.readExact(destination.first(*size))) {
+    // A longer file (a save written by another tool) gives its first bytes.
+    const uint64_t length = std::min<uint64_t>(*size, destination.size());
+    if (!file.readExact(destination.first(static_cast<size_t>(length)))) {
         errors_.fatalError(file_text::kReadFailed, name);
         return 0;
     }

@@ -64,7 +64,8 @@ class FileStore {
     int loadData(std::string_view name, ScriptMemory& memory, uint32_t offset);
     int loadPicture(std::string_view name, ScriptMemory& memory, uint32_t offset);
 
-    // Reads a loose file as stored into destination (save files).
+    // Reads a loose file as stored into destination (save files); a file
+    // longer than destination gives its first destination.size() bytes.
     int readWholeFile(std::string_view name, std::span<uint8_t> destination);
     // Replaces the loose file name with exactly 4096 bytes: source, cut or
     // padded with zeros. The old file stays intact until the new one is

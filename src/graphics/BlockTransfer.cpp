@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "graphics/GraphicsHost.h"
+#include "graphics/PixelRows.h"
 
 namespace fer {
 
@@ -25,17 +26,9 @@ Extent clip(Extent e, const VramPlane& plane, uint32_t x, uint32_t y) {
     return {fit(e.w, x, plane.width()), fit(e.h, y, plane.height())};
 }
 
-// Source pixels other than key over the destination. The two rows are
-// different memory.
-void keyedRow(uint8_t* __restrict out, const uint8_t* __restrict in, size_t n, uint8_t key) {
-    for (size_t i = 0; i < n; ++i) {
-        const uint8_t v = in[i];
-        out[i] = v != key ? v : out[i];
-    }
-}
-
-// The same, pixel by pixel from the left, for rows that may overlap.
-void keyedRowOverlapping(uint8_t* out, const uint8_t* in, size_t n, uint8_t key) {
+// The same as pixel_rows::keyed, pixel by pixel from the left, for rows of
+// one plane that may overlap.
+void keyedOverlapping(uint8_t* out, const uint8_t* in, size_t n, uint8_t key) {
     for (size_t i = 0; i < n; ++i) {
         const uint8_t v = in[i];
         if (v != key) out[i] = v;
@@ -64,15 +57,21 @@ void BlockTransfer::copy(const BlockRequest& r, bool transparent) {
     if (e.empty()) return;
     const bool samePlane = &src == &dst;
     const auto key = static_cast<uint8_t>(r.colour & 0xFF);
+    if (!transparent && !samePlane && e.w == src.width() && e.w == dst.width()) {
+        // Whole rows of two planes: the rectangle is one block in each.
+        std::memcpy(dst.row(static_cast<int>(r.dy + e.h - 1)),
+                    src.row(static_cast<int>(r.sy + e.h - 1)), size_t{e.w} * e.h);
+        return;
+    }
     for (uint32_t i = 0; i < e.h; ++i) {
         const uint8_t* in = src.row(static_cast<int>(r.sy + i)) + r.sx;
         uint8_t* out = dst.row(static_cast<int>(r.dy + i)) + r.dx;
         if (!transparent)
             std::memmove(out, in, e.w);
         else if (samePlane)
-            keyedRowOverlapping(out, in, e.w, key);
+            keyedOverlapping(out, in, e.w, key);
         else
-            keyedRow(out, in, e.w, key);
+            pixel_rows::keyed(out, in, e.w, key);
     }
 }
 
@@ -91,9 +90,15 @@ void BlockTransfer::exchange(const BlockRequest& r) {
     e.w = std::min<uint32_t>(e.w, kRowBufferSize);
     if (e.empty()) return;
     uint8_t* buffer = rowBuffer_.data();
+    const bool samePlane = &src == &dst;
     for (uint32_t i = 0; i < e.h; ++i) {
         uint8_t* a = src.row(static_cast<int>(r.sy + i)) + r.sx;
         uint8_t* b = dst.row(static_cast<int>(r.dy + i)) + r.dx;
+        if (!samePlane) {
+            pixel_rows::swap(a, b, e.w);
+            continue;
+        }
+        // Rows of one plane may overlap: through the row buffer.
         std::memcpy(buffer, a, e.w);
         std::memmove(a, b, e.w);
         std::memcpy(b, buffer, e.w);
@@ -106,13 +111,8 @@ void BlockTransfer::colourExchange(const BlockRequest& r) {
     if (e.empty()) return;
     const auto a = static_cast<uint8_t>(r.colour & 0xFF);
     const auto b = static_cast<uint8_t>((r.colour >> 8) & 0xFF);
-    for (uint32_t i = 0; i < e.h; ++i) {
-        uint8_t* p = plane.row(static_cast<int>(r.sy + i)) + r.sx;
-        for (uint32_t x = 0; x < e.w; ++x) {
-            const uint8_t v = p[x];
-            p[x] = v == a ? b : (v == b ? a : v);
-        }
-    }
+    for (uint32_t i = 0; i < e.h; ++i)
+        pixel_rows::swapColours(plane.row(static_cast<int>(r.sy + i)) + r.sx, e.w, a, b);
 }
 
 void BlockTransfer::dissolve(const BlockRequest& r) {
@@ -152,9 +152,17 @@ void BlockTransfer::compose(const BlockRequest& r) {
     if (e.empty()) return;
     const auto key = static_cast<uint8_t>(r.colour & 0xFF);
     uint8_t* buffer = rowBuffer_.data();
+    const bool distinct = &out != &fg && &out != &bg;
     for (uint32_t i = 0; i < e.h; ++i) {
+        if (distinct) { // the inputs are only read: straight into the output
+            pixel_rows::compose(out.row(static_cast<int>(r.y3 + i)) + r.x3,
+                                fg.row(static_cast<int>(r.sy + i)) + r.sx,
+                                bg.row(static_cast<int>(r.dy + i)) + r.dx, e.w, key);
+            continue;
+        }
+        // The output plane is also an input: through the row buffer.
         std::memcpy(buffer, bg.row(static_cast<int>(r.dy + i)) + r.dx, e.w);
-        keyedRow(buffer, fg.row(static_cast<int>(r.sy + i)) + r.sx, e.w, key);
+        pixel_rows::keyed(buffer, fg.row(static_cast<int>(r.sy + i)) + r.sx, e.w, key);
         std::memcpy(out.row(static_cast<int>(r.y3 + i)) + r.x3, buffer, e.w);
     }
 }

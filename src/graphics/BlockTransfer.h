@@ -33,7 +33,7 @@ struct BlockRequest {
 };
 
 class BlockTransfer {
-public:
+  public:
     enum Mode : uint32_t {
         kCopy = 0,
         kTransparentCopy = 1,
@@ -52,7 +52,7 @@ public:
     // Runs one operation; unknown modes do nothing.
     void blockTransfer(const BlockRequest& r);
 
-private:
+  private:
     void copy(const BlockRequest& r, bool transparent);
     void fill(const BlockRequest& r);
     void exchange(const BlockRequest& r);

@@ -12,7 +12,7 @@
 namespace fer {
 
 class GraphicsHost : public FatalErrorHandler {
-public:
+  public:
     static constexpr int kPictureNameSlot = 1;
 
     // Shows the rectangle (x, y, w, h) of plane 0 through the screen palette
@@ -31,8 +31,9 @@ public:
     // Records the name of the file loaded last in a slot of the current file
     // names and has the file-name view repaint.
     virtual void setCurrentFileName(int slot, std::string_view name) = 0;
-    // The text renderer takes the colours the screen shows now.
-    virtual void refreshTextColours() = 0;
+    // The text renderer takes the colours the screen shows now
+    // (TextRenderer::refreshTextColours).
+    virtual void refreshTextColours(const Palette& onScreen) = 0;
 };
 
 } // namespace fer

@@ -34,15 +34,16 @@ void takePalette(std::span<const uint8_t> in, size_t at, uint64_t count, Palette
     }
 }
 
-uint64_t roundUpTo4(uint64_t n) { return (n + 3) & ~uint64_t{3}; }
+uint64_t roundUpTo4(uint64_t n) {
+    return (n + 3) & ~uint64_t{3};
+}
 
 // The decoder's output: the picture rectangle of a plane, bottom row first,
 // each row `stride` bytes long. Parts outside the plane are passed over.
 class PlaneRectSink {
-public:
+  public:
     PlaneRectSink(VramPlane& plane, int x, int bottomRow, uint32_t stride, uint32_t rows)
-        : plane_(plane), row_(bottomRow), stride_(stride),
-          remaining_(uint64_t{stride} * rows) {
+        : plane_(plane), row_(bottomRow), stride_(stride), remaining_(uint64_t{stride} * rows) {
         visible_ = x < plane.width() ? std::min<uint32_t>(stride, plane.width() - x) : 0;
         x_ = x;
         enterRow();
@@ -60,7 +61,7 @@ public:
         }
     }
 
-private:
+  private:
     void enterRow() {
         const bool inside = visible_ > 0 && row_ >= 0 && row_ < plane_.height();
         rowStart_ = inside ? plane_.row(static_cast<int>(row_)) + x_ : nullptr;

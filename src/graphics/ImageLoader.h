@@ -39,7 +39,7 @@ struct PictureRect {
 };
 
 class ImageLoader {
-public:
+  public:
     enum class Format { kBitmap, kLzssPicture };
     static constexpr uint16_t kStoredPosition = 0xFFFF;
     static constexpr size_t kBitmapHeaderSize = 54;
@@ -61,9 +61,9 @@ public:
     // x, y, width (not rounded) and height of the last picture loaded.
     PictureRect lastRect() const { return lastRect_; }
 
-private:
-    int loadBitmap(std::span<const uint8_t> file, Palette& paletteOut, VramPlane& plane,
-                   uint16_t x, uint16_t y);
+  private:
+    int loadBitmap(std::span<const uint8_t> file, Palette& paletteOut, VramPlane& plane, uint16_t x,
+                   uint16_t y);
     int loadLzssPicture(std::span<const uint8_t> file, Palette& paletteOut, VramPlane& plane,
                         uint16_t x, uint16_t y);
 

@@ -10,7 +10,9 @@ uint8_t stepFor(uint8_t from, uint8_t to, uint8_t speed) {
     if (from == to) return 0;
     if (speed == PaletteManager::kStepOne) return 1;
     const int distance = from > to ? from - to : to - from;
-    return static_cast<uint8_t>(distance / speed + 1);
+    // Speed 1 over the full distance would need 256, which a byte step
+    // cannot hold; 255 reaches the target in the same single tick.
+    return static_cast<uint8_t>(std::min(distance / speed + 1, 255));
 }
 
 // One channel one step towards its target; true when it differed.

@@ -19,7 +19,7 @@
 namespace fer {
 
 class PaletteManager {
-public:
+  public:
     static constexpr uint32_t kAnimatedEntries = 236;
     static constexpr uint8_t kStepOne = 0xFF; // the speed that moves one per tick
 
@@ -55,15 +55,15 @@ public:
     Palette current() const;
     Palette target() const;
 
-private:
+  private:
     // Clamps a range to the animated entries; returns the end.
     static uint32_t rangeEnd(uint32_t first, uint32_t count);
     bool fadeTickLocked(uint32_t first, uint32_t count);
 
     mutable std::mutex mutex_;
-    Palette target_{};  // guarded by mutex_
-    Palette current_{}; // guarded by mutex_
-    Palette steps_{};   // guarded by mutex_
+    Palette target_{};       // guarded by mutex_
+    Palette current_{};      // guarded by mutex_
+    Palette steps_{};        // guarded by mutex_
     uint32_t fadeFirst_ = 0; // guarded by mutex_
     uint32_t fadeCount_ = 0; // guarded by mutex_
     std::atomic<bool> fadeActive_{false};

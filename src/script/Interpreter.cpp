@@ -37,7 +37,8 @@ constexpr uint32_t kHeldWaitTicks = 10;
 Interpreter::Interpreter(ScriptMachine& machine, Evaluator& evaluator, ScriptHost& host,
                          const BuildVariant& variant)
     : machine_(machine), evaluator_(evaluator), host_(host), variant_(variant),
-      log_(machine, evaluator), commands_(*this), switcher_(*this) {}
+      log_(machine, evaluator), commands_(*this), switcher_(*this), saveGame_(*this),
+      externals_(*this) {}
 
 uint32_t Interpreter::run() {
     if (machine_.depth >= kMaxDepth) {
@@ -310,7 +311,7 @@ void Interpreter::externalCommand() {
         evaluator_.fail(script_text::kCallErrorTitle, script_text::kUnknownExternalText);
         return;
     }
-    host_.externalCommand(n, machine_.arguments);
+    externals_.dispatch(n);
 }
 
 void Interpreter::defineChoice() {

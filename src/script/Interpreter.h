@@ -7,7 +7,9 @@
 
 #include "script/BuildVariant.h"
 #include "script/Evaluator.h"
+#include "script/ExternalCommands.h"
 #include "script/MessageLog.h"
+#include "script/SaveGame.h"
 #include "script/ScriptHost.h"
 #include "script/ScriptMachine.h"
 #include "script/ScriptSwitcher.h"
@@ -37,6 +39,8 @@ public:
     const BuildVariant& variant() const { return variant_; }
     MessageLog& messageLog() { return log_; }
     ScriptSwitcher& switcher() { return switcher_; }
+    SaveGame& saveGame() { return saveGame_; }
+    ExternalCommands& externals() { return externals_; }
 
     // Draws the text area on screen when text went to plane 0.
     void presentTextArea();
@@ -72,6 +76,8 @@ private:
     MessageLog log_;
     SystemCommands commands_;
     ScriptSwitcher switcher_;
+    SaveGame saveGame_;
+    ExternalCommands externals_;
 };
 
 } // namespace fer

@@ -5,6 +5,7 @@
 // they run with test doubles as well as with the real engine.
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "script/ArgumentList.h"
@@ -71,6 +72,14 @@ public:
     // names (0 script, 1 picture, 2 data, 3 music, 4 voice); the debug
     // monitor's file-name view repaints if it is open.
     virtual void setCurrentFileName(int slot, std::string_view name) = 0;
+    // Reads a loose file (a save) into destination: at most destination.size()
+    // bytes. 0 on failure (reported already).
+    virtual int readWholeFile(std::string_view name, std::span<uint8_t> destination) = 0;
+    // Replaces a save file with exactly these 4096 bytes. 0 on failure.
+    virtual int writeSaveFile(std::string_view name, std::span<const uint8_t> bytes) = 0;
+
+    // The movement speed from the "MOVE" setting: 0, 8 or 16.
+    virtual uint16_t moveSpeed() const = 0;
 
     // Sound: report failed tracks once per pass; stop a channel.
     virtual void reportFailures() = 0;

@@ -34,6 +34,7 @@ void SystemCommands::dispatch(uint32_t s) {
         textColour(args.value(0));
         interpreter_.host().systemCommand(s, args);
         break;
+    case 4: interpreter_.saveGame().command(args.value(0), args.value(1)); break;
     case 13: runAt(args.value(0)); break;
     case 14: hitTest(args.value(0), args.value(1)); break;
     case 15: choiceKey(args.value(0)); break;

@@ -55,7 +55,66 @@ void EngineHost::setCurrentFileName(int slot, std::string_view name) {
         context_.currentFileNames[slot] = std::string(name);
 }
 
-void EngineHost::systemCommand(uint32_t, const ArgumentList&) {}
+int EngineHost::readWholeFile(std::string_view name, std::span<uint8_t> destination) {
+    return context_.files.readWholeFile(name, destination);
+}
+
+int EngineHost::writeSaveFile(std::string_view name, std::span<const uint8_t> bytes) {
+    return context_.files.writeSaveFile(name, bytes);
+}
+
+uint16_t EngineHost::moveSpeed() const { return context_.moveSpeed; }
+
+void EngineHost::systemCommand(uint32_t number, const ArgumentList& args) {
+    switch (number) {
+    case 2: cursorCommand(args); break;
+    case 7: {
+        const std::string name(args.text(0));
+        context_.files.loadData(name, context_.machine.memory,
+                                ScriptMemory::kCodeBase + args.value(1));
+        setCurrentFileName(2, name);
+        break;
+    }
+    case 19:
+        if (args.value(0) == 1) {
+            stopSound(0);
+            stopSound(1);
+            stopSound(2);
+            context_.files.reopenArchives(static_cast<int>(args.value(1)));
+        }
+        break;
+    default: break; // commands of subsystems still to come do nothing yet
+    }
+}
+
+void EngineHost::cursorCommand(const ArgumentList& args) {
+    Platform& platform = *context_.platform;
+    auto coordinate = [&](size_t n) { return static_cast<int>(static_cast<int32_t>(args.value(n))); };
+    switch (args.value(0)) {
+    case 0:
+        if (context_.cursorVisible == 0) {
+            platform.showCursor(true);
+            context_.cursorVisible = 1;
+        }
+        break;
+    case 1:
+        if (context_.cursorVisible == 1) {
+            platform.showCursor(false);
+            context_.cursorVisible = 0;
+        }
+        break;
+    case 2: platform.confineCursor(coordinate(1), coordinate(2), coordinate(3), coordinate(4)); break;
+    case 3: {
+        int x = 0, y = 0;
+        platform.cursorPosition(x, y);
+        context_.machine.memory.setReg16(30, static_cast<uint16_t>(x));
+        context_.machine.memory.setReg16(31, static_cast<uint16_t>(y));
+        break;
+    }
+    case 4: platform.moveCursor(coordinate(1), coordinate(2)); break;
+    default: break; // 5, the animated cursor, comes with the animations
+    }
+}
 void EngineHost::externalCommand(uint32_t, const ArgumentList&) {}
 
 void EngineHost::logLine(std::string_view text) { context_.shell.logLine(text); }

@@ -27,6 +27,9 @@ public:
     void drawChar(unsigned plane, uint16_t code, int x, int y, unsigned style) override;
     int loadScript(std::string_view name) override;
     void setCurrentFileName(int slot, std::string_view name) override;
+    int readWholeFile(std::string_view name, std::span<uint8_t> destination) override;
+    int writeSaveFile(std::string_view name, std::span<const uint8_t> bytes) override;
+    uint16_t moveSpeed() const override;
     void reportFailures() override {}
     void stopSound(int) override {}
     void systemCommand(uint32_t number, const ArgumentList& args) override;
@@ -35,6 +38,8 @@ public:
     void fatalError(std::string_view title, std::string_view text) override;
 
 private:
+    void cursorCommand(const ArgumentList& args);
+
     EngineContext& context_;
 };
 

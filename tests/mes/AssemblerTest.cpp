@@ -3,9 +3,16 @@
 namespace fer::mes::test {
 namespace {
 
+using AssemblerAssignments = MesTest;
+using AssemblerCommands = MesTest;
+using AssemblerControlFlow = MesTest;
+using AssemblerExpressions = MesTest;
+using AssemblerSource = MesTest;
+using AssemblerText = MesTest;
+
 // ---- Assignments and value lists --------------------------------------------------------
 
-TEST(AssemblerAssignments, EveryTargetKindHasItsOpcodeAndOperandOrder) {
+TEST_F(AssemblerAssignments, EveryTargetKindHasItsOpcodeAndOperandOrder) {
     EXPECT_EQ(code("flag[5] = 32"), (Bytes{3, 5, 0, 0x20, 0xFF, 0}));
     EXPECT_EQ(code("flag[0x1234] = 1"), (Bytes{3, 0x34, 0x12, 1, 0xFF, 0}));
     EXPECT_EQ(code("r16[10] = 1, 2"), (Bytes{4, 10, 1, 0xFF, 1, 2, 0xFF, 0}));
@@ -17,13 +24,13 @@ TEST(AssemblerAssignments, EveryTargetKindHasItsOpcodeAndOperandOrder) {
     EXPECT_EQ(code("dim32[7][2] = 1"), (Bytes{8, 2, 0xFF, 7, 1, 0xFF, 0}));
 }
 
-TEST(AssemblerAssignments, ExplicitContinuationBytes) {
+TEST_F(AssemblerAssignments, ExplicitContinuationBytes) {
     EXPECT_EQ(code("r16[1] = 1, {9} 2, 3"), (Bytes{4, 1, 1, 0xFF, 9, 2, 0xFF, 1, 3, 0xFF, 0}));
     EXPECT_NE(firstError("r16[1] = 1, {0} 2").find("ends the list"), std::string::npos);
     EXPECT_NE(firstError("r16[1] = 1, {256} 2").find("out of range"), std::string::npos);
 }
 
-TEST(AssemblerAssignments, FixedNumbersMustBeConstantsInRange) {
+TEST_F(AssemblerAssignments, FixedNumbersMustBeConstantsInRange) {
     EXPECT_EQ(firstError("r16[256] = 1"),
               "main.mes:1:5: first register number 256 is out of range 0..255");
     EXPECT_EQ(firstError("flag[65536] = 1"),
@@ -35,7 +42,7 @@ TEST(AssemblerAssignments, FixedNumbersMustBeConstantsInRange) {
 
 // ---- Expressions ------------------------------------------------------------------------
 
-TEST(AssemblerExpressions, LiteralsTakeTheShortestFormUnlessASuffixChooses) {
+TEST_F(AssemblerExpressions, LiteralsTakeTheShortestFormUnlessASuffixChooses) {
     EXPECT_EQ(code("r16[0] = 127"), (Bytes{4, 0, 0x7F, 0xFF, 0}));
     EXPECT_EQ(code("r16[0] = 128"), (Bytes{4, 0, 0xF1, 0x80, 0, 0xFF, 0}));
     EXPECT_EQ(code("r16[0] = 65535"), (Bytes{4, 0, 0xF1, 0xFF, 0xFF, 0xFF, 0}));
@@ -46,7 +53,7 @@ TEST(AssemblerExpressions, LiteralsTakeTheShortestFormUnlessASuffixChooses) {
     EXPECT_EQ(code("r16[0] = -1"), (Bytes{4, 0, 0xF2, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0}));
 }
 
-TEST(AssemblerExpressions, SuffixesThatCannotHoldTheValueAreErrors) {
+TEST_F(AssemblerExpressions, SuffixesThatCannotHoldTheValueAreErrors) {
     EXPECT_NE(firstError("r16[0] = 0x80:b").find("no single byte pushes 0x80"), std::string::npos);
     EXPECT_NE(firstError("r16[0] = 0xA0:b").find("no single byte"), std::string::npos);
     EXPECT_NE(firstError("r16[0] = 0xE5:b").find("no single byte"), std::string::npos);
@@ -55,7 +62,7 @@ TEST(AssemblerExpressions, SuffixesThatCannotHoldTheValueAreErrors) {
     EXPECT_EQ(code("r16[0] = 0xFE:b"), (Bytes{4, 0, 0xFE, 0xFF, 0}));
 }
 
-TEST(AssemblerExpressions, PrecedenceAndAssociativityFollowC) {
+TEST_F(AssemblerExpressions, PrecedenceAndAssociativityFollowC) {
     // 1 + 2 * 3 -> 1 2 3 * +
     EXPECT_EQ(code("r16[0] = 1 + 2 * 3"), (Bytes{4, 0, 1, 2, 3, 0xE2, 0xE0, 0xFF, 0}));
     // 5 - 3 - 1 is (5 - 3) - 1
@@ -70,7 +77,7 @@ TEST(AssemblerExpressions, PrecedenceAndAssociativityFollowC) {
               (Bytes{4, 0, 1, 2, 3, 4, 0xE4, 5, 0xE3, 6, 0xED, 7, 0xEC, 0xE8, 0xEA, 0xFF, 0}));
 }
 
-TEST(AssemblerExpressions, OperandItems) {
+TEST_F(AssemblerExpressions, OperandItems) {
     EXPECT_EQ(code("r16[0] = r16[3] + r32[4]"), (Bytes{4, 0, 0x80, 3, 0xF6, 4, 0xE0, 0xFF, 0}));
     EXPECT_EQ(code("r16[0] = flag[2047]"), (Bytes{4, 0, 0xF3, 0xFF, 0x07, 0xFF, 0}));
     EXPECT_EQ(code("r16[0] = flag[2 + 3]"), (Bytes{4, 0, 0xF3, 5, 0, 0xFF, 0}));
@@ -82,18 +89,20 @@ TEST(AssemblerExpressions, OperandItems) {
     EXPECT_EQ(code("r16[0] = random(300)"), (Bytes{4, 0, 0xE5, 0x2C, 0x01, 0xFF, 0}));
 }
 
-TEST(AssemblerExpressions, NamedConstantsAreLiterals) {
+TEST_F(AssemblerExpressions, NamedConstantsAreLiterals) {
     EXPECT_EQ(code("const A = 200\nconst B = A * 2 + 1\nr16[0] = B"),
               (Bytes{4, 0, 0xF1, 0x91, 0x01, 0xFF, 0}));
-    EXPECT_EQ(code("const A = 3\nr16[A] = -A"), (Bytes{4, 3, 0xF2, 0xFD, 0xFF, 0xFF, 0xFF, 0xFF, 0}));
+    EXPECT_EQ(code("const A = 3\nr16[A] = -A"),
+              (Bytes{4, 3, 0xF2, 0xFD, 0xFF, 0xFF, 0xFF, 0xFF, 0}));
     EXPECT_EQ(firstError("r16[0] = B"), "main.mes:1:10: unknown name 'B'");
     EXPECT_EQ(firstError("const A = 1\nconst A = 2"), "main.mes:2:7: 'A' is already defined");
     EXPECT_EQ(firstError("const wait = 1"), "main.mes:1:7: 'wait' is a keyword");
 }
 
-TEST(AssemblerExpressions, MalformedExpressionsAreReportedWhereTheyGoWrong) {
+TEST_F(AssemblerExpressions, MalformedExpressionsAreReportedWhereTheyGoWrong) {
     EXPECT_EQ(firstError("r16[0] = (1 + 2"), "main.mes:1:16: expected ')' at the end of the line");
-    EXPECT_EQ(firstError("r16[0] = 1 +"), "main.mes:1:13: expected an expression at the end of the line");
+    EXPECT_EQ(firstError("r16[0] = 1 +"),
+              "main.mes:1:13: expected an expression at the end of the line");
     EXPECT_EQ(firstError("r16[0] = -r16[1]"),
               "main.mes:1:10: '-' negates only a number or a named constant; write 0 - x");
     EXPECT_EQ(firstError("r16[0] = 4294967296"), "main.mes:1:10: number does not fit in 32 bits");
@@ -105,16 +114,17 @@ TEST(AssemblerExpressions, MalformedExpressionsAreReportedWhereTheyGoWrong) {
 
 // ---- Control flow -----------------------------------------------------------------------
 
-TEST(AssemblerControlFlow, LabelsAreFileOffsetsBackwardAndForward) {
+TEST_F(AssemblerControlFlow, LabelsAreFileOffsetsBackwardAndForward) {
     EXPECT_EQ(code("top:\n  goto next\nnext: if 1 goto top"),
               (Bytes{10, 5, 0, 0, 0, 9, 1, 0xFF, 0, 0, 0, 0}));
     EXPECT_EQ(code("goto 0x12345678"), (Bytes{10, 0x78, 0x56, 0x34, 0x12}));
     EXPECT_EQ(firstError("goto nowhere"), "main.mes:1:6: label 'nowhere' is never defined");
     EXPECT_EQ(firstError("a:\na: end"), "main.mes:2:1: label 'a' is already defined at main.mes:1");
-    EXPECT_EQ(firstError("if 1 end"), "main.mes:1:6: expected 'goto' after the condition before 'end'");
+    EXPECT_EQ(firstError("if 1 end"),
+              "main.mes:1:6: expected 'goto' after the condition before 'end'");
 }
 
-TEST(AssemblerControlFlow, BlocksSkipTheirBodyAndEndIt) {
+TEST_F(AssemblerControlFlow, BlocksSkipTheirBodyAndEndIt) {
     EXPECT_EQ(code("proc 3 {\n  choose\n}\ncall 3"),
               (Bytes{18, 3, 0xFF, 9, 0, 0, 0, 19, 0, 15, 2, 3, 0xFF, 0}));
     EXPECT_EQ(code("choice 1, \"A\" {\n}"), (Bytes{14, 2, 1, 0xFF, 1, 'A', 0, 0, 13, 0, 0, 0, 0}));
@@ -129,7 +139,7 @@ TEST(AssemblerControlFlow, BlocksSkipTheirBodyAndEndIt) {
 
 // ---- Commands and arguments -------------------------------------------------------------
 
-TEST(AssemblerCommands, SystemCommandsByNameAndByNumber) {
+TEST_F(AssemblerCommands, SystemCommandsByNameAndByNumber) {
     EXPECT_EQ(code("font_size"), (Bytes{11, 0, 0xFF, 0}));
     EXPECT_EQ(code("wait"), (Bytes{11, 11, 0xFF, 0}));
     EXPECT_EQ(code("wait 100"), (Bytes{11, 11, 0xFF, 2, 100, 0xFF, 0}));
@@ -140,7 +150,7 @@ TEST(AssemblerCommands, SystemCommandsByNameAndByNumber) {
     EXPECT_EQ(code("sys(11:w)"), (Bytes{11, 0xF1, 11, 0, 0xFF, 0}));
 }
 
-TEST(AssemblerCommands, ScriptsProceduresAndExternalCommands) {
+TEST_F(AssemblerCommands, ScriptsProceduresAndExternalCommands) {
     EXPECT_EQ(code("change_script \"B.MES\""), (Bytes{12, 1, 'B', '.', 'M', 'E', 'S', 0, 0}));
     EXPECT_EQ(code("call_script \"C\""), (Bytes{13, 1, 'C', 0, 0}));
     EXPECT_EQ(code("call 7, r16[2]"), (Bytes{15, 2, 7, 0xFF, 2, 0x80, 2, 0xFF, 0}));
@@ -155,7 +165,7 @@ TEST(AssemblerCommands, ScriptsProceduresAndExternalCommands) {
 
 // ---- Text -------------------------------------------------------------------------------
 
-TEST(AssemblerText, GbTextIsConvertedAndChecked) {
+TEST_F(AssemblerText, GbTextIsConvertedAndChecked) {
     EXPECT_EQ(code("text \"你好\""), (Bytes{1, 0xC4, 0xE3, 0xBA, 0xC3, 0}));
     EXPECT_EQ(code("\"你好\""), (Bytes{0xC4, 0xE3, 0xBA, 0xC3, 0}));
     EXPECT_EQ(code("stext \"a\\\"b\\\\\""), (Bytes{2, 'a', '"', 'b', '\\', 0}));
@@ -165,35 +175,39 @@ TEST(AssemblerText, GbTextIsConvertedAndChecked) {
               "write its bytes as \\x{HH}");
 }
 
-TEST(AssemblerText, DoubleByteTextMustKeepItsPairs) {
+TEST_F(AssemblerText, DoubleByteTextMustKeepItsPairs) {
     EXPECT_NE(firstError("text \"abc\"").find("odd number of bytes (3)"), std::string::npos);
-    EXPECT_NE(firstError("text \"\\x{0}a\"").find("zero byte at an even position"), std::string::npos);
+    EXPECT_NE(firstError("text \"\\x{0}a\"").find("zero byte at an even position"),
+              std::string::npos);
     EXPECT_NE(firstError("stext \"\\x{0}\"").find("cannot contain a zero byte"), std::string::npos);
-    EXPECT_NE(firstError("wait \"a\\x{00}\"").find("cannot contain a zero byte"), std::string::npos);
+    EXPECT_NE(firstError("wait \"a\\x{00}\"").find("cannot contain a zero byte"),
+              std::string::npos);
     EXPECT_NE(firstError("\"ab\"").find("must begin with a double-byte character"),
               std::string::npos);
 }
 
-TEST(AssemblerText, ShiftJisBuildUsesItsOwnCodesAndLeadBytes) {
+TEST_F(AssemblerText, ShiftJisBuildUsesItsOwnCodesAndLeadBytes) {
     EXPECT_EQ(code("text \"あ\"", "sjis"), (Bytes{1, 0x82, 0xA0, 0}));
     EXPECT_EQ(code("\"あ\"", "sjis"), (Bytes{0x82, 0xA0, 0}));
     EXPECT_EQ(code("stext \"ｱ\"", "sjis"), (Bytes{2, 0xB1, 0}));
     // Half-width katakana fails the Shift-JIS lead-byte test.
-    EXPECT_NE(firstError("\"ｱｲ\"", "sjis").find("double-byte character of sjis"), std::string::npos);
+    EXPECT_NE(firstError("\"ｱｲ\"", "sjis").find("double-byte character of sjis"),
+              std::string::npos);
     EXPECT_NE(firstError("text \"你\"", "sjis").find("U+4F60"), std::string::npos);
 }
 
 // ---- Source files -----------------------------------------------------------------------
 
-TEST(AssemblerSource, IncludeSharesNamesAndReportsInTheIncludedFile) {
-    AssemblyResult ok = assemble("include \"lib/defs.mes\"\nr16[X] = 1\ngoto there",
-                                 "gb2312", {{"lib/defs.mes", "const X = 4\nthere: end\n"}});
+TEST_F(AssemblerSource, IncludeSharesNamesAndReportsInTheIncludedFile) {
+    AssemblyResult ok = assemble("include \"lib/defs.mes\"\nr16[X] = 1\ngoto there", "gb2312",
+                                 {{"lib/defs.mes", "const X = 4\nthere: end\n"}});
     ASSERT_TRUE(ok.ok());
     EXPECT_EQ(ok.code, (Bytes{0, 4, 4, 1, 0xFF, 0, 10, 0, 0, 0, 0}));
     EXPECT_EQ(ok.files, (std::vector<std::string>{"main.mes", "lib/defs.mes"}));
 
-    AssemblyResult bad = assemble("include \"lib/a.mes\"", "gb2312",
-                                  {{"lib/a.mes", "end\ninclude \"b.mes\""}, {"lib/b.mes", "bogus"}});
+    AssemblyResult bad =
+        assemble("include \"lib/a.mes\"", "gb2312",
+                 {{"lib/a.mes", "end\ninclude \"b.mes\""}, {"lib/b.mes", "bogus"}});
     ASSERT_EQ(bad.diagnostics.size(), 1u);
     EXPECT_EQ(bad.diagnostics[0].format(), "lib/b.mes:1:1: unknown statement 'bogus'");
     EXPECT_TRUE(bad.code.empty());
@@ -203,7 +217,7 @@ TEST(AssemblerSource, IncludeSharesNamesAndReportsInTheIncludedFile) {
     EXPECT_EQ(firstError("include \"none.mes\""), "main.mes:1:9: cannot read 'none.mes'");
 }
 
-TEST(AssemblerSource, CommentsBlankLinesAndEveryErrorOfAFile) {
+TEST_F(AssemblerSource, CommentsBlankLinesAndEveryErrorOfAFile) {
     EXPECT_EQ(code("// only a comment\n\n   end // trailing\r\n"), (Bytes{0}));
     AssemblyResult r = assemble("end\nr16[0] =\nbogus\nend extra\n\"unclosed\n@");
     ASSERT_EQ(r.diagnostics.size(), 5u);

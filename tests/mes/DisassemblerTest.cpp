@@ -3,6 +3,8 @@
 namespace fer::mes::test {
 namespace {
 
+using DisassemblerListing = MesTest;
+
 // The statement lines of a listing, without its header and indentation.
 std::vector<std::string> statements(const std::string& listing) {
     std::vector<std::string> out;
@@ -17,7 +19,7 @@ std::vector<std::string> statements(const std::string& listing) {
     return out;
 }
 
-TEST(DisassemblerListing, ReadableFormsOfCommonInstructions) {
+TEST_F(DisassemblerListing, ReadableFormsOfCommonInstructions) {
     Bytes bytes = code("top:\nr16[1] = r16[2] * (3 + 4)\ntext \"你好\"\nwait 100\n"
                        "if flag[r16[1]] == 1 goto top\nproc 2 {\n}\nend");
     EXPECT_EQ(statements(disassemble(bytes)),
@@ -26,19 +28,18 @@ TEST(DisassemblerListing, ReadableFormsOfCommonInstructions) {
                                         "proc 2 -> L002A", "end", "L002A:", "end"}));
 }
 
-TEST(DisassemblerListing, NonDefaultEncodingsAreSpelledExplicitly) {
+TEST_F(DisassemblerListing, NonDefaultEncodingsAreSpelledExplicitly) {
     // Literals in longer forms, a flag read through 0xF4 with a constant, an odd
     // continuation byte, an odd argument tag and a system number written as 0xF1.
-    Bytes bytes = {4, 0, 0xF1, 5, 0, 0xF2, 6, 0, 0, 0, 0xE0, 0x90, 0xE0, 0xFF, 0x42,
-                   7, 0xF4, 0xFF, 0,
-                   11, 0xF1, 11, 0, 0xFF, 9, 0};
+    Bytes bytes = {4,    0,    0xF1, 5,    0,    0xF2, 6,  0,    0,  0, 0xE0, 0x90, 0xE0,
+                   0xFF, 0x42, 7,    0xF4, 0xFF, 0,    11, 0xF1, 11, 0, 0xFF, 9,    0};
     EXPECT_EQ(statements(disassemble(bytes)),
               (std::vector<std::string>{"r16[0] = 5:w + 6:d + 0x90:b, {66} flag(7)",
                                         "sys(11:w) tag(9)"}));
     expectRoundTrip(bytes);
 }
 
-TEST(DisassemblerListing, UnmappableTextBytesUseEscapes) {
+TEST_F(DisassemblerListing, UnmappableTextBytesUseEscapes) {
     // 0xA1 0x40 has no GB2312 character; 0x0A is a control byte; quotes are escaped.
     Bytes bytes = {1, 0xA1, 0x40, 0x0A, '"', 0, 2, '\\', 0};
     EXPECT_EQ(statements(disassemble(bytes)),
@@ -46,7 +47,7 @@ TEST(DisassemblerListing, UnmappableTextBytesUseEscapes) {
     expectRoundTrip(bytes);
 }
 
-TEST(DisassemblerListing, UndecodableBytesBecomeRawBytes) {
+TEST_F(DisassemblerListing, UndecodableBytesBecomeRawBytes) {
     // 0x15 is no opcode; 0x04 without its list is cut off by the end of the file.
     Bytes bytes = {0x15, 0x80, 0, 4, 1, 2};
     EXPECT_EQ(statements(disassemble(bytes)),
@@ -57,7 +58,7 @@ TEST(DisassemblerListing, UndecodableBytesBecomeRawBytes) {
     EXPECT_EQ(statements(disassemble({4, 0, 1, 2, 0xFF, 0}))[0].rfind("bytes", 0), 0u);
 }
 
-TEST(DisassemblerListing, TargetsOffInstructionBoundariesStayNumbers) {
+TEST_F(DisassemblerListing, TargetsOffInstructionBoundariesStayNumbers) {
     // goto 2 lands inside the goto itself; goto 10 is past the end; goto 5 is the end.
     Bytes bytes = {10, 2, 0, 0, 0};
     EXPECT_EQ(statements(disassemble(bytes)), (std::vector<std::string>{"goto 2"}));
@@ -68,7 +69,7 @@ TEST(DisassemblerListing, TargetsOffInstructionBoundariesStayNumbers) {
               (std::vector<std::string>{"goto L0006", "bytes 0x15", "L0006:", "bytes 0x16"}));
 }
 
-TEST(DisassemblerListing, ShiftJisLeadBytesDecideImplicitText) {
+TEST_F(DisassemblerListing, ShiftJisLeadBytesDecideImplicitText) {
     Bytes bytes = {0x82, 0xA0, 0, 0xB1, 0};
     EXPECT_EQ(statements(disassemble(bytes, "sjis")),
               (std::vector<std::string>{"\"あ\"", "bytes 0xB1", "end"}));

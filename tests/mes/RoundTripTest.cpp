@@ -9,8 +9,10 @@
 namespace fer::mes::test {
 namespace {
 
+using RoundTrip = MesTest;
+
 class ProgramGenerator {
-public:
+  public:
     explicit ProgramGenerator(uint32_t seed) : rng_(seed) {}
 
     std::string program() {
@@ -24,13 +26,13 @@ public:
         return src;
     }
 
-private:
+  private:
     int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
     bool chance(int percent) { return pick(1, 100) <= percent; }
 
     std::string literal() {
-        static constexpr uint32_t kValues[] = {0, 1, 5, 0x7F, 0x80, 0x90, 0xFE, 0xFFFF,
-                                               0x10000, 0xFFFFFFFF};
+        static constexpr uint32_t kValues[] = {0,    1,    5,      0x7F,    0x80,
+                                               0x90, 0xFE, 0xFFFF, 0x10000, 0xFFFFFFFF};
         uint32_t v = chance(50) ? kValues[pick(0, 9)] : static_cast<uint32_t>(rng_());
         std::string s = std::to_string(v);
         int form = pick(0, 3);
@@ -54,11 +56,13 @@ private:
             default: return literal();
             }
         }
-        static constexpr const char* kOps[] = {"+",  "-",  "*",  "/", "%",  "&&", "||", "&",
-                                               "|",  "^",  "<",  ">", "<=", ">=", "==", "!="};
+        static constexpr const char* kOps[] = {"+", "-", "*", "/", "%",  "&&", "||", "&",
+                                               "|", "^", "<", ">", "<=", ">=", "==", "!="};
         switch (pick(0, 5)) {
         case 0: return "flag(" + expression(depth - 1) + ")";
-        case 1: return "flag[r16[" + std::to_string(pick(0, 255)) + "] + " + expression(depth - 1) + "]";
+        case 1:
+            return "flag[r16[" + std::to_string(pick(0, 255)) + "] + " + expression(depth - 1) +
+                   "]";
         case 2: {
             static constexpr const char* kDims[] = {"dim8", "dim16", "dim32"};
             return std::string(kDims[pick(0, 2)]) + "[" + std::to_string(pick(0, 255)) + "][" +
@@ -81,8 +85,16 @@ private:
     }
 
     std::string textBody(bool doubleByte) {
-        static constexpr const char* kChars[] = {"你", "好", "世", "界", "。", "Ａ", "ab", "\\\"\\\\",
-                                                 "\\x{A1}\\x{40}", "\\x{01}\\x{00}"};
+        static constexpr const char* kChars[] = {"你",
+                                                 "好",
+                                                 "世",
+                                                 "界",
+                                                 "。",
+                                                 "Ａ",
+                                                 "ab",
+                                                 "\\\"\\\\",
+                                                 "\\x{A1}\\x{40}",
+                                                 "\\x{01}\\x{00}"};
         std::string s = "\"";
         int n = pick(doubleByte ? 1 : 0, 6);
         for (int i = 0; i < n; ++i) {
@@ -98,9 +110,12 @@ private:
         for (int i = 0; i < n; ++i) {
             s += i ? ", " : " ";
             int kind = pick(0, 5);
-            if (kind == 0) s += textBody(false);
-            else if (kind == 1) s += "tag(" + std::to_string(pick(3, 255)) + ")";
-            else s += expression(2);
+            if (kind == 0)
+                s += textBody(false);
+            else if (kind == 1)
+                s += "tag(" + std::to_string(pick(3, 255)) + ")";
+            else
+                s += expression(2);
         }
         return s;
     }
@@ -117,7 +132,9 @@ private:
         case 5: return "r16[" + std::to_string(pick(0, 255)) + "] = " + valueList();
         case 6: return "r32[" + std::to_string(pick(0, 255)) + "] = " + valueList();
         case 7: return "mem[" + expression(2) + "] = " + valueList();
-        case 8: return "dim8[" + std::to_string(pick(0, 255)) + "][" + expression(2) + "] = " + valueList();
+        case 8:
+            return "dim8[" + std::to_string(pick(0, 255)) + "][" + expression(2) +
+                   "] = " + valueList();
         case 9: return "dim16[3][" + expression(2) + "] = " + valueList();
         case 10: return "dim32[200][" + expression(2) + "] = " + valueList();
         case 11: return "if " + expression(3) + " goto " + target();
@@ -139,19 +156,20 @@ private:
     int labelCount_ = 1;
 };
 
-TEST(RoundTrip, RandomValidProgramsDecodeFullyAndComeBackIdentical) {
+TEST_F(RoundTrip, RandomValidProgramsDecodeFullyAndComeBackIdentical) {
     for (uint32_t seed = 1; seed <= 1500; ++seed) {
         ProgramGenerator gen(seed);
         std::string source = gen.program();
         AssemblyResult r = assemble(source);
-        ASSERT_TRUE(r.ok()) << "seed " << seed << ": " << r.diagnostics[0].format() << "\n" << source;
+        ASSERT_TRUE(r.ok()) << "seed " << seed << ": " << r.diagnostics[0].format() << "\n"
+                            << source;
         std::string listing = disassemble(r.code);
         ASSERT_EQ(listing.find("bytes "), std::string::npos) << "seed " << seed << "\n" << listing;
         ASSERT_NO_FATAL_FAILURE(expectRoundTrip(r.code)) << "seed " << seed;
     }
 }
 
-TEST(RoundTrip, RandomByteStringsComeBackIdenticalInBothCharsets) {
+TEST_F(RoundTrip, RandomByteStringsComeBackIdenticalInBothCharsets) {
     std::mt19937 rng(20240901);
     for (int i = 0; i < 3000; ++i) {
         size_t length = std::uniform_int_distribution<size_t>(0, 200)(rng);
@@ -160,20 +178,26 @@ TEST(RoundTrip, RandomByteStringsComeBackIdenticalInBothCharsets) {
         for (uint8_t& b : bytes) {
             uint32_t r = rng();
             // Mostly opcode-sized and expression-like bytes, so that decoding gets deep.
-            if (style == 0) b = static_cast<uint8_t>(r);
-            else if (r % 4 == 0) b = 0xFF;
-            else if (r % 4 == 1) b = static_cast<uint8_t>(r % 21);
-            else if (r % 4 == 2) b = static_cast<uint8_t>(0xE0 + r % 23);
-            else b = static_cast<uint8_t>(r >> 8);
+            if (style == 0)
+                b = static_cast<uint8_t>(r);
+            else if (r % 4 == 0)
+                b = 0xFF;
+            else if (r % 4 == 1)
+                b = static_cast<uint8_t>(r % 21);
+            else if (r % 4 == 2)
+                b = static_cast<uint8_t>(0xE0 + r % 23);
+            else
+                b = static_cast<uint8_t>(r >> 8);
         }
         const char* charset = i % 2 ? "sjis" : "gb2312";
         ASSERT_NO_FATAL_FAILURE(expectRoundTrip(bytes, charset)) << "case " << i;
     }
 }
 
-TEST(RoundTrip, DamagedSourcesGiveDiagnosticsOrCode) {
+TEST_F(RoundTrip, DamagedSourcesGiveDiagnosticsOrCode) {
     std::mt19937 rng(77);
-    static constexpr char kNoise[] = "[](){},=+-*/%&|^<>:\"\\x{}0123456789abcrfg_ \n\t\xe4\xbd\xa0\xff";
+    static constexpr char kNoise[] =
+        "[](){},=+-*/%&|^<>:\"\\x{}0123456789abcrfg_ \n\t\xe4\xbd\xa0\xff";
     for (uint32_t seed = 1; seed <= 1500; ++seed) {
         std::string source = ProgramGenerator(seed).program();
         int edits = std::uniform_int_distribution<int>(1, 6)(rng);
@@ -197,7 +221,7 @@ TEST(RoundTrip, DamagedSourcesGiveDiagnosticsOrCode) {
     }
 }
 
-TEST(RoundTrip, LongPathologicalInputsStayLinear) {
+TEST_F(RoundTrip, LongPathologicalInputsStayLinear) {
     // Every offset starts a long construct that fails only at the very end.
     Bytes texts(200000, 0x01);
     texts.push_back(0);

@@ -66,6 +66,8 @@ public:
     std::vector<DrawnChar> drawn;
     std::vector<std::array<int, 4>> presents;
     std::map<std::string, Bytes> scripts;
+    std::map<std::string, Bytes> files; // loose files: saves
+    uint16_t speed = 8;
     std::vector<std::string> loads;
     std::vector<std::string> log;
     std::vector<std::pair<std::string, std::string>> fatals;
@@ -124,6 +126,23 @@ public:
     void setCurrentFileName(int slot, std::string_view name) override {
         fileNames[slot] = std::string(name);
     }
+    int readWholeFile(std::string_view name, std::span<uint8_t> destination) override {
+        auto it = files.find(std::string(name));
+        if (it == files.end()) {
+            fatalError("文件打开错误", name);
+            return 0;
+        }
+        std::copy_n(it->second.begin(), std::min(it->second.size(), destination.size()),
+                    destination.begin());
+        return 1;
+    }
+    int writeSaveFile(std::string_view name, std::span<const uint8_t> bytes) override {
+        Bytes file(4096, 0);
+        std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), 4096), file.begin());
+        files[std::string(name)] = file;
+        return 1;
+    }
+    uint16_t moveSpeed() const override { return speed; }
     void reportFailures() override {}
     void stopSound(int channel) override { stops.push_back(channel); }
     void systemCommand(uint32_t number, const ArgumentList& args) override {

@@ -162,6 +162,14 @@ TEST(EngineRun, BadUsageExitsWith2) {
     EXPECT_NE(help.out.find("--dump-memory"), std::string::npos);
 }
 
+TEST(EngineRun, BundledSamplePlaysToItsEnd) {
+    const RunResult r = runEngine(std::string("--headless --print-text ") + FER_SAMPLE_DIR);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("样例脚本开始。\n", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("选了第一项。\n这是被调用的脚本。\n样例脚本结束。\n"), std::string::npos)
+        << r.out;
+}
+
 TEST(EngineRun, ShiftJisBuildReadsItsOwnSettingsFile) {
     GameDir game;
     game.write("KITE5CHS.INI", std::string("[Config]\nStartMES=JP.MES\n"));

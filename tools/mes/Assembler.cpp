@@ -14,12 +14,11 @@ namespace fer::mes {
 namespace {
 
 constexpr std::array<std::string_view, 33> kReservedWords = {
-    "end",   "return", "text",  "stext", "flag",          "r16",         "r32",
-    "mem",   "dim8",   "dim16", "dim32", "if",            "goto",        "sys",
-    "change_script",   "call_script",    "choice",        "call",        "ext",
-    "newline",         "text_control",   "proc",          "choose",      "bytes",
-    "include",         "const",          "random",        "tag",         "else",
-    "while",           "do",             "then",          "label"};
+    "end",           "return",      "text",   "stext",   "flag",  "r16",     "r32",
+    "mem",           "dim8",        "dim16",  "dim32",   "if",    "goto",    "sys",
+    "change_script", "call_script", "choice", "call",    "ext",   "newline", "text_control",
+    "proc",          "choose",      "bytes",  "include", "const", "random",  "tag",
+    "else",          "while",       "do",     "then",    "label"};
 
 bool isReserved(const std::string& name) {
     if (std::find(kReservedWords.begin(), kReservedWords.end(), name) != kReservedWords.end()) {
@@ -55,14 +54,14 @@ std::string describeCharacter(std::string_view utf8) {
 
 // One assembly: the output, the names, the diagnostics and the include chain.
 class Session {
-public:
+  public:
     Session(Charset& charset, const SourceLoader& loader) : charset_(charset), loader_(loader) {}
 
     void assembleFile(const std::string& path, const SourceLocation* includedFrom);
     void assembleText(const std::string& name, std::string_view text);
     AssemblyResult finish();
 
-private:
+  private:
     struct Block {
         size_t targetAt;
         SourceLocation where;
@@ -129,11 +128,11 @@ void Session::assembleText(const std::string& name, std::string_view text) {
         try {
             statement(ts, blocks);
             if (!ts.atLineEnd()) {
-                throw SyntaxError(ts.peek(), "unexpected '" +
-                                                 (ts.peek().kind == TokenKind::String
-                                                      ? std::string("string")
-                                                      : ts.peek().text) +
-                                                 "' after the statement");
+                throw SyntaxError(ts.peek(),
+                                  "unexpected '" +
+                                      (ts.peek().kind == TokenKind::String ? std::string("string")
+                                                                           : ts.peek().text) +
+                                      "' after the statement");
             }
         } catch (const SyntaxError& e) {
             diagnostics_.push_back({{file_, e.line, e.column}, e.message});
@@ -357,7 +356,8 @@ void Session::valueList(TokenStream& ts) {
         if (ts.peek().isPunct("{")) {
             ts.next();
             continuation = constant(ts, "continuation byte", 255);
-            if (continuation == 0) throw SyntaxError(ts.peek(), "a continuation byte of 0 ends the list");
+            if (continuation == 0)
+                throw SyntaxError(ts.peek(), "a continuation byte of 0 ends the list");
             ts.expectPunct("}");
         }
         code_.emit(static_cast<uint8_t>(continuation));

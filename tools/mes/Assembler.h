@@ -21,7 +21,7 @@ struct AssemblyResult {
 };
 
 class Assembler {
-public:
+  public:
     static constexpr int kMaxIncludeDepth = 16;
 
     Assembler(Charset& charset, SourceLoader loader)
@@ -31,7 +31,7 @@ public:
     // name is used in diagnostics and to resolve includes.
     AssemblyResult assembleText(const std::string& name, std::string_view text);
 
-private:
+  private:
     Charset& charset_;
     SourceLoader loader_;
 };

@@ -26,9 +26,13 @@ Charset::Charset(const BuildVariant& variant)
       toUnicode_("UTF-32LE", variant.iconvCharset), singleCache_(256, kUnknown),
       doubleCache_(65536, kUnknown) {}
 
-std::string_view Charset::name() const { return variant_.name; }
+std::string_view Charset::name() const {
+    return variant_.name;
+}
 
-bool Charset::isLeadByte(uint8_t b) const { return variant_.isLeadByte(b); }
+bool Charset::isLeadByte(uint8_t b) const {
+    return variant_.isLeadByte(b);
+}
 
 size_t Charset::encode(std::string_view utf8, std::vector<uint8_t>& out) {
     // Validate first so that an invalid sequence is reported at its own place.
@@ -59,9 +63,12 @@ size_t Charset::encode(std::string_view utf8, std::vector<uint8_t>& out) {
 
 int32_t Charset::decodeExact(const uint8_t* p, size_t n) {
     int32_t* slot = nullptr;
-    if (n == 1) slot = &singleCache_[p[0]];
-    else if (n == 2) slot = &doubleCache_[p[0] * 256 + p[1]];
-    else return kInvalid;
+    if (n == 1)
+        slot = &singleCache_[p[0]];
+    else if (n == 2)
+        slot = &doubleCache_[p[0] * 256 + p[1]];
+    else
+        return kInvalid;
     if (*slot == kUnknown) *slot = decodeUncached(p, n);
     return *slot;
 }
@@ -113,10 +120,14 @@ size_t utf8SequenceLength(std::string_view s, size_t i) {
     size_t n;
     uint32_t cp;
     if (b < 0x80) return 1;
-    if (b >= 0xC2 && b <= 0xDF) n = 2, cp = b & 0x1F;
-    else if (b >= 0xE0 && b <= 0xEF) n = 3, cp = b & 0x0F;
-    else if (b >= 0xF0 && b <= 0xF4) n = 4, cp = b & 0x07;
-    else return 0;
+    if (b >= 0xC2 && b <= 0xDF)
+        n = 2, cp = b & 0x1F;
+    else if (b >= 0xE0 && b <= 0xEF)
+        n = 3, cp = b & 0x0F;
+    else if (b >= 0xF0 && b <= 0xF4)
+        n = 4, cp = b & 0x07;
+    else
+        return 0;
     if (i + n > s.size()) return 0;
     for (size_t k = 1; k < n; ++k) {
         if ((byte(i + k) & 0xC0) != 0x80) return 0;

@@ -18,7 +18,7 @@ struct BuildVariant;
 namespace fer::mes {
 
 class Charset {
-public:
+  public:
     // "gb2312" or "sjis"; nullptr for an unknown name or when iconv lacks the code page.
     static std::unique_ptr<Charset> open(std::string_view name);
 
@@ -33,7 +33,7 @@ public:
     // exactly those bytes; returns its code point, or -1.
     int32_t decodeExact(const uint8_t* p, size_t n);
 
-private:
+  private:
     explicit Charset(const BuildVariant& variant);
     int32_t decodeUncached(const uint8_t* p, size_t n);
 

@@ -12,7 +12,7 @@
 namespace fer::mes {
 
 class CodeBuffer {
-public:
+  public:
     void emit(uint8_t b) { bytes_.push_back(b); }
     void emit16(uint32_t v) {
         emit(static_cast<uint8_t>(v));
@@ -37,7 +37,7 @@ public:
 
     std::vector<uint8_t> take() { return std::move(bytes_); }
 
-private:
+  private:
     struct Label {
         uint32_t offset;
         SourceLocation where;

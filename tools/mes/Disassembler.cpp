@@ -33,7 +33,7 @@ std::string labelName(size_t offset) {
 
 // Renders one instruction whose extent the index has established.
 class InstructionWriter {
-public:
+  public:
     InstructionWriter(std::span<const uint8_t> code, InstructionIndex& index, Charset& charset)
         : code_(code), index_(index), charset_(charset) {}
 
@@ -47,9 +47,7 @@ public:
         case op::kChoiceLoop: h = "choose"; return true;
         case op::kText: h = "text " + text(end - 1); return true;
         case op::kSingleText: h = "stext " + text(end - 1); return true;
-        case op::kSetFlags:
-            h = "flag[" + std::to_string(u16()) + "] = ";
-            return list(end, h);
+        case op::kSetFlags: h = "flag[" + std::to_string(u16()) + "] = "; return list(end, h);
         case op::kSetReg16:
         case op::kSetReg32:
             h = (b == op::kSetReg16 ? "r16[" : "r32[") + std::to_string(code_[pos_++]) + "] = ";
@@ -65,7 +63,9 @@ public:
         case op::kSetDim32: {
             auto i = expression();
             if (!i) return false;
-            const char* name = b == op::kSetDim8 ? "dim8[" : b == op::kSetDim16 ? "dim16[" : "dim32[";
+            const char* name = b == op::kSetDim8    ? "dim8["
+                               : b == op::kSetDim16 ? "dim16["
+                                                    : "dim32[";
             h = name + std::to_string(code_[pos_++]) + "][" + *i + "] = ";
             return list(end, h);
         }
@@ -120,7 +120,7 @@ public:
         }
     }
 
-private:
+  private:
     uint32_t u16() {
         uint32_t v = code_[pos_] | code_[pos_ + 1] << 8;
         pos_ += 2;

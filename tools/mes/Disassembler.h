@@ -14,12 +14,12 @@
 namespace fer::mes {
 
 class Disassembler {
-public:
+  public:
     explicit Disassembler(Charset& charset);
 
     std::string disassemble(std::span<const uint8_t> code);
 
-private:
+  private:
     Charset& charset_;
     Assembler checker_;
 };

@@ -24,12 +24,13 @@ struct OperatorSpelling {
 
 // Bytes 0xE0..0xF0; 0xE5 (random) is not a binary operator.
 constexpr OperatorSpelling kOperators[] = {
-    {"+", 7},  {"-", 7},  {"*", 8},  {"/", 8},  {"%", 8},  {nullptr, 0},
-    {"&&", 1}, {"||", 0}, {"&", 4},  {"|", 2},  {"^", 3},  {"<", 6},
-    {">", 6},  {"<=", 6}, {">=", 6}, {"==", 5}, {"!=", 5},
+    {"+", 7}, {"-", 7}, {"*", 8}, {"/", 8}, {"%", 8},  {nullptr, 0}, {"&&", 1}, {"||", 0}, {"&", 4},
+    {"|", 2}, {"^", 3}, {"<", 6}, {">", 6}, {"<=", 6}, {">=", 6},    {"==", 5}, {"!=", 5},
 };
 
-std::string parenthesized(Node&& n) { return "(" + std::move(n.text) + ")"; }
+std::string parenthesized(Node&& n) {
+    return "(" + std::move(n.text) + ")";
+}
 
 } // namespace
 
@@ -48,8 +49,10 @@ std::optional<std::string> ExpressionDecoder::decode(std::span<const uint8_t> co
         uint8_t b = code[q++];
         if (ex::isLiteralByte(b)) {
             char buf[16];
-            if (b <= 0x7F) std::snprintf(buf, sizeof buf, "%u", b);
-            else std::snprintf(buf, sizeof buf, "0x%X:b", b);
+            if (b <= 0x7F)
+                std::snprintf(buf, sizeof buf, "%u", b);
+            else
+                std::snprintf(buf, sizeof buf, "0x%X:b", b);
             stack.push_back({buf, kAtom, true});
         } else if (b == ex::kWord) {
             uint32_t v = u16(q);
@@ -71,7 +74,8 @@ std::optional<std::string> ExpressionDecoder::decode(std::span<const uint8_t> co
         } else if (b == ex::kFlagComputed) {
             if (stack.empty()) return std::nullopt;
             Node& n = stack.back();
-            n.text = (n.constant ? "flag(" : "flag[") + std::move(n.text) + (n.constant ? ")" : "]");
+            n.text =
+                (n.constant ? "flag(" : "flag[") + std::move(n.text) + (n.constant ? ")" : "]");
             n.level = kAtom;
             n.constant = false;
         } else if (b == ex::kDim8 || b == ex::kDim16 || b == ex::kDim32) {

@@ -12,7 +12,7 @@
 namespace fer::mes {
 
 class ExpressionDecoder {
-public:
+  public:
     // Decodes the expression at code[p], which ends with its end byte at
     // code[end - 1]; nullopt when it is not a single well-formed value.
     static std::optional<std::string> decode(std::span<const uint8_t> code, size_t p, size_t end);

@@ -128,8 +128,8 @@ CompiledExpression ExpressionParser::parseBinary(int minLevel) {
         if (found == nullptr) return left;
         tokens_.next();
         CompiledExpression right = parseBinary(found->level + 1);
-        bool divByZero = (found->code == 0xE3 || found->code == 0xE4) && right.constant &&
-                         right.value == 0;
+        bool divByZero =
+            (found->code == 0xE3 || found->code == 0xE4) && right.constant && right.value == 0;
         left.value = applyOperator(found->code, left.value, right.value);
         left.constant = left.constant && right.constant && !divByZero;
         left.suffixed = left.suffixed || right.suffixed;
@@ -163,8 +163,8 @@ uint32_t ExpressionParser::parseBracketConstant(const char* what, uint32_t max) 
     uint32_t v = parseConstant(what);
     tokens_.expectPunct("]");
     if (v > max) {
-        throw SyntaxError(open, std::string(what) + " " + std::to_string(v) + " is out of range 0.." +
-                                    std::to_string(max));
+        throw SyntaxError(open, std::string(what) + " " + std::to_string(v) +
+                                    " is out of range 0.." + std::to_string(max));
     }
     return v;
 }
@@ -187,9 +187,9 @@ CompiledExpression ExpressionParser::parsePrimary() {
     if (t.kind != TokenKind::Identifier) {
         throw SyntaxError(t, t.kind == TokenKind::Newline || t.kind == TokenKind::End
                                  ? "expected an expression at the end of the line"
-                             : t.kind == TokenKind::String ? "a string is not a number"
-                                                           : "expected an expression before '" +
-                                                                 t.text + "'");
+                             : t.kind == TokenKind::String
+                                 ? "a string is not a number"
+                                 : "expected an expression before '" + t.text + "'");
     }
     e.constant = false;
     const std::string& name = t.text;

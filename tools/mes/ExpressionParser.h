@@ -22,7 +22,7 @@ struct CompiledExpression {
 };
 
 class ExpressionParser {
-public:
+  public:
     static constexpr int kMaxNesting = 128;
 
     ExpressionParser(TokenStream& tokens, const ConstantTable& constants)
@@ -34,7 +34,7 @@ public:
     uint32_t parseConstant(const char* what);
     CompiledExpression parse();
 
-private:
+  private:
     CompiledExpression parseBinary(int minLevel);
     CompiledExpression parseUnary();
     CompiledExpression parsePrimary();

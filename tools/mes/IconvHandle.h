@@ -8,7 +8,7 @@
 namespace fer::mes {
 
 class IconvHandle {
-public:
+  public:
     IconvHandle() = default;
     IconvHandle(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
     IconvHandle(const IconvHandle&) = delete;
@@ -27,7 +27,7 @@ public:
     iconv_t get() const { return cd_; }
     void reset() const { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
 
-private:
+  private:
     static iconv_t invalid() { return reinterpret_cast<iconv_t>(-1); }
     void close() {
         if (valid()) iconv_close(cd_);

@@ -17,11 +17,14 @@ InstructionIndex::InstructionIndex(std::span<const uint8_t> code, const Charset&
       listMemo_(code.size(), kUnknown), argumentsMemo_(code.size(), kUnknown) {
     for (size_t i = code.size(); i-- > 0;) {
         nextZero_[i] = code[i] == 0 ? static_cast<int64_t>(i) : nextZero_[i + 1];
-        nextZeroSameParity_[i] = code[i] == 0 ? static_cast<int64_t>(i) : nextZeroSameParity_[i + 2];
+        nextZeroSameParity_[i] =
+            code[i] == 0 ? static_cast<int64_t>(i) : nextZeroSameParity_[i + 2];
     }
 }
 
-bool InstructionIndex::isTextLead(uint8_t b) const { return b >= 0x81 && charset_.isLeadByte(b); }
+bool InstructionIndex::isTextLead(uint8_t b) const {
+    return b >= 0x81 && charset_.isLeadByte(b);
+}
 
 int64_t InstructionIndex::textTerminator(size_t p, bool doubleByte) const {
     if (p >= code_.size()) return kNone;
@@ -143,8 +146,12 @@ int64_t InstructionIndex::argumentsEnd(size_t p) {
 
 int64_t InstructionIndex::instructionEnd(size_t p) {
     const int64_t size = static_cast<int64_t>(code_.size());
-    auto plus = [&](int64_t at, int64_t n) { return at == kNone || at + n > size ? kNone : at + n; };
-    auto then = [&](int64_t at, auto next) { return at == kNone ? kNone : next(static_cast<size_t>(at)); };
+    auto plus = [&](int64_t at, int64_t n) {
+        return at == kNone || at + n > size ? kNone : at + n;
+    };
+    auto then = [&](int64_t at, auto next) {
+        return at == kNone ? kNone : next(static_cast<size_t>(at));
+    };
     auto list = [&](size_t at) { return listEnd(at); };
     auto args = [&](size_t at) { return argumentsEnd(at); };
     auto text = [&](size_t at, bool doubleByte) {

@@ -14,7 +14,7 @@ namespace fer::mes {
 class Charset;
 
 class InstructionIndex {
-public:
+  public:
     static constexpr int64_t kNone = -1;
     // Longer expressions, and deeper ones, are left to raw bytes.
     static constexpr int64_t kMaxExpressionBytes = 512;
@@ -33,7 +33,7 @@ public:
 
     bool isTextLead(uint8_t b) const;
 
-private:
+  private:
     int64_t scanExpression(size_t p) const;
 
     std::span<const uint8_t> code_;

@@ -7,8 +7,12 @@
 namespace fer::mes {
 
 namespace {
-bool isIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-bool isIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool isIdentStart(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
+bool isIdentChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -75,11 +79,11 @@ std::vector<Token> Lexer::tokenize() {
             }
             if (token.text.empty()) {
                 unsigned char u = static_cast<unsigned char>(c);
-                error(token.column, u >= 0x20 && u < 0x7F
-                                        ? "unexpected character '" + std::string(1, c) + "'"
-                                        : "unexpected byte 0x" + std::string(1, "0123456789ABCDEF"[u >> 4]) +
-                                              std::string(1, "0123456789ABCDEF"[u & 15]) +
-                                              " outside a string");
+                error(token.column,
+                      u >= 0x20 && u < 0x7F
+                          ? "unexpected character '" + std::string(1, c) + "'"
+                          : "unexpected byte 0x" + std::string(1, "0123456789ABCDEF"[u >> 4]) +
+                                std::string(1, "0123456789ABCDEF"[u & 15]) + " outside a string");
                 ok = false;
             } else {
                 pos_ += token.text.size();
@@ -127,8 +131,8 @@ bool Lexer::lexNumber(Token& token) {
         }
     }
     if (isIdentChar(peek())) {
-        error(token.column, "malformed number '" +
-                                std::string(text_.substr(start, pos_ - start + 1)) + "'");
+        error(token.column,
+              "malformed number '" + std::string(text_.substr(start, pos_ - start + 1)) + "'");
         return false;
     }
     if (overflow) {

@@ -12,7 +12,7 @@
 namespace fer::mes {
 
 class Lexer {
-public:
+  public:
     Lexer(std::string file, std::string_view text, std::vector<Diagnostic>& diagnostics)
         : file_(std::move(file)), text_(text), diagnostics_(diagnostics) {}
 
@@ -20,7 +20,7 @@ public:
     // reported and the rest of its line is dropped.
     std::vector<Token> tokenize();
 
-private:
+  private:
     bool lexNumber(Token& token);
     bool lexString(Token& token);
     void error(int column, std::string message);

@@ -64,9 +64,9 @@ inline constexpr uint8_t kNumber = 2;
 
 // The names of system commands 0..20, in command-number order.
 inline constexpr std::array<std::string_view, 21> kSystemCommandNames = {
-    "font_size", "print_number",   "cursor", "animation",  "save_state", "music",
-    "voice",     "load_data",      "load_image", "palette", "block_transfer", "wait",
-    "text_colour", "run_at",       "hit_test", "choice_key", "clock",     "map",
+    "font_size",   "print_number", "cursor",     "animation",  "save_state",     "music",
+    "voice",       "load_data",    "load_image", "palette",    "block_transfer", "wait",
+    "text_colour", "run_at",       "hit_test",   "choice_key", "clock",          "map",
     "message_log", "stop_all",     "wait_click"};
 
 } // namespace fer::mes

@@ -9,7 +9,7 @@
 namespace fer::mes {
 
 class TokenStream {
-public:
+  public:
     explicit TokenStream(std::vector<Token> tokens) : tokens_(std::move(tokens)) {}
 
     const Token& peek(size_t ahead = 0) const {
@@ -35,7 +35,8 @@ public:
         return true;
     }
     const Token& expectPunct(const char* p) {
-        if (!peek().isPunct(p)) throw SyntaxError(peek(), std::string("expected '") + p + "'" + found());
+        if (!peek().isPunct(p))
+            throw SyntaxError(peek(), std::string("expected '") + p + "'" + found());
         return next();
     }
     std::string found() const {
@@ -53,7 +54,7 @@ public:
         nextLine();
     }
 
-private:
+  private:
     std::vector<Token> tokens_;
     size_t index_ = 0;
 };

@@ -32,12 +32,18 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         bool hasValue = i + 1 < argc;
-        if (arg == "-o" && hasValue) output = argv[++i];
-        else if (arg == "--charset" && hasValue) charsetName = argv[++i];
-        else if (arg == "--depfile" && hasValue) depfile = argv[++i];
-        else if (!arg.empty() && arg[0] == '-') return usage();
-        else if (source.empty()) source = arg;
-        else return usage();
+        if (arg == "-o" && hasValue)
+            output = argv[++i];
+        else if (arg == "--charset" && hasValue)
+            charsetName = argv[++i];
+        else if (arg == "--depfile" && hasValue)
+            depfile = argv[++i];
+        else if (!arg.empty() && arg[0] == '-')
+            return usage();
+        else if (source.empty())
+            source = arg;
+        else
+            return usage();
     }
     if (source.empty() || output.empty()) return usage();
     auto charset = fer::mes::Charset::open(charsetName);

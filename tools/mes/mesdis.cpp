@@ -15,10 +15,14 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         bool hasValue = i + 1 < argc;
-        if (arg == "-o" && hasValue) output = argv[++i];
-        else if (arg == "--charset" && hasValue) charsetName = argv[++i];
-        else if (input.empty() && !arg.empty() && arg[0] != '-') input = arg;
-        else input.clear(), i = argc;
+        if (arg == "-o" && hasValue)
+            output = argv[++i];
+        else if (arg == "--charset" && hasValue)
+            charsetName = argv[++i];
+        else if (input.empty() && !arg.empty() && arg[0] != '-')
+            input = arg;
+        else
+            input.clear(), i = argc;
     }
     if (input.empty()) {
         std::fprintf(stderr, "usage: mesdis IN.MES [-o OUT] [--charset gb2312|sjis]\n");
@@ -34,7 +38,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mesdis: cannot read '%s'\n", input.c_str());
         return 1;
     }
-    std::vector<uint8_t> code((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> code((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
     fer::mes::Disassembler disassembler(*charset);
     std::string text = disassembler.disassemble(code);
     if (output.empty()) {

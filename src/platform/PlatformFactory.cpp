@@ -1,0 +1,36 @@
+#include "platform/PlatformFactory.h"
+
+#include <cstdio>
+
+#include "platform/headless/HeadlessPlatform.h"
+#if FER_HAVE_SDL
+#include "platform/sdl/SdlPlatform.h"
+#endif
+
+namespace fer {
+
+bool windowBackendAvailable() { return FER_HAVE_SDL != 0; }
+
+std::unique_ptr<Platform> createPlatform(const PlatformOptions& options) {
+    if (!options.headless && !windowBackendAvailable())
+        std::fprintf(stderr, "engine: built without the SDL2 window; running headless\n");
+    if (options.headless || !windowBackendAvailable())
+        return std::make_unique<HeadlessPlatform>(options.events, options.quitAfterMs);
+#if FER_HAVE_SDL
+    SdlOptions sdl;
+    sdl.scale = options.scale;
+    sdl.events = options.events;
+    sdl.quitAfterMs = options.quitAfterMs;
+    std::string error;
+    std::unique_ptr<SdlPlatform> platform = SdlPlatform::create(std::move(sdl), error);
+    if (!platform) {
+        std::fprintf(stderr, "engine: %s\n", error.c_str());
+        return nullptr;
+    }
+    return platform;
+#else
+    return nullptr;
+#endif
+}
+
+} // namespace fer

@@ -1,0 +1,48 @@
+#pragma once
+// The window's modal boxes drawn with Dear ImGui inside the window: a message
+// box with OK (and Cancel), and the choice of a script file from a list.
+// Each is drawn once per frame until answered; Enter answers OK and Esc
+// Cancel (keys are passed in by the caller, so scripted input can answer).
+
+#include <string>
+#include <vector>
+
+namespace fer {
+
+enum class BoxAnswer { kNone, kOk, kCancel };
+
+class MessageBoxView {
+public:
+    MessageBoxView(std::string title, std::string text, bool withCancel);
+
+    // Draws the box in the current frame; the answer given by a click in it.
+    BoxAnswer draw();
+    // The answer a key gives (virtual-key code), kNone for other keys.
+    BoxAnswer key(int virtualKey) const;
+
+private:
+    std::string title_;
+    std::string text_;
+    std::string id_;
+    bool withCancel_;
+    bool opened_ = false;
+};
+
+class ScriptChooserView {
+public:
+    explicit ScriptChooserView(std::vector<std::string> names);
+
+    BoxAnswer draw();
+    // Enter OK, Esc Cancel, arrows and keypad 8/2 move the selection.
+    BoxAnswer key(int virtualKey);
+    // The selected name; empty when the list is empty.
+    std::string selected() const;
+
+private:
+    std::vector<std::string> names_;
+    int selected_ = 0;
+    bool opened_ = false;
+    bool scrollToSelection_ = true;
+};
+
+} // namespace fer

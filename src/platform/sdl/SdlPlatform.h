@@ -1,0 +1,74 @@
+#pragma once
+// The SDL2 backend: a real, resizable window with a Dear ImGui menu bar above
+// the 640x400 picture, which is scaled by a whole factor (nearest neighbour)
+// and centred with black borders. Boxes are modal ImGui popups inside the
+// window that run their own small event loop. Scripted input and the quit
+// timer work as in the headless backend, alongside the player's input.
+// Every call must come from the thread that created it.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/headless/ScriptedInput.h"
+
+namespace fer {
+
+struct SdlOptions {
+    int scale = 0; // 0: the largest whole factor that fits the desktop
+    std::vector<TimedEvent> events;
+    std::optional<uint64_t> quitAfterMs;
+};
+
+class SdlPlatform : public Platform {
+public:
+    // Starts SDL's video and creates the (still hidden) window and its
+    // renderer; null with the reason in error on failure.
+    static std::unique_ptr<SdlPlatform> create(SdlOptions options, std::string& error);
+    ~SdlPlatform() override;
+    SdlPlatform(const SdlPlatform&) = delete;
+    SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+    bool openWindow(std::string_view title, const MenuModel& menu) override;
+    void closeWindow() override;
+    void setMenuCheck(int id, bool checked) override;
+    bool nextEvent(PlatformEvent& event) override;
+    void present(const PlaneView& plane, std::span<const PaletteEntry, 256> palette, int x, int y,
+                 int w, int h) override;
+    void messageBox(std::string_view title, std::string_view text) override;
+    bool confirmBox(std::string_view title, std::string_view text) override;
+    void aboutBox(std::string_view title, std::string_view text) override;
+    std::string chooseScriptFile(const std::string& directory) override;
+    void showCursor(bool shown) override;
+    void confineCursor(int left, int top, int right, int bottom) override;
+    void releaseCursor() override;
+    void moveCursor(int x, int y) override;
+    void cursorPosition(int& x, int& y) const override;
+    bool shiftHeld() const override;
+    uint64_t milliseconds() const override;
+    void sleepMilliseconds(int ms) override;
+    void startClock() override;
+
+    // For tests and tools.
+    bool menuChecked(int id) const;
+    int scaleFactor() const;
+    int menuBarHeight() const;
+    void windowSize(int& width, int& height) const;
+    void setWindowSize(int width, int height);
+    // The picture's top-left corner and factor in the window.
+    void pictureOrigin(int& x, int& y) const;
+    uint32_t windowId() const;
+    // The colour (0xRRGGBB) shown at a window point, read back from the renderer.
+    uint32_t shownPixel(int windowX, int windowY) const;
+    uint64_t frames() const;
+
+private:
+    struct Impl;
+    explicit SdlPlatform(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace fer

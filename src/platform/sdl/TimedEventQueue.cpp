@@ -1,0 +1,31 @@
+#include "platform/sdl/TimedEventQueue.h"
+
+namespace fer {
+
+TimedEventQueue::TimedEventQueue(std::vector<TimedEvent> events,
+                                 std::optional<uint64_t> quitAfterMs)
+    : events_(std::move(events)), quitAfter_(quitAfterMs) {}
+
+void TimedEventQueue::start(uint64_t nowMs) {
+    started_ = true;
+    start_ = nowMs;
+}
+
+bool TimedEventQueue::next(uint64_t nowMs, PlatformEvent& event) {
+    if (!started_ || finished()) return false;
+    const uint64_t elapsed = nowMs >= start_ ? nowMs - start_ : 0;
+    if (next_ < events_.size() && events_[next_].at <= elapsed &&
+        (!quitAfter_ || quitSent_ || events_[next_].at <= *quitAfter_)) {
+        event = events_[next_++].event;
+        return true;
+    }
+    if (quitAfter_ && !quitSent_ && elapsed >= *quitAfter_) {
+        quitSent_ = true;
+        event = PlatformEvent{};
+        event.type = PlatformEvent::Type::kClose;
+        return true;
+    }
+    return false;
+}
+
+} // namespace fer

@@ -1,0 +1,40 @@
+#pragma once
+// Scripted input for the real window: timed events played alongside the
+// player's, and the --quit-after timer that turns into a close request. Times
+// count from start(); the caller passes the clock in.
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/headless/ScriptedInput.h"
+
+namespace fer {
+
+class TimedEventQueue {
+public:
+    TimedEventQueue() = default;
+    TimedEventQueue(std::vector<TimedEvent> events, std::optional<uint64_t> quitAfterMs);
+
+    void start(uint64_t nowMs);
+    bool started() const { return started_; }
+    // Nothing more will come: no event left and the quit timer (if any) fired.
+    bool finished() const { return next_ >= events_.size() && (!quitAfter_ || quitSent_); }
+
+    // The next event due at nowMs, in time order; the quit timer's close comes
+    // once, after the events due before it. False when none is due.
+    bool next(uint64_t nowMs, PlatformEvent& event);
+
+    // Whether the quit timer has fired: boxes then take their default answer.
+    bool quitting() const { return quitSent_; }
+
+private:
+    std::vector<TimedEvent> events_;
+    size_t next_ = 0;
+    std::optional<uint64_t> quitAfter_;
+    bool quitSent_ = false;
+    bool started_ = false;
+    uint64_t start_ = 0;
+};
+
+} // namespace fer

@@ -1,0 +1,118 @@
+// The real engine program opens its window on an X server (Xvfb): a script
+// waits for a click while the screen is photographed; the quit timer then
+// closes the window. The photograph must show the window's menu bar.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace fer {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool haveProgram(const char* name) {
+    const std::string command = std::string("command -v ") + name + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;
+    const uint8_t* at(int x, int y) const {
+        return &rgb[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3];
+    }
+};
+
+// Reads a binary PPM (P6, maxval 255) as ImageMagick writes it.
+bool readPpm(const fs::path& path, Image& image) {
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int maxval = 0;
+    in >> magic >> image.width >> image.height >> maxval;
+    in.get();
+    if (!in || magic != "P6" || maxval != 255 || image.width <= 0 || image.height <= 0)
+        return false;
+    image.rgb.resize(static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 3);
+    in.read(reinterpret_cast<char*>(image.rgb.data()), static_cast<std::streamsize>(image.rgb.size()));
+    return static_cast<size_t>(in.gcount()) == image.rgb.size();
+}
+
+TEST(EngineWindowXvfb, WindowWithMenuBarAppearsAndQuitTimerEndsTheRun) {
+    if (!haveProgram("xvfb-run") || !haveProgram("import") || !haveProgram("convert"))
+        GTEST_SKIP() << "xvfb-run or ImageMagick missing";
+    const fs::path dir =
+        fs::temp_directory_path() / ("fer-xvfb-" + std::to_string(std::random_device{}()));
+    fs::create_directories(dir);
+    {
+        // System command 11 (wait for a click), then the end of the script.
+        const unsigned char script[] = {0x0B, 0x0B, 0xFF, 0x00, 0x00};
+        std::ofstream(dir / "MAIN.MES", std::ios::binary)
+            .write(reinterpret_cast<const char*>(script), sizeof script);
+    }
+    const fs::path shot = dir / "shot.png";
+    const fs::path log = dir / "run.log";
+    // The engine runs in the background; the screen is taken while it waits.
+    // An instrumented engine's leak check is about the program, not the X libraries.
+    const std::string inner = "unset SDL_VIDEODRIVER; ASAN_OPTIONS=detect_leaks=0 '" + std::string(FER_ENGINE_PATH) +
+                              "' '" + dir.string() + "' --quit-after 1500 & pid=$!; sleep 1; " +
+                              "import -window root '" + shot.string() + "'; wait $pid";
+    const std::string command = "xvfb-run -a -s '-screen 0 1280x1024x24' sh -c \"" + inner +
+                                "\" >'" + log.string() + "' 2>&1";
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                             std::chrono::steady_clock::now() - start)
+                             .count();
+    std::string output;
+    {
+        std::ifstream in(log);
+        output.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_TRUE(WIFEXITED(status)) << output;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    EXPECT_LT(seconds, 30);
+    ASSERT_TRUE(fs::exists(shot)) << output;
+    std::error_code ec;
+    fs::copy_file(shot, "/tmp/fer-xvfb-shot.png", fs::copy_options::overwrite_existing, ec);
+
+    const fs::path ppm = dir / "shot.ppm";
+    ASSERT_EQ(std::system(("convert '" + shot.string() + "' '" + ppm.string() + "'").c_str()), 0);
+    Image image;
+    ASSERT_TRUE(readPpm(ppm, image));
+    EXPECT_EQ(image.width, 1280);
+    EXPECT_EQ(image.height, 1024);
+    // The menu bar: rows of one dark grey across the window's width, with
+    // light text pixels on some of them.
+    int barRows = 0;
+    int textPixels = 0;
+    for (int y = 0; y < image.height; ++y) {
+        const uint8_t* first = image.at(image.width - 1, y);
+        int same = 0;
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = image.at(x, y);
+            if (p[0] == first[0] && p[1] == first[1] && p[2] == first[2]) ++same;
+        }
+        const bool grey = first[0] == first[1] && first[1] == first[2] && first[0] > 16 &&
+                          first[0] < 96;
+        if (!grey || same < image.width / 2) continue;
+        ++barRows;
+        for (int x = 0; x < image.width; ++x)
+            if (image.at(x, y)[0] > 160) ++textPixels;
+    }
+    EXPECT_GE(barRows, 10) << "no menu bar in the screenshot";
+    EXPECT_GE(textPixels, 50) << "no menu texts in the bar";
+    fs::remove_all(dir, ec);
+}
+
+} // namespace
+} // namespace fer

@@ -1,0 +1,416 @@
+// The SDL2 window backend under SDL's dummy video driver: window size and
+// scale, presentation through the palette, input translation, window events,
+// drops, the cursor and the modal boxes (answered by synthetic or scripted
+// input, so no box is ever left waiting for a player).
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "platform/MenuModel.h"
+#include "platform/sdl/KeyMapping.h"
+#include "platform/sdl/SdlPlatform.h"
+#include "platform/sdl/SyntheticEvents.h"
+
+namespace fer {
+namespace {
+
+using T = PlatformEvent::Type;
+namespace sc = scancode;
+
+class SdlPlatformTest : public ::testing::Test {
+protected:
+    void SetUp() override { setenv("SDL_VIDEODRIVER", "dummy", 1); }
+
+    std::unique_ptr<SdlPlatform> open(int scale = 2, SdlOptions options = {}) {
+        options.scale = scale;
+        std::string error;
+        auto p = SdlPlatform::create(std::move(options), error);
+        EXPECT_TRUE(p) << error;
+        if (p) {
+            EXPECT_TRUE(p->openWindow("测试", engineMenu(true)));
+            drain(*p); // whatever showing the window produced
+        }
+        return p;
+    }
+
+    // Every event that arrives within a short while.
+    static std::vector<PlatformEvent> drain(SdlPlatform& p, int ms = 30) {
+        std::vector<PlatformEvent> out;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        PlatformEvent e;
+        while (std::chrono::steady_clock::now() < end) {
+            if (p.nextEvent(e)) out.push_back(e);
+            else std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        return out;
+    }
+
+    // The events of the given types only.
+    static std::vector<PlatformEvent> only(const std::vector<PlatformEvent>& events,
+                                           std::initializer_list<T> types) {
+        std::vector<PlatformEvent> out;
+        for (const auto& e : events)
+            for (T t : types)
+                if (e.type == t) out.push_back(e);
+        return out;
+    }
+
+    // A 640x400 plane filled with `fill`, with its top row `top` and bottom row `bottom`.
+    struct Plane {
+        std::vector<uint8_t> pixels = std::vector<uint8_t>(640 * 400, 0);
+        PlaneView view() const { return {pixels.data(), 640, 400, 640}; }
+        // (x, y) with y from the top, stored bottom-up.
+        uint8_t& at(int x, int y) { return pixels[static_cast<size_t>(399 - y) * 640 + x]; }
+    };
+
+    static std::array<PaletteEntry, 256> palette() {
+        std::array<PaletteEntry, 256> p{};
+        p[1] = {255, 0, 0, 0};
+        p[2] = {0, 255, 0, 0};
+        p[3] = {0, 0, 255, 0};
+        p[200] = {0x12, 0x34, 0x56, 0x99}; // the fourth byte is not a colour
+        return p;
+    }
+};
+
+TEST_F(SdlPlatformTest, WindowIsThePictureTimesTheScaleBelowTheMenuBar) {
+    for (int scale : {1, 2}) {
+        auto p = open(scale);
+        ASSERT_TRUE(p);
+        int w = 0, h = 0;
+        p->windowSize(w, h);
+        EXPECT_GT(p->menuBarHeight(), 10);
+        EXPECT_EQ(w, 640 * scale);
+        EXPECT_EQ(h, p->menuBarHeight() + 400 * scale);
+        int x = -1, y = -1;
+        p->pictureOrigin(x, y);
+        EXPECT_EQ(x, 0);
+        EXPECT_EQ(y, p->menuBarHeight());
+        EXPECT_EQ(p->scaleFactor(), scale);
+    }
+}
+
+TEST_F(SdlPlatformTest, DefaultScaleIsTheLargestThatFitsTheDesktop) {
+    auto p = open(0);
+    ASSERT_TRUE(p);
+    // The dummy driver's desktop is 1024x768: only factor 1 fits.
+    EXPECT_EQ(p->scaleFactor(), 1);
+}
+
+TEST_F(SdlPlatformTest, PresentShowsThePlaneThroughThePaletteTopRowFirst) {
+    auto p = open(2);
+    ASSERT_TRUE(p);
+    Plane plane;
+    for (int x = 0; x < 640; ++x) {
+        plane.at(x, 0) = 1;   // top row red
+        plane.at(x, 399) = 2; // bottom row green
+    }
+    plane.at(320, 200) = 200;
+    const auto pal = palette();
+    p->present(plane.view(), pal, 0, 0, 640, 400);
+    const int bar = p->menuBarHeight();
+    EXPECT_EQ(p->shownPixel(0, bar), 0xFF0000u);
+    EXPECT_EQ(p->shownPixel(1279, bar + 1), 0xFF0000u); // both window rows of the scaled row
+    EXPECT_EQ(p->shownPixel(5, bar + 2), 0x000000u);
+    EXPECT_EQ(p->shownPixel(5, bar + 799), 0x00FF00u);
+    EXPECT_EQ(p->shownPixel(641, bar + 401), 0x123456u);
+    EXPECT_EQ(p->shownPixel(639, bar + 399), 0x000000u);
+}
+
+TEST_F(SdlPlatformTest, PresentOfARectangleLeavesTheRestAsItWas) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    Plane plane;
+    const auto pal = palette();
+    p->present(plane.view(), pal, 0, 0, 640, 400);
+    std::fill(plane.pixels.begin(), plane.pixels.end(), 3);
+    p->present(plane.view(), pal, 100, 50, 10, 20);
+    const int bar = p->menuBarHeight();
+    EXPECT_EQ(p->shownPixel(100, bar + 50), 0x0000FFu);
+    EXPECT_EQ(p->shownPixel(109, bar + 69), 0x0000FFu);
+    EXPECT_EQ(p->shownPixel(110, bar + 50), 0u);
+    EXPECT_EQ(p->shownPixel(100, bar + 70), 0u);
+    EXPECT_EQ(p->shownPixel(99, bar + 49), 0u);
+}
+
+TEST_F(SdlPlatformTest, BadRectanglesAndPlanesAreClippedNotTrusted) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    const auto pal = palette();
+    Plane plane;
+    std::fill(plane.pixels.begin(), plane.pixels.end(), 1);
+    p->present(plane.view(), pal, -50, -50, 100000, 100000);
+    p->present(plane.view(), pal, 639, 399, 65535, 65535);
+    p->present(plane.view(), pal, 700, 500, 10, 10);
+    p->present(plane.view(), pal, 10, 10, -5, 0);
+    // A plane smaller than the picture: only its pixels are read.
+    std::vector<uint8_t> small(16 * 8, 2);
+    p->present({small.data(), 16, 8, 16}, pal, 0, 0, 640, 400);
+    p->present({nullptr, 640, 400, 640}, pal, 0, 0, 640, 400);
+    p->present({small.data(), 16, 8, 4}, pal, 0, 0, 640, 400); // stride below width
+    const int bar = p->menuBarHeight();
+    EXPECT_EQ(p->shownPixel(15, bar + 7), 0x00FF00u);
+    EXPECT_EQ(p->shownPixel(16, bar + 7), 0xFF0000u);
+}
+
+TEST_F(SdlPlatformTest, KeysArriveAsVirtualKeyCodesWithNumLockOnOrOff) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    const uint32_t id = p->windowId();
+    synthetic::pushKey(id, sc::kKeypad8, true, false); // NumLock off
+    synthetic::pushKey(id, sc::kKeypad8, false, false);
+    synthetic::pushKey(id, sc::kKeypad2, true, true); // NumLock on
+    synthetic::pushKey(id, sc::kKeypadEnter, true);
+    synthetic::pushKey(id, sc::kRightCtrl, true);
+    synthetic::pushKey(id, 4, true); // 'A': not a game key
+    synthetic::pushKey(id, sc::kUp, true);
+    const auto keys = only(drain(*p), {T::kKeyDown, T::kKeyUp});
+    ASSERT_EQ(keys.size(), 6u);
+    EXPECT_EQ(keys[0].type, T::kKeyDown);
+    EXPECT_EQ(keys[0].code, 104);
+    EXPECT_EQ(keys[1].type, T::kKeyUp);
+    EXPECT_EQ(keys[1].code, 104);
+    EXPECT_EQ(keys[2].code, 98);
+    EXPECT_EQ(keys[3].code, 13);
+    EXPECT_EQ(keys[4].code, 17);
+    EXPECT_EQ(keys[5].code, 38);
+}
+
+TEST_F(SdlPlatformTest, F12AsksForAScreenshotOncePerPress) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    synthetic::pushKey(p->windowId(), sc::kF12, true);
+    synthetic::pushKey(p->windowId(), sc::kF12, false);
+    const auto events = drain(*p);
+    EXPECT_EQ(only(events, {T::kScreenshot}).size(), 1u);
+    EXPECT_TRUE(only(events, {T::kKeyDown, T::kKeyUp}).empty());
+}
+
+TEST_F(SdlPlatformTest, MouseIsSeenInClientCoordinatesAtAnyScale) {
+    auto p = open(2);
+    ASSERT_TRUE(p);
+    const uint32_t id = p->windowId();
+    int ox = 0, oy = 0;
+    p->pictureOrigin(ox, oy);
+    synthetic::pushMouseMotion(id, ox + 2 * 100 + 1, oy + 2 * 50);
+    synthetic::pushMouseButton(id, 1, true, ox + 2 * 300, oy + 2 * 399 + 1);
+    synthetic::pushMouseButton(id, 1, false, ox + 2 * 300, oy + 2 * 399 + 1);
+    synthetic::pushMouseButton(id, 3, true, ox + 10, oy + 10);
+    synthetic::pushMouseButton(id, 3, false, ox + 10, oy + 10);
+    const auto events = drain(*p);
+    const auto moves = only(events, {T::kMouseMove});
+    ASSERT_FALSE(moves.empty());
+    EXPECT_EQ(moves[0].x, 100);
+    EXPECT_EQ(moves[0].y, 50);
+    const auto buttons = only(events, {T::kKeyDown, T::kKeyUp});
+    ASSERT_EQ(buttons.size(), 4u);
+    EXPECT_EQ(buttons[0].code, 0x201);
+    EXPECT_EQ(buttons[1].code, 0x202);
+    EXPECT_EQ(buttons[2].code, 0x204);
+    EXPECT_EQ(buttons[3].code, 0x205);
+    int x = -1, y = -1;
+    p->cursorPosition(x, y);
+    EXPECT_EQ(x, 5); // where the right button was pressed
+    EXPECT_EQ(y, 5);
+}
+
+TEST_F(SdlPlatformTest, ClicksOnTheMenuBarAreNotGameClicksButReleasesAre) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    const uint32_t id = p->windowId();
+    synthetic::pushMouseButton(id, 1, true, 600, 3); // right end of the bar, no menu there
+    synthetic::pushMouseButton(id, 1, false, 600, 3);
+    const auto buttons = only(drain(*p), {T::kKeyDown, T::kKeyUp});
+    ASSERT_EQ(buttons.size(), 1u);
+    EXPECT_EQ(buttons[0].type, T::kKeyUp);
+    EXPECT_EQ(buttons[0].code, 0x202);
+}
+
+TEST_F(SdlPlatformTest, ConfinementClampsMovesAndPositions) {
+    auto p = open(2);
+    ASSERT_TRUE(p);
+    int x = -1, y = -1;
+    p->moveCursor(700, -3);
+    p->cursorPosition(x, y);
+    EXPECT_EQ(x, 639);
+    EXPECT_EQ(y, 0);
+    p->confineCursor(300, 200, 100, 150); // corners in either order
+    p->cursorPosition(x, y);
+    EXPECT_EQ(x, 300);
+    EXPECT_EQ(y, 150);
+    drain(*p);
+    int ox = 0, oy = 0;
+    p->pictureOrigin(ox, oy);
+    synthetic::pushMouseMotion(p->windowId(), ox, oy);
+    const auto moves = only(drain(*p), {T::kMouseMove});
+    ASSERT_FALSE(moves.empty());
+    EXPECT_EQ(moves.back().x, 100);
+    EXPECT_EQ(moves.back().y, 150);
+    p->releaseCursor();
+    p->moveCursor(0, 0);
+    p->cursorPosition(x, y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+}
+
+TEST_F(SdlPlatformTest, WindowEventsBecomeEngineEvents) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    using W = synthetic::WindowChange;
+    const uint32_t id = p->windowId();
+    for (W w : {W::kFocusLost, W::kFocusGained, W::kMinimised, W::kRestored, W::kExposed,
+                W::kClose})
+        synthetic::pushWindowEvent(id, w);
+    std::vector<T> types;
+    for (const auto& e : drain(*p)) types.push_back(e.type);
+    const std::vector<T> expected{T::kDeactivate, T::kActivate, T::kMinimise,
+                                  T::kRestore,    T::kExpose,   T::kClose};
+    EXPECT_EQ(types, expected);
+}
+
+TEST_F(SdlPlatformTest, OnlyADropOfExactlyOneFileCounts) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    synthetic::pushDrop(p->windowId(), {"/tmp/a.mes", "/tmp/b.mes"});
+    synthetic::pushDrop(p->windowId(), {"/tmp/游戏 1.MES"});
+    const auto drops = only(drain(*p), {T::kDropFile});
+    ASSERT_EQ(drops.size(), 1u);
+    EXPECT_EQ(drops[0].text, "/tmp/游戏 1.MES");
+}
+
+TEST_F(SdlPlatformTest, ResizedWindowCentresThePictureAndMapsTheMouse) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    p->setWindowSize(1500, 1000);
+    const auto events = drain(*p);
+    EXPECT_FALSE(only(events, {T::kExpose}).empty());
+    EXPECT_EQ(p->scaleFactor(), 2);
+    int ox = 0, oy = 0;
+    p->pictureOrigin(ox, oy);
+    EXPECT_EQ(ox, (1500 - 1280) / 2);
+    EXPECT_EQ(oy, p->menuBarHeight() + (1000 - p->menuBarHeight() - 800) / 2);
+    Plane plane;
+    std::fill(plane.pixels.begin(), plane.pixels.end(), 1);
+    const auto pal = palette();
+    p->present(plane.view(), pal, 0, 0, 640, 400);
+    EXPECT_EQ(p->shownPixel(ox, oy), 0xFF0000u);
+    EXPECT_EQ(p->shownPixel(ox + 1279, oy + 799), 0xFF0000u);
+    EXPECT_EQ(p->shownPixel(ox - 1, oy + 100), 0u); // black border
+    EXPECT_EQ(p->shownPixel(ox + 1280, oy + 100), 0u);
+    synthetic::pushMouseMotion(p->windowId(), ox + 2 * 10, oy + 2 * 20 + 1);
+    const auto moves = only(drain(*p), {T::kMouseMove});
+    ASSERT_FALSE(moves.empty());
+    EXPECT_EQ(moves.back().x, 10);
+    EXPECT_EQ(moves.back().y, 20);
+}
+
+TEST_F(SdlPlatformTest, MenuChecksAreKeptPerItem) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    p->setMenuCheck(40017, true);
+    p->setMenuCheck(40019, true);
+    p->setMenuCheck(40019, false);
+    p->setMenuCheck(99999, true); // no such item
+    EXPECT_TRUE(p->menuChecked(40017));
+    EXPECT_FALSE(p->menuChecked(40018));
+    EXPECT_FALSE(p->menuChecked(40019));
+    EXPECT_FALSE(p->menuChecked(99999));
+    drain(*p); // the bar is drawn with the checks
+}
+
+TEST_F(SdlPlatformTest, BoxesAreAnsweredByKeys) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    const uint32_t id = p->windowId();
+    synthetic::pushKey(id, sc::kReturn, true);
+    EXPECT_TRUE(p->confirmBox("游戏的结束", "结束游戏吗？"));
+    synthetic::pushKey(id, sc::kEscape, true);
+    EXPECT_FALSE(p->confirmBox("游戏的结束", "结束游戏吗？"));
+    synthetic::pushKey(id, sc::kEscape, true); // Esc closes a box without Cancel too
+    p->messageBox("错误", "文件没有找到");
+    synthetic::pushKey(id, sc::kKeypadEnter, true);
+    p->aboutBox("关于", "引擎\n0.1");
+    // Closing the window while a box is up cancels the box; the close is not lost later.
+    synthetic::pushWindowEvent(id, synthetic::WindowChange::kFocusLost);
+    synthetic::pushWindowEvent(id, synthetic::WindowChange::kClose);
+    EXPECT_FALSE(p->confirmBox("游戏的结束", "结束游戏吗？"));
+    const auto after = drain(*p);
+    EXPECT_EQ(only(after, {T::kDeactivate}).size(), 1u); // kept for after the box
+}
+
+TEST_F(SdlPlatformTest, ScriptChooserListsScriptFilesOnly) {
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("fer-chooser-" + std::to_string(std::random_device{}()));
+    std::filesystem::create_directories(dir / "sub.mes");
+    for (const char* name : {"b.mes", "A.MES", "note.txt", "mes", "c.Mes"})
+        std::ofstream(dir / name) << "x";
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    const uint32_t id = p->windowId();
+    synthetic::pushKey(id, sc::kReturn, true);
+    EXPECT_EQ(p->chooseScriptFile(dir.string()), "A.MES");
+    synthetic::pushKey(id, sc::kDown, true);
+    synthetic::pushKey(id, sc::kKeypad2, true, false);
+    synthetic::pushKey(id, sc::kDown, true); // already at the end
+    synthetic::pushKey(id, sc::kReturn, true);
+    EXPECT_EQ(p->chooseScriptFile(dir.string()), "c.Mes");
+    synthetic::pushKey(id, sc::kDown, true);
+    synthetic::pushKey(id, sc::kEscape, true);
+    EXPECT_EQ(p->chooseScriptFile(dir.string()), "");
+    synthetic::pushKey(id, sc::kReturn, true); // an empty list cannot be confirmed
+    EXPECT_EQ(p->chooseScriptFile((dir / "missing").string()), "");
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(SdlPlatformTest, ScriptedInputPlaysAlongsideAndAnswersBoxes) {
+    SdlOptions options;
+    TimedEvent esc;
+    esc.at = 0;
+    esc.event.type = T::kKeyDown;
+    esc.event.code = 27;
+    TimedEvent move;
+    move.at = 0;
+    move.event.type = T::kMouseMove;
+    move.event.x = 900; // clamped to the picture
+    move.event.y = 20;
+    options.events = {esc, move};
+    options.quitAfterMs = 0;
+    auto p = open(1, options);
+    ASSERT_TRUE(p);
+    PlatformEvent e;
+    EXPECT_FALSE(p->nextEvent(e) && e.type == T::kClose); // nothing before the start
+    p->startClock();
+    // The scripted Esc answers the box.
+    EXPECT_FALSE(p->confirmBox("游戏的结束", "结束游戏吗？"));
+    const auto events = drain(*p);
+    const auto moves = only(events, {T::kMouseMove});
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(moves[0].x, 639);
+    ASSERT_EQ(only(events, {T::kClose}).size(), 1u);
+    // After the quit timer nobody answers: boxes take their default at once.
+    EXPECT_TRUE(p->confirmBox("游戏的结束", "结束游戏吗？"));
+    p->messageBox("title", "text");
+}
+
+TEST_F(SdlPlatformTest, ClosedWindowStillAcceptsCallsSafely) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    p->closeWindow();
+    Plane plane;
+    p->present(plane.view(), palette(), 0, 0, 640, 400);
+    p->messageBox("title", "text"); // no window: printed, not shown
+    PlatformEvent e;
+    for (int i = 0; i < 10; ++i) p->nextEvent(e);
+    p->closeWindow();
+}
+
+} // namespace
+} // namespace fer
