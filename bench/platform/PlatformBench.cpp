@@ -24,9 +24,11 @@ struct Picture {
     std::vector<uint8_t> pixels = std::vector<uint8_t>(640 * 400);
     std::array<PaletteEntry, 256> palette{};
     Picture() {
-        for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i * 7 + i / 640);
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = static_cast<uint8_t>(i * 7 + i / 640);
         for (int i = 0; i < 256; ++i)
-            palette[static_cast<size_t>(i)] = {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
+            palette[static_cast<size_t>(i)] = {static_cast<uint8_t>(i),
+                                               static_cast<uint8_t>(255 - i),
                                                static_cast<uint8_t>(i * 3), 0};
     }
     PlaneView view() const { return {pixels.data(), 640, 400, 640}; }
@@ -109,7 +111,8 @@ void BM_Sdl_PumpIdle(benchmark::State& state) {
     auto platform = openWindow(state);
     if (!platform) return;
     PlatformEvent e;
-    while (platform->nextEvent(e)) {} // what opening the window queued
+    while (platform->nextEvent(e)) {
+    } // what opening the window queued
     for (auto _ : state) benchmark::DoNotOptimize(platform->nextEvent(e));
 }
 BENCHMARK(BM_Sdl_PumpIdle);

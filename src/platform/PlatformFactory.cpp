@@ -9,7 +9,9 @@
 
 namespace fer {
 
-bool windowBackendAvailable() { return FER_HAVE_SDL != 0; }
+bool windowBackendAvailable() {
+    return FER_HAVE_SDL != 0;
+}
 
 std::unique_ptr<Platform> createPlatform(const PlatformOptions& options) {
     if (!options.headless && !windowBackendAvailable())

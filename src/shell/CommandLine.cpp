@@ -24,6 +24,7 @@ const char* CommandLine::usage() {
            "  --audio-out PATH    (with --headless) write the mixed audio output as a 16-bit PCM "
            "WAV\n"
            "  --print-text        print the text the scripts show on stdout, one line per text\n"
+           "  --font FILE         draw the text with this font file instead of the default\n"
            "  --scale N           show the 640x400 picture N times as large (default: the largest "
            "that fits)\n"
            "  --help              print this\n"
@@ -62,6 +63,8 @@ bool CommandLine::parse(const std::vector<std::string_view>& args, std::string& 
             if (!value(screenshotPath)) return false;
         } else if (a == "--dump-memory") {
             if (!value(dumpMemoryPath)) return false;
+        } else if (a == "--font") {
+            if (!value(fontFile)) return false;
         } else if (a == "--audio-out") {
             if (!value(audioOutPath)) return false;
         } else if (a == "--quit-after" || a == "--scale") {

@@ -18,6 +18,7 @@ struct CommandLine {
     std::string dumpMemoryPath;
     std::string audioOutPath;
     bool printText = false;
+    std::string fontFile;
     int scale = 0; // 0: the largest whole factor that fits the desktop
     bool help = false;
 

@@ -5,6 +5,8 @@
 #include <ctime>
 
 #include "graphics/PngWriter.h"
+#include "platform/freetype/FontLocator.h"
+#include "platform/freetype/TextFontLoader.h"
 
 namespace fer {
 
@@ -18,7 +20,7 @@ EngineContext::EngineContext(const CommandLine& options_, const BuildVariant& va
     : options(options_), variant(variant_), platform(std::move(platform_)),
       shell(std::filesystem::current_path(), variant_.settingsFileName), window(*this, *platform),
       host(*this), files(host, shell.settings(), {shell.startDirectory()}), evaluator(machine, host),
-      interpreter(machine, evaluator, host, variant_), menu(*this) {
+      interpreter(machine, evaluator, host, variant_), menu(*this), graphicsHost(*this) {
     if (options.printText) transcript = std::make_unique<TextTranscript>(variant, stdout);
 }
 
@@ -28,9 +30,23 @@ bool EngineContext::createSubsystems() {
     for (auto& name : currentFileNames) name.clear();
     cursorVisible = 1;
     timer.setPaused(true);
+    // The tick order: the palette fade first.
+    timer.addTick([this] { palette.timerTick(); });
     if (!timer.start()) return false;
     shell.readDebugSetting();
-    return files.setUp() == 1;
+    if (files.setUp() != 1) return false;
+    graphics = std::make_unique<GraphicsCommands>(machine, planes, palette, graphicsHost,
+                                                  ImageLoader::formatFromSettings(shell.settings()));
+    // The text font: the command line's choice, else the setting of our own, else the default.
+    std::string fontFile = options.fontFile;
+    if (fontFile.empty())
+        fontFile = shell.getTextSetting(FontLocator::kSection, FontLocator::kKey, "", 4096);
+    auto font = loadTextFont(variant, fontFile, host);
+    if (!font) return false;
+    text = std::make_unique<TextRenderer>(variant, std::move(font));
+    if (!text->initialise(host)) return false;
+    textCommands = std::make_unique<TextCommands>(interpreter, *text);
+    return true;
 }
 
 int EngineContext::run() {

@@ -9,8 +9,12 @@
 #include <string_view>
 
 #include "files/FileStore.h"
+#include "graphics/GraphicsCommands.h"
 #include "graphics/PaletteEntry.h"
+#include "graphics/PaletteManager.h"
 #include "graphics/PlaneSet.h"
+#include "graphics/TextCommands.h"
+#include "graphics/TextRenderer.h"
 #include "platform/Platform.h"
 #include "script/BuildVariant.h"
 #include "script/Evaluator.h"
@@ -18,6 +22,7 @@
 #include "script/ScriptMachine.h"
 #include "shell/AppShell.h"
 #include "shell/CommandLine.h"
+#include "shell/EngineGraphicsHost.h"
 #include "shell/EngineHost.h"
 #include "shell/MainWindow.h"
 #include "shell/MenuCommands.h"
@@ -78,6 +83,11 @@ public:
     MenuCommands menu;
     PlaneSet planes;
     Palette screenPalette{};
+    PaletteManager palette;
+    EngineGraphicsHost graphicsHost;
+    std::unique_ptr<GraphicsCommands> graphics;
+    std::unique_ptr<TextRenderer> text;
+    std::unique_ptr<TextCommands> textCommands;
     std::unique_ptr<TextTranscript> transcript;
 
 private:

@@ -7,7 +7,12 @@
 
 namespace fer {
 
-int EngineHost::pump() { return context_.window.pump(); }
+int EngineHost::pump() {
+    const int result = context_.window.pump();
+    // A fade that runs while the script goes on is shown from here.
+    if (context_.graphics) context_.graphics->showPaletteChanges();
+    return result;
+}
 int EngineHost::windowState() const { return context_.window.state(); }
 void EngineHost::setWindowState(int state) { context_.window.setState(state); }
 
@@ -44,8 +49,9 @@ LocalTime EngineHost::localTime() const {
 
 void EngineHost::present(int x, int y, int w, int h) { context_.present(x, y, w, h); }
 
-void EngineHost::drawChar(unsigned, uint16_t code, int x, int y, unsigned) {
+void EngineHost::drawChar(unsigned plane, uint16_t code, int x, int y, unsigned style) {
     if (context_.transcript) context_.transcript->add(code, x, y);
+    if (context_.text) context_.text->drawChar(context_.planes, plane, code, x, y, style);
 }
 
 int EngineHost::loadScript(std::string_view name) { return context_.loadScript(name); }
@@ -66,6 +72,8 @@ int EngineHost::writeSaveFile(std::string_view name, std::span<const uint8_t> by
 uint16_t EngineHost::moveSpeed() const { return context_.moveSpeed; }
 
 void EngineHost::systemCommand(uint32_t number, const ArgumentList& args) {
+    if (context_.textCommands && context_.textCommands->execute(number, args)) return;
+    if (context_.graphics && context_.graphics->systemCommand(number, args)) return;
     switch (number) {
     case 2: cursorCommand(args); break;
     case 7: {

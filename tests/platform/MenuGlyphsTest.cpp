@@ -75,12 +75,21 @@ TEST(MenuGlyphs, CharactersBeyondTheBasicPlaneStayOutOfTheRanges) {
 }
 
 TEST(MenuGlyphs, MalformedUtf8IsSkippedWithoutReadingPastTheEnd) {
-    EXPECT_EQ(decodeUtf8("a\xE7\xBB"), std::vector<char32_t>{U'a'});       // truncated
-    EXPECT_EQ(decodeUtf8("\xC0\xAF" "b"), std::vector<char32_t>{U'b'});    // overlong '/'
-    EXPECT_EQ(decodeUtf8("\xED\xA0\x80" "c"), std::vector<char32_t>{U'c'}); // surrogate
-    EXPECT_EQ(decodeUtf8("\x80\xBF" "d"), std::vector<char32_t>{U'd'});    // stray continuations
-    EXPECT_EQ(decodeUtf8("\xE7" "e" "\xBB"), std::vector<char32_t>{U'e'}); // broken sequence
-    EXPECT_EQ(decodeUtf8("\xF4\x90\x80\x80"), std::vector<char32_t>{});    // above U+10FFFF
+    EXPECT_EQ(decodeUtf8("a\xE7\xBB"), std::vector<char32_t>{U'a'}); // truncated
+    EXPECT_EQ(decodeUtf8("\xC0\xAF"
+                         "b"),
+              std::vector<char32_t>{U'b'}); // overlong '/'
+    EXPECT_EQ(decodeUtf8("\xED\xA0\x80"
+                         "c"),
+              std::vector<char32_t>{U'c'}); // surrogate
+    EXPECT_EQ(decodeUtf8("\x80\xBF"
+                         "d"),
+              std::vector<char32_t>{U'd'}); // stray continuations
+    EXPECT_EQ(decodeUtf8("\xE7"
+                         "e"
+                         "\xBB"),
+              std::vector<char32_t>{U'e'});                             // broken sequence
+    EXPECT_EQ(decodeUtf8("\xF4\x90\x80\x80"), std::vector<char32_t>{}); // above U+10FFFF
     EXPECT_EQ(decodeUtf8("结"), std::vector<char32_t>{U'结'});
     EXPECT_TRUE(decodeUtf8("").empty());
 }

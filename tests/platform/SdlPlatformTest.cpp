@@ -26,7 +26,7 @@ using T = PlatformEvent::Type;
 namespace sc = scancode;
 
 class SdlPlatformTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { setenv("SDL_VIDEODRIVER", "dummy", 1); }
 
     std::unique_ptr<SdlPlatform> open(int scale = 2, SdlOptions options = {}) {
@@ -47,8 +47,10 @@ protected:
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         PlatformEvent e;
         while (std::chrono::steady_clock::now() < end) {
-            if (p.nextEvent(e)) out.push_back(e);
-            else std::this_thread::sleep_for(std::chrono::microseconds(200));
+            if (p.nextEvent(e))
+                out.push_back(e);
+            else
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
         return out;
     }
@@ -266,8 +268,8 @@ TEST_F(SdlPlatformTest, WindowEventsBecomeEngineEvents) {
     ASSERT_TRUE(p);
     using W = synthetic::WindowChange;
     const uint32_t id = p->windowId();
-    for (W w : {W::kFocusLost, W::kFocusGained, W::kMinimised, W::kRestored, W::kExposed,
-                W::kClose})
+    for (W w :
+         {W::kFocusLost, W::kFocusGained, W::kMinimised, W::kRestored, W::kExposed, W::kClose})
         synthetic::pushWindowEvent(id, w);
     std::vector<T> types;
     for (const auto& e : drain(*p)) types.push_back(e.type);

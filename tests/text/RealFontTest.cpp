@@ -163,18 +163,6 @@ TEST(RealFont, ShiftJisBuildScalesTheOutlineToTheRequestedSize) {
     EXPECT_GT(extent(large).second, 18) << font->fontName();
 }
 
-TEST(RealFont, HalfWidthCharactersStayInHalfACell) {
-    RecordingErrors errors;
-    std::unique_ptr<GlyphRasterizer> font = loadTextFont(kGb2312Variant, "", errors);
-    ASSERT_TRUE(font);
-    for (char32_t c : {U'A', U'W', U'm', U'@'}) {
-        GlyphMask m;
-        ASSERT_TRUE(font->rasterize({c, 16, 16}, m));
-        EXPECT_FALSE(m.empty());
-        for (int j = 0; j < 32; ++j) EXPECT_EQ(m.row(j) >> 8, 0u) << char(c) << " row " << j;
-    }
-}
-
 TEST(FontLoading, ChosenFileThatIsMissingIsAFatalErrorNamingIt) {
     RecordingErrors errors;
     EXPECT_FALSE(loadTextFont(kGb2312Variant, "/nonexistent/font.otf", errors));
@@ -191,14 +179,6 @@ TEST(FontLoading, ChosenFileThatIsNoFontIsAFatalError) {
     ASSERT_EQ(errors.reports.size(), 1u);
     EXPECT_NE(errors.reports[0].second.find(path), std::string::npos);
     std::filesystem::remove(path);
-}
-
-TEST(FontLoading, ChosenFontFileIsUsed) {
-    const std::string unifont = FontLocator::defaultFiles("CP936").at(0);
-    RecordingErrors errors;
-    auto font = loadTextFont(kShiftJisVariant, unifont, errors);
-    ASSERT_TRUE(font);
-    EXPECT_EQ(font->fontName(), unifont);
 }
 
 TEST(FontLocating, DefaultsComeFirstThenFontconfig) {

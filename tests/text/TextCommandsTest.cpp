@@ -62,12 +62,7 @@ TEST(NumberCommand, DigitCountFollowsTheHighestDigit) {
         rig.run(sys(1, {value}));
         EXPECT_EQ(rig.host.drawn.size(), digits) << value;
     }
-    TextRig rig(kGb2312Variant);
-    rig.run(sys(1, {40000}));
-    EXPECT_EQ(codes(rig.host), (std::vector<uint16_t>{0xA3B4, 0xA3B0, 0xA3B0, 0xA3B0, 0xA3B0}));
-}
-
-TEST(NumberCommand, CountAboveFiveAndHugeValuesStayWithinFiveDigits) {
+    // A count above 5 and a value above 65535 stay within five digits.
     TextRig rig(kGb2312Variant);
     rig.mem().setReg16(reg::kNumberOptions, 0xFF);
     rig.run(sys(1, {4294967295u}));
@@ -130,14 +125,6 @@ TEST(TextColourCommand, ScriptByteSetsBackgroundAndTextColour) {
     EXPECT_EQ(rig.renderer->backgroundIndex(), 3);
     EXPECT_EQ(rig.renderer->foregroundIndex(), 12);
     EXPECT_EQ(rig.renderer->glyphIndex(), 12);
-}
-
-TEST(TextCommands, OtherNumbersAreNotTextCommands) {
-    TextRig rig(kGb2312Variant);
-    ArgumentList args;
-    EXPECT_FALSE(rig.commands->execute(2, args));
-    EXPECT_FALSE(rig.commands->execute(21, args));
-    EXPECT_TRUE(rig.host.drawn.empty());
 }
 
 // --- The cursor rule through the text instruction ---

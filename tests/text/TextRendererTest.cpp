@@ -187,15 +187,6 @@ TEST(TextPlacement, CellsAtThePlaneEdgesAreClipped) {
     }
 }
 
-TEST(TextPlacement, EmptyPlaneDrawsNothing) {
-    RendererRig rig;
-    VramPlane none;
-    rig.renderer->drawChar(none, 0xB0A1, 0, 0, 0);
-    PlaneSet planes;
-    ASSERT_TRUE(planes.allocate());
-    rig.renderer->drawChar(planes, 6, 0xB0A1, 0, 0, 0); // no plane 6
-}
-
 // --- Colours ---
 
 TEST(TextColours, GlyphTakesTheFirstEntryOfTheTextColour) {
@@ -237,14 +228,6 @@ TEST(TextColours, TextColourEqualToTheBackgroundEntryDrawsNothing) {
     EXPECT_TRUE(rig.changed().empty());
 }
 
-TEST(TextColours, BackgroundOfTheCellIsNeverCopied) {
-    RendererRig rig;
-    rig.renderer->setColours(0x0907);
-    rig.renderer->drawChar(rig.plane, 0xB0A1, kX, kY, 0);
-    for (int j = 0; j < 16; ++j)
-        for (int k = 0; k < 16; ++k) EXPECT_NE(rig.plane.at(kX + k, kY + j), 9);
-}
-
 // --- Sizes and the cache ---
 
 TEST(TextSizes, Gb2312BuildKeeps16PixelGlyphsWhateverTheSize) {
@@ -271,13 +254,6 @@ TEST(TextSizes, ShiftJisBuildUsesTheRequestedSizeUpTo32) {
     EXPECT_EQ(rig.font->requests[1].pixelHeight, 32);
     EXPECT_EQ(rig.renderer->cellWidth(), 32);
     EXPECT_EQ(rig.renderer->cellHeight(), 32);
-}
-
-TEST(TextSizes, ZeroCellDrawsNothing) {
-    RendererRig rig(kShiftJisVariant);
-    rig.renderer->setFontSize(0, 16);
-    rig.renderer->drawChar(rig.plane, 0x82A0, kX, kY, 0);
-    EXPECT_TRUE(rig.changed().empty());
 }
 
 TEST(TextCache, EachCodeSizeAndStyleIsRasterisedOnce) {

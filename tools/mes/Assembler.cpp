@@ -97,7 +97,7 @@ class Session {
 void Session::assembleFile(const std::string& path, const SourceLocation* includedFrom) {
     std::optional<std::string> text = loader_(path);
     if (!text) {
-        SourceLocation where = includedFrom ? *includedFrom : SourceLocation{path, 0, 0};
+        SourceLocation where = includedFrom ? *includedFrom : SourceLocation{path, 1, 1};
         diagnostics_.push_back({where, "cannot read '" + path + "'"});
         return;
     }

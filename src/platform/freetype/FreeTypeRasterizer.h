@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

@@ -17,7 +17,9 @@ void centreNextWindow() {
     ImGui::SetNextWindowPos(viewport->GetCenter(), ImGuiCond_Always, ImVec2(0.5f, 0.5f));
 }
 
-bool isDecideKey(int vk) { return vk == 13 || vk == 32; }
+bool isDecideKey(int vk) {
+    return vk == 13 || vk == 32;
+}
 
 } // namespace
 
@@ -57,7 +59,8 @@ ScriptChooserView::ScriptChooserView(std::vector<std::string> names) : names_(st
 
 std::string ScriptChooserView::selected() const {
     if (names_.empty()) return {};
-    return names_[static_cast<size_t>(std::clamp(selected_, 0, static_cast<int>(names_.size()) - 1))];
+    return names_[static_cast<size_t>(
+        std::clamp(selected_, 0, static_cast<int>(names_.size()) - 1))];
 }
 
 BoxAnswer ScriptChooserView::key(int vk) {

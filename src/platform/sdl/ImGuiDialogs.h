@@ -12,7 +12,7 @@ namespace fer {
 enum class BoxAnswer { kNone, kOk, kCancel };
 
 class MessageBoxView {
-public:
+  public:
     MessageBoxView(std::string title, std::string text, bool withCancel);
 
     // Draws the box in the current frame; the answer given by a click in it.
@@ -20,7 +20,7 @@ public:
     // The answer a key gives (virtual-key code), kNone for other keys.
     BoxAnswer key(int virtualKey) const;
 
-private:
+  private:
     std::string title_;
     std::string text_;
     std::string id_;
@@ -29,7 +29,7 @@ private:
 };
 
 class ScriptChooserView {
-public:
+  public:
     explicit ScriptChooserView(std::vector<std::string> names);
 
     BoxAnswer draw();
@@ -38,7 +38,7 @@ public:
     // The selected name; empty when the list is empty.
     std::string selected() const;
 
-private:
+  private:
     std::vector<std::string> names_;
     int selected_ = 0;
     bool opened_ = false;

@@ -7,7 +7,7 @@
 namespace fer {
 
 class ImGuiMenuBar {
-public:
+  public:
     void setModel(MenuModel model) { model_ = std::move(model); }
     const MenuModel& model() const { return model_; }
 
@@ -22,7 +22,7 @@ public:
     // The height of the bar as last drawn (0 before the first frame).
     float height() const { return height_; }
 
-private:
+  private:
     MenuModel model_;
     float height_ = 0;
 };

@@ -12,7 +12,7 @@
 namespace fer {
 
 class MenuFont {
-public:
+  public:
     static constexpr float kPixelSize = 16.0f;
 
     // The font file: the usual Unifont path first, then fontconfig's best
@@ -25,7 +25,7 @@ public:
     // texture must be (re)created afterwards.
     bool build(const std::string& path, const MenuGlyphs& glyphs);
 
-private:
+  private:
     std::vector<uint16_t> ranges_; // the atlas keeps a pointer to these
 };
 

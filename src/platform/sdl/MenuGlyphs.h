@@ -14,7 +14,7 @@
 namespace fer {
 
 class MenuGlyphs {
-public:
+  public:
     // Starts with printable ASCII.
     MenuGlyphs();
 
@@ -32,7 +32,7 @@ public:
     // multilingual plane (the atlas holds 16-bit characters).
     std::vector<uint16_t> ranges() const;
 
-private:
+  private:
     std::set<char32_t> codepoints_;
 };
 

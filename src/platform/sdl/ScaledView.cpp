@@ -6,7 +6,9 @@ namespace fer {
 
 namespace {
 // Division rounding toward minus infinity, for points left of or above the picture.
-int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int floorDiv(int a, int b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
 } // namespace
 
 int ScaledView::largestFactor(int width, int height, int menuBarHeight) {

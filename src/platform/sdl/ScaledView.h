@@ -13,7 +13,7 @@ struct ViewRect {
 };
 
 class ScaledView {
-public:
+  public:
     static constexpr int kWidth = 640;
     static constexpr int kHeight = 400;
     static constexpr int kMaxFactor = 16;
@@ -36,7 +36,7 @@ public:
     // Whether a window point lies on the picture.
     bool contains(int windowX, int windowY) const;
 
-private:
+  private:
     int factor_ = 1;
     ViewRect picture_{0, 0, kWidth, kHeight};
 };

@@ -23,11 +23,11 @@
 namespace fer {
 
 // The key mapping speaks USB HID usage ids, which are SDL's scancodes.
-static_assert(scancode::kReturn == SDL_SCANCODE_RETURN && scancode::kEscape == SDL_SCANCODE_ESCAPE &&
-              scancode::kSpace == SDL_SCANCODE_SPACE && scancode::kF12 == SDL_SCANCODE_F12 &&
-              scancode::kRight == SDL_SCANCODE_RIGHT && scancode::kLeft == SDL_SCANCODE_LEFT &&
-              scancode::kDown == SDL_SCANCODE_DOWN && scancode::kUp == SDL_SCANCODE_UP &&
-              scancode::kKeypadEnter == SDL_SCANCODE_KP_ENTER &&
+static_assert(scancode::kReturn == SDL_SCANCODE_RETURN &&
+              scancode::kEscape == SDL_SCANCODE_ESCAPE && scancode::kSpace == SDL_SCANCODE_SPACE &&
+              scancode::kF12 == SDL_SCANCODE_F12 && scancode::kRight == SDL_SCANCODE_RIGHT &&
+              scancode::kLeft == SDL_SCANCODE_LEFT && scancode::kDown == SDL_SCANCODE_DOWN &&
+              scancode::kUp == SDL_SCANCODE_UP && scancode::kKeypadEnter == SDL_SCANCODE_KP_ENTER &&
               scancode::kKeypad2 == SDL_SCANCODE_KP_2 && scancode::kKeypad4 == SDL_SCANCODE_KP_4 &&
               scancode::kKeypad6 == SDL_SCANCODE_KP_6 && scancode::kKeypad8 == SDL_SCANCODE_KP_8 &&
               scancode::kLeftCtrl == SDL_SCANCODE_LCTRL &&
@@ -64,7 +64,7 @@ struct TextureDeleter {
 // Starts SDL's video subsystem and stops it again (other subsystems, such as
 // audio, are counted separately by SDL).
 class VideoSubsystem {
-public:
+  public:
     VideoSubsystem() { ok_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
     ~VideoSubsystem() {
         if (ok_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -73,13 +73,13 @@ public:
     VideoSubsystem& operator=(const VideoSubsystem&) = delete;
     bool ok() const { return ok_; }
 
-private:
+  private:
     bool ok_ = false;
 };
 
 // The ImGui context with its SDL platform and renderer backends.
 class ImGuiSession {
-public:
+  public:
     ImGuiSession() {
         IMGUI_CHECKVERSION();
         context_ = ImGui::CreateContext();
@@ -93,6 +93,7 @@ public:
         style.WindowRounding = 0;
         style.PopupRounding = 0;
         style.FrameRounding = 0;
+        style.Colors[ImGuiCol_ModalWindowDimBg] = ImVec4(0, 0, 0, 0.4f); // darken, not fog
     }
     ~ImGuiSession() {
         if (renderer_) ImGui_ImplSDLRenderer_Shutdown();
@@ -108,7 +109,7 @@ public:
         return platform_ && renderer_;
     }
 
-private:
+  private:
     ImGuiContext* context_ = nullptr;
     bool platform_ = false;
     bool renderer_ = false;
@@ -199,14 +200,12 @@ bool SdlPlatform::Impl::init(std::string& error) {
         factor = std::clamp(options.scale, 1, ScaledView::kMaxFactor);
     } else {
         SDL_Rect usable{0, 0, ScaledView::kWidth, ScaledView::kHeight + menuHeight};
-        if (SDL_GetDisplayUsableBounds(0, &usable) != 0)
-            SDL_GetDisplayBounds(0, &usable);
+        if (SDL_GetDisplayUsableBounds(0, &usable) != 0) SDL_GetDisplayBounds(0, &usable);
         factor = ScaledView::largestFactor(usable.w, usable.h - kFrameAllowance, menuHeight);
     }
-    window.reset(SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                  ScaledView::kWidth * factor,
-                                  menuHeight + ScaledView::kHeight * factor,
-                                  SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE));
+    window.reset(SDL_CreateWindow(
+        "", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ScaledView::kWidth * factor,
+        menuHeight + ScaledView::kHeight * factor, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE));
     if (!window) {
         error = std::string("cannot create the window: ") + SDL_GetError();
         return false;
@@ -390,9 +389,7 @@ bool SdlPlatform::Impl::translate(SDL_Event& e, PlatformEvent& out) {
         case SDL_WINDOWEVENT_FOCUS_LOST: return make(T::kDeactivate);
         case SDL_WINDOWEVENT_MINIMIZED: return make(T::kMinimise);
         case SDL_WINDOWEVENT_RESTORED: layout(); return make(T::kRestore);
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            layout();
-            return make(T::kExpose);
+        case SDL_WINDOWEVENT_SIZE_CHANGED: layout(); return make(T::kExpose);
         case SDL_WINDOWEVENT_EXPOSED: return make(T::kExpose);
         default: return false;
         }
@@ -450,7 +447,8 @@ BoxAnswer SdlPlatform::Impl::runBox(MessageBoxView* box, ScriptChooserView* choo
     while (answer == BoxAnswer::kNone) {
         PlatformEvent scripted;
         if (script.started() && script.next(nowMilliseconds(), scripted)) {
-            if (scripted.type == PlatformEvent::Type::kKeyDown) answer = keyAnswer(scripted.code);
+            if (scripted.type == PlatformEvent::Type::kKeyDown)
+                answer = keyAnswer(scripted.code);
             else if (scripted.type == PlatformEvent::Type::kClose && script.quitting())
                 answer = scriptedDefault;
             else if (scripted.type != PlatformEvent::Type::kKeyUp)
@@ -460,19 +458,19 @@ BoxAnswer SdlPlatform::Impl::runBox(MessageBoxView* box, ScriptChooserView* choo
         }
         SDL_Event e;
         if (SDL_WaitEventTimeout(&e, kBoxWaitMs) == 1) {
-            ImGui_ImplSDL2_ProcessEvent(&e);
             PlatformEvent out;
             if (e.type == SDL_KEYDOWN) {
+                ImGui_ImplSDL2_ProcessEvent(&e);
                 const int vk = virtualKeyForScancode(e.key.keysym.scancode);
                 if (vk != 0) answer = keyAnswer(vk);
+            } else if (e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEWHEEL) {
+                ImGui_ImplSDL2_ProcessEvent(&e); // a click on the box's buttons
             } else if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE) {
-                answer = BoxAnswer::kCancel; // closing the box's window cancels the box
-            } else if (e.type != SDL_MOUSEBUTTONDOWN && e.type != SDL_KEYUP && translate(e, out) &&
-                       out.type != PlatformEvent::Type::kMouseMove) {
-                pending.push_back(std::move(out)); // focus, size, drops: after the box
-            } else if (e.type == SDL_MOUSEBUTTONUP || e.type == SDL_KEYUP) {
-                // Releases still reach the engine, so no input stays held.
-                if (translate(e, out)) pending.push_back(std::move(out));
+                answer = BoxAnswer::kCancel; // closing the window cancels the box
+            } else if (translate(e, out) && out.type != PlatformEvent::Type::kMouseMove) {
+                // Releases, focus changes, resizes and drops reach the engine
+                // after the box, so no input stays held and no state is lost.
+                pending.push_back(std::move(out));
             }
             if (answer != BoxAnswer::kNone) break;
         }
@@ -530,7 +528,9 @@ void SdlPlatform::setMenuCheck(int id, bool checked) {
     if (impl_->menuBar.setCheck(id, checked)) impl_->framesOwed = 1;
 }
 
-bool SdlPlatform::menuChecked(int id) const { return impl_->menuBar.checked(id); }
+bool SdlPlatform::menuChecked(int id) const {
+    return impl_->menuBar.checked(id);
+}
 
 bool SdlPlatform::nextEvent(PlatformEvent& event) {
     Impl& m = *impl_;
@@ -575,8 +575,8 @@ bool SdlPlatform::nextEvent(PlatformEvent& event) {
     return false;
 }
 
-void SdlPlatform::present(const PlaneView& plane, std::span<const PaletteEntry, 256> palette,
-                          int x, int y, int w, int h) {
+void SdlPlatform::present(const PlaneView& plane, std::span<const PaletteEntry, 256> palette, int x,
+                          int y, int w, int h) {
     Impl& m = *impl_;
     // Clip to the picture and the plane; a bad rectangle shows nothing new.
     const int right = std::min({x + std::max(w, 0), ScaledView::kWidth, plane.width});
@@ -633,9 +633,8 @@ std::string SdlPlatform::chooseScriptFile(const std::string& directory) {
     for (const auto& name : names) impl_->rebuildFontIfNeeded(name, {});
     ScriptChooserView chooser{names};
     // Without a player the choice is the first file, as in the headless backend.
-    const BoxAnswer answer =
-        impl_->runBox(nullptr, &chooser, "*.MES", directory,
-                      names.empty() ? BoxAnswer::kCancel : BoxAnswer::kOk);
+    const BoxAnswer answer = impl_->runBox(nullptr, &chooser, "*.MES", directory,
+                                           names.empty() ? BoxAnswer::kCancel : BoxAnswer::kOk);
     return answer == BoxAnswer::kOk ? chooser.selected() : std::string();
 }
 
@@ -659,8 +658,7 @@ void SdlPlatform::confineCursor(int left, int top, int right, int bottom) {
     m.view.toWindow(std::min(left, right), std::min(top, bottom), x1, y1);
     m.view.toWindow(std::max(left, right), std::max(top, bottom), x2, y2);
     const int half = m.view.factor() / 2;
-    const SDL_Rect rect{x1 - half, y1 - half, x2 - x1 + m.view.factor(),
-                        y2 - y1 + m.view.factor()};
+    const SDL_Rect rect{x1 - half, y1 - half, x2 - x1 + m.view.factor(), y2 - y1 + m.view.factor()};
     SDL_SetWindowMouseRect(m.window.get(), &rect);
 }
 
@@ -684,19 +682,29 @@ void SdlPlatform::cursorPosition(int& x, int& y) const {
     y = impl_->cursorY;
 }
 
-bool SdlPlatform::shiftHeld() const { return (SDL_GetModState() & KMOD_SHIFT) != 0; }
+bool SdlPlatform::shiftHeld() const {
+    return (SDL_GetModState() & KMOD_SHIFT) != 0;
+}
 
-uint64_t SdlPlatform::milliseconds() const { return nowMilliseconds(); }
+uint64_t SdlPlatform::milliseconds() const {
+    return nowMilliseconds();
+}
 
 void SdlPlatform::sleepMilliseconds(int ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-void SdlPlatform::startClock() { impl_->script.start(milliseconds()); }
+void SdlPlatform::startClock() {
+    impl_->script.start(milliseconds());
+}
 
-int SdlPlatform::scaleFactor() const { return impl_->view.factor(); }
+int SdlPlatform::scaleFactor() const {
+    return impl_->view.factor();
+}
 
-int SdlPlatform::menuBarHeight() const { return impl_->menuHeight; }
+int SdlPlatform::menuBarHeight() const {
+    return impl_->menuHeight;
+}
 
 void SdlPlatform::windowSize(int& width, int& height) const {
     SDL_GetWindowSize(impl_->window.get(), &width, &height);
@@ -712,7 +720,9 @@ void SdlPlatform::pictureOrigin(int& x, int& y) const {
     y = impl_->view.picture().y;
 }
 
-uint32_t SdlPlatform::windowId() const { return SDL_GetWindowID(impl_->window.get()); }
+uint32_t SdlPlatform::windowId() const {
+    return SDL_GetWindowID(impl_->window.get());
+}
 
 uint32_t SdlPlatform::shownPixel(int windowX, int windowY) const {
     // Reads the back buffer as last drawn: draw the frame again first.
@@ -725,6 +735,8 @@ uint32_t SdlPlatform::shownPixel(int windowX, int windowY) const {
     return argb & 0xFFFFFFu;
 }
 
-uint64_t SdlPlatform::frames() const { return impl_->frames; }
+uint64_t SdlPlatform::frames() const {
+    return impl_->frames;
+}
 
 } // namespace fer

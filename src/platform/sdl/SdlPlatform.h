@@ -24,7 +24,7 @@ struct SdlOptions {
 };
 
 class SdlPlatform : public Platform {
-public:
+  public:
     // Starts SDL's video and creates the (still hidden) window and its
     // renderer; null with the reason in error on failure.
     static std::unique_ptr<SdlPlatform> create(SdlOptions options, std::string& error);
@@ -65,7 +65,7 @@ public:
     uint32_t shownPixel(int windowX, int windowY) const;
     uint64_t frames() const;
 
-private:
+  private:
     struct Impl;
     explicit SdlPlatform(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;

@@ -8,7 +8,9 @@ namespace fer::synthetic {
 
 namespace {
 
-bool push(SDL_Event& event) { return SDL_PushEvent(&event) == 1; }
+bool push(SDL_Event& event) {
+    return SDL_PushEvent(&event) == 1;
+}
 
 // The key code a keypad key reports with NumLock off.
 SDL_Keycode navigationKey(int code) {

@@ -12,7 +12,7 @@
 namespace fer {
 
 class TimedEventQueue {
-public:
+  public:
     TimedEventQueue() = default;
     TimedEventQueue(std::vector<TimedEvent> events, std::optional<uint64_t> quitAfterMs);
 
@@ -28,7 +28,7 @@ public:
     // Whether the quit timer has fired: boxes then take their default answer.
     bool quitting() const { return quitSent_; }
 
-private:
+  private:
     std::vector<TimedEvent> events_;
     size_t next_ = 0;
     std::optional<uint64_t> quitAfter_;
