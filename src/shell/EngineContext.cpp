@@ -37,6 +37,9 @@ bool EngineContext::createSubsystems() {
     if (files.setUp() != 1) return false;
     graphics = std::make_unique<GraphicsCommands>(machine, planes, palette, graphicsHost,
                                                   ImageLoader::formatFromSettings(shell.settings()));
+    loadPaletteFiles();
+    paletteCommands = std::make_unique<PaletteCommands>(machine, planes, palette, *graphics,
+                                                        graphicsHost, builtinPalettes);
     // The text font: the command line's choice, else the setting of our own, else the default.
     std::string fontFile = options.fontFile;
     if (fontFile.empty())
@@ -88,6 +91,23 @@ void EngineContext::applyMenuSettings() {
     submapSetting = shell.getIntSetting("Config", "SUBMAP", 0);
     if (submapSetting == 0) platform->setMenuCheck(MenuCommands::kSubmapNormal, true);
     if (submapSetting == 1) platform->setMenuCheck(MenuCommands::kSubmapSkip, true);
+}
+
+void EngineContext::loadPaletteFiles() {
+    constexpr uint64_t kLargestPaletteFile = 64 * 1024;
+    const auto malformed = builtinPalettes.loadOverrides(
+        [this](const std::string& name) -> std::optional<std::string> {
+            File file = files.openForRead(name);
+            const auto size = file.isOpen() ? file.size() : std::nullopt;
+            if (!size || *size > kLargestPaletteFile) return std::nullopt;
+            std::string text(static_cast<size_t>(*size), '\0');
+            if (!file.readExact({reinterpret_cast<uint8_t*>(text.data()), text.size()}))
+                return std::nullopt;
+            return text;
+        });
+    for (const auto& name : malformed)
+        std::fprintf(stderr, "engine: %s is not a JASC-PAL palette file; the built-in one is used\n",
+                     name.c_str());
 }
 
 int EngineContext::mainSequence() {

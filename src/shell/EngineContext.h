@@ -9,8 +9,10 @@
 #include <string_view>
 
 #include "files/FileStore.h"
+#include "graphics/BuiltinPalettes.h"
 #include "graphics/GraphicsCommands.h"
 #include "graphics/PaletteEntry.h"
+#include "graphics/PaletteCommands.h"
 #include "graphics/PaletteManager.h"
 #include "graphics/PlaneSet.h"
 #include "graphics/TextCommands.h"
@@ -86,12 +88,16 @@ public:
     PaletteManager palette;
     EngineGraphicsHost graphicsHost;
     std::unique_ptr<GraphicsCommands> graphics;
+    BuiltinPalettes builtinPalettes;
+    std::unique_ptr<PaletteCommands> paletteCommands;
     std::unique_ptr<TextRenderer> text;
     std::unique_ptr<TextCommands> textCommands;
     std::unique_ptr<TextTranscript> transcript;
 
 private:
     bool createSubsystems();
+    // The game's own versions of the built-in palettes, when it has any.
+    void loadPaletteFiles();
     int mainSequence();
     void applyMenuSettings();
     void shutDown();

@@ -123,7 +123,10 @@ void EngineHost::cursorCommand(const ArgumentList& args) {
     default: break; // 5, the animated cursor, comes with the animations
     }
 }
-void EngineHost::externalCommand(uint32_t, const ArgumentList&) {}
+void EngineHost::externalCommand(uint32_t number, const ArgumentList& args) {
+    if (context_.paletteCommands) context_.paletteCommands->execute(number, args);
+    // The particle switches (92, 93, 118, 119, 124, 125) come with the animations.
+}
 
 void EngineHost::logLine(std::string_view text) { context_.shell.logLine(text); }
 

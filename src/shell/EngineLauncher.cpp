@@ -5,7 +5,8 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "platform/headless/HeadlessPlatform.h"
+#include "files/SettingsFile.h"
+#include "platform/PlatformFactory.h"
 #include "shell/CommandLine.h"
 #include "shell/EngineContext.h"
 
@@ -48,8 +49,20 @@ int launchEngine(const std::vector<std::string_view>& args, const BuildVariant& 
                      options.gameDirectory.c_str());
         return 2;
     }
-    std::unique_ptr<Platform> platform =
-        std::make_unique<HeadlessPlatform>(input.events(), options.quitAfterMs);
+    PlatformOptions platformOptions;
+    platformOptions.headless = options.headless;
+    platformOptions.events = input.events();
+    platformOptions.quitAfterMs = options.quitAfterMs;
+    // The picture's scale: the command line's, else the setting of our own, else the largest fit.
+    platformOptions.scale = options.scale;
+    if (platformOptions.scale == 0) {
+        const SettingsFile settings(std::filesystem::current_path() / variant.settingsFileName);
+        const int32_t scale = settings.getInt("FerKite", "Scale", 0);
+        if (scale >= 1 && scale <= 16) platformOptions.scale = scale;
+    }
+    platformOptions.gameDirectory = std::filesystem::current_path().string();
+    std::unique_ptr<Platform> platform = createPlatform(platformOptions);
+    if (!platform) return 1;
     EngineContext context(options, variant, std::move(platform));
     return context.run();
 }

@@ -1,0 +1,125 @@
+#include "graphics/PaletteCommands.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace fer {
+
+namespace {
+constexpr uint32_t kFlagFewerReserved = 2024;
+constexpr uint8_t kRegResult = 18;
+constexpr uint8_t kRegColours = 38;
+constexpr uint32_t kFadeCount = 236;
+} // namespace
+
+uint32_t PaletteCommands::reserved() const {
+    return machine_.memory.flag(kFlagFewerReserved) == 1 ? 10 : 16;
+}
+
+void PaletteCommands::copyColours(const Palette& from, Palette& to, size_t first, size_t last) {
+    for (size_t i = first; i <= last && i < to.size(); ++i) {
+        to[i].red = from[i].red;
+        to[i].green = from[i].green;
+        to[i].blue = from[i].blue;
+    }
+}
+
+void PaletteCommands::fillBlack(Palette& p, size_t first, size_t last) {
+    for (size_t i = first; i <= last && i < p.size(); ++i) p[i] = PaletteEntry{};
+}
+
+bool PaletteCommands::sameColours(const Palette& a, const Palette& b, size_t first, size_t last) {
+    for (size_t i = first; i <= last && i < a.size(); ++i) {
+        if (a[i].red != b[i].red || a[i].green != b[i].green || a[i].blue != b[i].blue)
+            return false;
+    }
+    return true;
+}
+
+void PaletteCommands::showAndFade(Palette& w, uint8_t speed) {
+    palette_.writeTarget(w);
+    graphics_.setFadeSpeed(speed);
+    graphics_.fadeAndWait(0, kFadeCount);
+}
+
+bool PaletteCommands::execute(uint32_t n, const ArgumentList& args) {
+    Palette& w = graphics_.working();
+    Palette& s = graphics_.saved();
+    const uint32_t r = reserved();
+    switch (n) {
+    case 94: {
+        const uint64_t first = args.value(1);
+        const uint64_t count = args.value(2);
+        if (count > 0 && first < s.size())
+            copyColours(w, s, first, std::min<uint64_t>(first + count - 1, s.size() - 1));
+        break;
+    }
+    case 95: copyColours(s, w, 0, 255); break;
+    case 96: builtin_.copyFixed(1, 0, w, 0, r); break;
+    case 102: graphics_.setFadeSpeedSetting(16); break;
+    case 104: builtin_.copyFixed(2, 0, w, 16, 48); break;
+    case 105:
+        palette_.readTarget(s);
+        for (uint32_t i = r; i < 256; ++i) w[i].red = w[i].green = w[i].blue = s[i].green;
+        palette_.writeTarget(w);
+        graphics_.setNow(r, 246 - r);
+        break;
+    case 106:
+        copyColours(s, w, r, 255);
+        palette_.writeTarget(w);
+        graphics_.setNow(r, 246 - r);
+        break;
+    case 109:
+        builtin_.copyFixed(3, 0, w, 0, 192);
+        showAndFade(w, 255);
+        break;
+    case 110: builtin_.copyPointed(1, args.value(1) * 4 + args.value(2), w, 16, 187); break;
+    case 112: builtin_.copyPointed(3, args.value(1) * 4 + args.value(2), w, 16, 235); break;
+    case 113: builtin_.copyPointed(2, args.value(1) * 4 + args.value(2), w, 16, 235); break;
+    case 114:
+        builtin_.copyFixed(4, 0, w, 0, 16);
+        graphics_.setFadeSpeedSetting(255);
+        break;
+    case 115: fillBlack(w, 16, 235); break;
+    case 117:
+        builtin_.copyFixed(5, 0, w, 0, 256);
+        showAndFade(w, 255);
+        break;
+    case 120:
+    case 121:
+    case 123: transition(n); break;
+    case 122:
+        palette_.readTarget(w);
+        copyColours(s, w, 16, 127);
+        break;
+    default: return false;
+    }
+    return true;
+}
+
+void PaletteCommands::transition(uint32_t n) {
+    Palette& w = graphics_.working();
+    Palette& s = graphics_.saved();
+    Palette t{};
+    palette_.readTarget(t);
+    if (n != 120) builtin_.copyFixed(1, 0, s, 0, reserved());
+    copyColours(s, w, 0, 235);
+    const size_t compareFrom = n == 123 ? 10 : 128;
+    if (sameColours(t, s, compareFrom, 235)) {
+        if (n != 121) machine_.memory.setReg16(kRegResult, 0);
+        return;
+    }
+    if (n == 120) fillBlack(w, 16, 235);
+    if (n == 123) fillBlack(w, 10, 235);
+    showAndFade(w, 16);
+    if (n == 123) {
+        VramPlane& screen = planes_[0];
+        if (screen.valid()) {
+            std::memset(screen.pixels(), machine_.memory.reg16(kRegColours) >> 8, screen.size());
+            host_.present(0, 0, PlaneSet::kWidth, PlaneSet::kScreenHeight);
+        }
+    }
+    if (n != 121) machine_.memory.setReg16(kRegResult, 1);
+}
+
+} // namespace fer
