@@ -33,9 +33,9 @@ inline Bytes num(uint32_t v) { return cat({lit(v), {0xFF}}); }
 // Argument-list entries.
 inline Bytes argNum(uint32_t v) { return cat({{2}, num(v)}); }
 inline Bytes argText(const std::string& s) {
-    Bytes b{1};
-    b.insert(b.end(), s.begin(), s.end());
-    b.push_back(0);
+    Bytes b(s.size() + 2, 0);
+    b[0] = 1;
+    for (size_t i = 0; i < s.size(); ++i) b[i + 1] = static_cast<uint8_t>(s[i]);
     return b;
 }
 // Instructions.

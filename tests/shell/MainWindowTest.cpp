@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "platform/headless/HeadlessPlatform.h"
 #include "shell/EngineContext.h"
 
@@ -69,6 +72,95 @@ TEST(MainWindow, FatalErrorClosesTheWindowAndPausesTheTimer) {
     EXPECT_EQ(c->window.state(), 255);
     EXPECT_TRUE(c->timer.paused());
     EXPECT_TRUE(c->fatalErrorShown());
+}
+
+} // namespace
+} // namespace fer
+
+namespace fer {
+namespace {
+
+// An engine context started in a fresh game directory.
+class ContextInDirectory : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = std::filesystem::current_path();
+        dir_ = std::filesystem::temp_directory_path() /
+               ("fer-menu-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir_);
+        std::filesystem::current_path(dir_);
+    }
+    void TearDown() override {
+        context_.reset();
+        std::filesystem::current_path(previous_);
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+    void writeSettings(const std::string& text) {
+        std::ofstream(dir_ / "KITE5HAN.INI", std::ios::binary) << text;
+    }
+    std::string settingsText() {
+        std::ifstream in(dir_ / "KITE5HAN.INI", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // Runs the main sequence on a script that ends at once.
+    void start() {
+        std::ofstream(dir_ / "MAIN.MES", std::ios::binary).put('\0');
+        auto platform = std::make_unique<HeadlessPlatform>(std::vector<TimedEvent>{}, std::nullopt);
+        platform_ = platform.get();
+        context_ = std::make_unique<EngineContext>(options_, kGb2312Variant, std::move(platform));
+        EXPECT_EQ(context_->run(), 0);
+    }
+
+    CommandLine options_;
+    std::filesystem::path previous_, dir_;
+    std::unique_ptr<EngineContext> context_;
+    HeadlessPlatform* platform_ = nullptr;
+};
+
+TEST_F(ContextInDirectory, DefaultsWithoutASettingsFile) {
+    start();
+    EXPECT_TRUE(platform_->menuChecked(MenuCommands::kMoveNormal));
+    EXPECT_EQ(context_->moveSpeed, 8);
+    // Without a sound device music and voices are off.
+    EXPECT_TRUE(platform_->menuChecked(MenuCommands::kMusicOff));
+    EXPECT_TRUE(platform_->menuChecked(MenuCommands::kVoiceOff));
+    EXPECT_TRUE(platform_->menuChecked(MenuCommands::kSubmapNormal));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "KITE5HAN.INI")); // never created by reading
+    EXPECT_EQ(context_->machine.memory.scriptName(), "MAIN.MES");
+}
+
+TEST_F(ContextInDirectory, UnknownMoveSettingChecksNothing) {
+    writeSettings("[Config]\r\nMOVE=7\r\nSUBMAP=1\r\nbDEBUG=1\r\n");
+    start();
+    EXPECT_FALSE(platform_->menuChecked(MenuCommands::kMoveFast));
+    EXPECT_FALSE(platform_->menuChecked(MenuCommands::kMoveNormal));
+    EXPECT_FALSE(platform_->menuChecked(MenuCommands::kMoveSlow));
+    EXPECT_EQ(context_->moveSpeed, 8);
+    EXPECT_TRUE(platform_->menuChecked(MenuCommands::kSubmapSkip));
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "FERKITE.LOG"));
+}
+
+TEST_F(ContextInDirectory, MenuTogglesWriteTheirSettingsAndChecks) {
+    writeSettings("; my settings\r\n[Config]\r\nMOVE=1\r\n");
+    start();
+    MenuCommands& menu = context_->menu;
+    menu.command(MenuCommands::kMoveSlow);
+    EXPECT_TRUE(platform_->menuChecked(MenuCommands::kMoveSlow));
+    EXPECT_FALSE(platform_->menuChecked(MenuCommands::kMoveNormal));
+    EXPECT_EQ(context_->moveSpeed, 16);
+    menu.command(MenuCommands::kMusicOn);
+    EXPECT_TRUE(platform_->menuChecked(MenuCommands::kMusicOn));
+    EXPECT_FALSE(platform_->menuChecked(MenuCommands::kMusicOff));
+    EXPECT_EQ(context_->machine.memory.reg32(1), 0xFFFFu);
+    menu.command(MenuCommands::kVoiceOff);
+    menu.command(MenuCommands::kSubmapSkip);
+    const std::string text = settingsText();
+    EXPECT_EQ(text.rfind("; my settings\r\n[Config]\r\nMOVE=2\r\n", 0), 0u) << text;
+    EXPECT_NE(text.find("SOUND=1"), std::string::npos);
+    EXPECT_NE(text.find("VOICE=0"), std::string::npos);
+    EXPECT_NE(text.find("SUBMAP=1"), std::string::npos);
 }
 
 } // namespace
