@@ -87,6 +87,7 @@ Interpreter::Step Interpreter::execute() {
         return Step::kNext;
     }
     const uint8_t op = machine_.memory.byte(pc);
+    ++machine_.instructionCount;
     switch (op) {
     case 0:
         evaluator_.fetch();

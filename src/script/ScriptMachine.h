@@ -59,6 +59,9 @@ public:
     bool choiceOpen = false;
     uint16_t depth = 0;
     uint16_t currentRecord = 0;
+    // Instructions executed since start-up (not part of the machine's state
+    // that scripts see): tells a wait that pumps from a running script.
+    uint64_t instructionCount = 0;
 
     // Fills memory with zeros and stores every initial value.
     void reset();

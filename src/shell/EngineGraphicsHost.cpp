@@ -14,7 +14,7 @@ void EngineGraphicsHost::sleepMilliseconds(uint32_t ms) {
     context_.platform->sleepMilliseconds(static_cast<int>(ms));
 }
 
-int EngineGraphicsHost::pump() { return context_.window.pump(); }
+int EngineGraphicsHost::pump() { return context_.host.pump(); }
 
 int EngineGraphicsHost::loadPicture(std::string_view name, uint32_t offset) {
     return context_.files.loadPicture(name, context_.machine.memory, offset);

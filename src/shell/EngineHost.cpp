@@ -11,6 +11,18 @@ int EngineHost::pump() {
     const int result = context_.window.pump();
     // A fade that runs while the script goes on is shown from here.
     if (context_.graphics) context_.graphics->showPaletteChanges();
+    // A wait that pumps while no instruction runs and no event comes in gives
+    // the processor back for a millisecond now and then, instead of spinning.
+    const uint64_t executed = context_.machine.instructionCount;
+    if (!context_.window.handledEvent() && executed == lastInstructionCount_) {
+        if (++idlePumps_ >= kIdlePumpsBeforeSleep) {
+            context_.platform->sleepMilliseconds(1);
+            idlePumps_ = 0;
+        }
+    } else {
+        idlePumps_ = 0;
+    }
+    lastInstructionCount_ = executed;
     return result;
 }
 int EngineHost::windowState() const { return context_.window.state(); }

@@ -40,7 +40,11 @@ public:
 private:
     void cursorCommand(const ArgumentList& args);
 
+    static constexpr uint32_t kIdlePumpsBeforeSleep = 16;
+
     EngineContext& context_;
+    uint64_t lastInstructionCount_ = 0;
+    uint32_t idlePumps_ = 0;
 };
 
 } // namespace fer

@@ -17,7 +17,8 @@ void MainWindow::destroy() {
 
 int MainWindow::pump() {
     PlatformEvent event;
-    if (state_ != 255 && platform_.nextEvent(event)) handle(event);
+    handledEvent_ = state_ != 255 && platform_.nextEvent(event);
+    if (handledEvent_) handle(event);
     if (state_ == 1 || state_ == 2) platform_.sleepMilliseconds(30);
     return (state_ == 255 || state_ == 3) ? 0 : 1;
 }

@@ -29,6 +29,8 @@ public:
     int pump();
 
     int state() const { return state_; }
+    // Whether the last pump handled an event.
+    bool handledEvent() const { return handledEvent_; }
     void setState(int state) { state_ = state; }
 
     KeyState& keys() { return keys_; }
@@ -45,6 +47,7 @@ private:
     KeyState keys_;
     int state_ = 0;
     bool created_ = false;
+    bool handledEvent_ = false;
 };
 
 } // namespace fer

@@ -14,17 +14,6 @@
 namespace fer::test {
 namespace {
 
-ArgumentList numbers(std::initializer_list<uint32_t> values) {
-    ArgumentList args;
-    for (uint32_t v : values) {
-        Argument* e = args.beginEntry();
-        e->setKind(Argument::kNumber);
-        e->setValue(v);
-        args.endEntry();
-    }
-    return args;
-}
-
 // A ticking thread like the engine's timer, faster so the test is short.
 class Ticker {
   public:

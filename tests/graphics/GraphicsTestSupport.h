@@ -12,6 +12,7 @@
 #include "graphics/GraphicsHost.h"
 #include "graphics/PaletteEntry.h"
 #include "graphics/VramPlane.h"
+#include "script/ArgumentList.h"
 #include "script/ScriptMemory.h"
 
 namespace fer::test {
@@ -187,5 +188,17 @@ class FakeGraphicsHost : public GraphicsHost {
   private:
     ScriptMemory* memory_;
 };
+
+// An argument list of numbers, as the argument-list reader fills it.
+inline ArgumentList numbers(std::initializer_list<uint32_t> values) {
+    ArgumentList args;
+    for (uint32_t v : values) {
+        Argument* e = args.beginEntry();
+        e->setKind(Argument::kNumber);
+        e->setValue(v);
+        args.endEntry();
+    }
+    return args;
+}
 
 } // namespace fer::test

@@ -6,17 +6,6 @@
 namespace fer::test {
 namespace {
 
-ArgumentList numbers(std::initializer_list<uint32_t> values) {
-    ArgumentList args;
-    for (uint32_t v : values) {
-        Argument* e = args.beginEntry();
-        e->setKind(Argument::kNumber);
-        e->setValue(v);
-        args.endEntry();
-    }
-    return args;
-}
-
 class PaletteCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -27,10 +16,8 @@ protected:
         };
     }
     void run(uint32_t n, std::initializer_list<uint32_t> more = {}) {
-        std::vector<uint32_t> values{n};
-        values.insert(values.end(), more);
-        ArgumentList args;
-        for (uint32_t v : values) {
+        ArgumentList args = numbers({n});
+        for (uint32_t v : more) {
             Argument* e = args.beginEntry();
             e->setKind(Argument::kNumber);
             e->setValue(v);

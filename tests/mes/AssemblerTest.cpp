@@ -115,8 +115,11 @@ TEST_F(AssemblerExpressions, MalformedExpressionsAreReportedWhereTheyGoWrong) {
 // ---- Control flow -----------------------------------------------------------------------
 
 TEST_F(AssemblerControlFlow, LabelsAreFileOffsetsBackwardAndForward) {
-    EXPECT_EQ(code("top:\n  goto next\nnext: if 1 goto top"),
+    EXPECT_EQ(code("top:\n  goto next\nnext: unless 1 goto top"),
               (Bytes{10, 5, 0, 0, 0, 9, 1, 0xFF, 0, 0, 0, 0}));
+    // "if" jumps when its condition is 1: the instruction goes on when C != 1 is 1.
+    EXPECT_EQ(code("top: if r16[2] < 3 goto top"),
+              (Bytes{9, 0x80, 2, 3, 0xEB, 1, 0xF0, 0xFF, 0, 0, 0, 0}));
     EXPECT_EQ(code("goto 0x12345678"), (Bytes{10, 0x78, 0x56, 0x34, 0x12}));
     EXPECT_EQ(firstError("goto nowhere"), "main.mes:1:6: label 'nowhere' is never defined");
     EXPECT_EQ(firstError("a:\na: end"), "main.mes:2:1: label 'a' is already defined at main.mes:1");

@@ -21,10 +21,10 @@ std::vector<std::string> statements(const std::string& listing) {
 
 TEST_F(DisassemblerListing, ReadableFormsOfCommonInstructions) {
     Bytes bytes = code("top:\nr16[1] = r16[2] * (3 + 4)\ntext \"你好\"\nwait 100\n"
-                       "if flag[r16[1]] == 1 goto top\nproc 2 {\n}\nend");
+                       "unless flag[r16[1]] == 1 goto top\nproc 2 {\n}\nend");
     EXPECT_EQ(statements(disassemble(bytes)),
               (std::vector<std::string>{"L0000:", "r16[1] = r16[2] * (3 + 4)", "text \"你好\"",
-                                        "wait 100", "if flag[r16[1]] == 1 goto L0000",
+                                        "wait 100", "unless flag[r16[1]] == 1 goto L0000",
                                         "proc 2 -> L002A", "end", "L002A:", "end"}));
 }
 

@@ -137,7 +137,7 @@ class ProgramGenerator {
                    "] = " + valueList();
         case 9: return "dim16[3][" + expression(2) + "] = " + valueList();
         case 10: return "dim32[200][" + expression(2) + "] = " + valueList();
-        case 11: return "if " + expression(3) + " goto " + target();
+        case 11: return (chance(50) ? "if " : "unless ") + expression(3) + " goto " + target();
         case 12: return "goto " + target();
         case 13: return std::string(kSystemCommandNames[pick(0, 20)]) + arguments();
         case 14: return "sys(" + expression(2) + ")" + arguments();

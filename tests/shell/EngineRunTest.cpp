@@ -170,6 +170,40 @@ TEST(EngineRun, BundledSamplePlaysToItsEnd) {
         << r.out;
 }
 
+TEST(EngineRun, GameOfSeveralScriptsSavesLoadsCallsChangesAndMergesFlags) {
+    GameDir game;
+    for (const char* name : {"MAIN.MES", "CALLEE.MES", "SECOND.MES"})
+        fs::copy_file(fs::path(FER_SAVEGAME_DIR) / name, game.path() / name);
+    Bytes merged(4096, 0);
+    merged[0x80 + 7] = 1;
+    merged[200] = 0x42;
+    game.write("SAVE05", merged);
+    const std::string dump = (game.path() / "mem.bin").string();
+    const RunResult r = runEngine("--headless --dump-memory " + dump + " " + game.path().string());
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Bytes memory = game.read("mem.bin");
+    ASSERT_EQ(memory.size(), ScriptMemory::kSize);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(memory.data())), "SECOND.MES");
+    EXPECT_EQ(reg16(memory, 60), 11); // from the save, not the later 99
+    EXPECT_EQ(reg16(memory, 61), 23);
+    EXPECT_EQ(reg16(memory, 62), 22);
+    EXPECT_EQ(reg16(memory, 63), 0);
+    EXPECT_EQ(reg16(memory, 64), 0); // loaded again by the variables-only load
+    EXPECT_EQ(reg16(memory, 66), 7);
+    EXPECT_EQ(reg16(memory, 26), 2832);
+    EXPECT_EQ(memory[0x80 + 7], 2);
+    const Bytes save = game.read("SAVE03");
+    ASSERT_EQ(save.size(), 4096u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(save.data())), "MAIN.MES");
+    EXPECT_EQ(save[0x80 + 100], 1);
+    EXPECT_EQ(reg16(save, 60), 11);
+    const Bytes after = game.read("SAVE05");
+    ASSERT_EQ(after.size(), 4096u);
+    EXPECT_EQ(after[0x80 + 7], 3); // 1 | 2
+    EXPECT_EQ(after[0x80 + 8], 1);
+    EXPECT_EQ(after[200], 0x42);
+}
+
 TEST(EngineRun, ShiftJisBuildReadsItsOwnSettingsFile) {
     GameDir game;
     game.write("KITE5CHS.INI", std::string("[Config]\nStartMES=JP.MES\n"));

@@ -121,6 +121,11 @@ protected:
 
 TEST_F(ContextInDirectory, DefaultsWithoutASettingsFile) {
     start();
+    EXPECT_EQ(platform_->title(), "FerKite");
+    // Menu 104: the settings popup and "Help", no "Debug".
+    ASSERT_EQ(platform_->menu().bar.size(), 2u);
+    EXPECT_EQ(platform_->menu().bar[0].text, "环境设定");
+    EXPECT_EQ(platform_->menu().bar[1].id, MenuCommands::kHelp);
     EXPECT_TRUE(platform_->menuChecked(MenuCommands::kMoveNormal));
     EXPECT_EQ(context_->moveSpeed, 8);
     // Without a sound device music and voices are off.
@@ -140,6 +145,10 @@ TEST_F(ContextInDirectory, UnknownMoveSettingChecksNothing) {
     EXPECT_EQ(context_->moveSpeed, 8);
     EXPECT_TRUE(platform_->menuChecked(MenuCommands::kSubmapSkip));
     EXPECT_TRUE(std::filesystem::exists(dir_ / "FERKITE.LOG"));
+    // Menu 103 with "FileLoad" and "Debug".
+    ASSERT_EQ(platform_->menu().bar.size(), 4u);
+    EXPECT_EQ(platform_->menu().bar[0].id, MenuCommands::kFileLoad);
+    EXPECT_EQ(platform_->menu().bar[2].text, "Debug");
 }
 
 TEST_F(ContextInDirectory, MenuTogglesWriteTheirSettingsAndChecks) {

@@ -13,12 +13,12 @@ namespace fer::mes {
 
 namespace {
 
-constexpr std::array<std::string_view, 33> kReservedWords = {
+constexpr std::array<std::string_view, 34> kReservedWords = {
     "end",           "return",      "text",   "stext",   "flag",  "r16",     "r32",
     "mem",           "dim8",        "dim16",  "dim32",   "if",    "goto",    "sys",
     "change_script", "call_script", "choice", "call",    "ext",   "newline", "text_control",
     "proc",          "choose",      "bytes",  "include", "const", "random",  "tag",
-    "else",          "while",       "do",     "then",    "label"};
+    "else",          "while",       "do",     "then",    "label", "unless"};
 
 bool isReserved(const std::string& name) {
     if (std::find(kReservedWords.begin(), kReservedWords.end(), name) != kReservedWords.end()) {
@@ -244,12 +244,19 @@ void Session::statement(TokenStream& ts, std::vector<Block>& blocks) {
         code_.append(index);
         code_.emit(static_cast<uint8_t>(k));
         valueList(ts);
-    } else if (w == "if") {
+    } else if (w == "if" || w == "unless") {
+        // The jump instruction goes on when its condition is 1 and jumps
+        // otherwise: "unless C goto L" is that instruction as it stands;
+        // "if C goto L" jumps when C is 1, written as "unless C != 1 goto L".
         std::vector<uint8_t> condition = expr.parseRuntime();
         if (!ts.peek().isWord("goto")) {
             throw SyntaxError(ts.peek(), "expected 'goto' after the condition" + ts.found());
         }
         ts.next();
+        if (w == "if") {
+            condition.pop_back(); // the end byte
+            condition.insert(condition.end(), {0x01, 0xF0, 0xFF});
+        }
         code_.emit(op::kIfGoto);
         code_.append(condition);
         target(ts);

@@ -72,7 +72,7 @@ class InstructionWriter {
         case op::kIfGoto: {
             auto c = expression();
             if (!c) return false;
-            h = "if " + *c + " goto ";
+            h = "unless " + *c + " goto ";
             line.jump = u32();
             return true;
         }

@@ -22,7 +22,11 @@ HeadlessPlatform::HeadlessPlatform(std::vector<TimedEvent> events,
                                    std::optional<uint64_t> quitAfterMs)
     : events_(std::move(events)), quitAfter_(quitAfterMs) {}
 
-bool HeadlessPlatform::openWindow(std::string_view, const MenuModel&) { return true; }
+bool HeadlessPlatform::openWindow(std::string_view title, const MenuModel& menu) {
+    title_ = std::string(title);
+    menu_ = menu;
+    return true;
+}
 
 void HeadlessPlatform::setMenuCheck(int id, bool checked) {
     if (checked) checked_.insert(id);

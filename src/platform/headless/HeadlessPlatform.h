@@ -41,6 +41,9 @@ public:
     void startClock() override;
 
     uint64_t presents() const { return presents_; }
+    // The title and menu bar the window would show.
+    const std::string& title() const { return title_; }
+    const MenuModel& menu() const { return menu_; }
 
 private:
     // Milliseconds since startClock, from the cheap coarse clock.
@@ -60,6 +63,8 @@ private:
     int clipLeft_ = 0, clipTop_ = 0, clipRight_ = 639, clipBottom_ = 399;
     uint64_t presents_ = 0;
     std::set<int> checked_;
+    std::string title_;
+    MenuModel menu_;
 };
 
 } // namespace fer
