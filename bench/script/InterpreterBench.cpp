@@ -24,8 +24,8 @@ constexpr int64_t kInstructionsPerRun = 65536 * 2 + 1;
 void BM_InterpreterLoop(benchmark::State& state) {
     fer::CommandLine options;
     options.headless = true;
-    auto platform = std::make_unique<fer::HeadlessPlatform>(std::vector<fer::TimedEvent>{},
-                                                            std::nullopt);
+    auto platform =
+        std::make_unique<fer::HeadlessPlatform>(std::vector<fer::TimedEvent>{}, std::nullopt);
     fer::EngineContext context(options, fer::kGb2312Variant, std::move(platform));
     context.window.create("bench", false);
     context.platform->startClock();

@@ -10,7 +10,7 @@ namespace fer {
 namespace {
 
 class BoundedHost : public ScriptHost {
-public:
+  public:
     BoundedHost(ScriptMemory& memory, const uint8_t* data, size_t size)
         : memory_(memory), data_(data), size_(size) {}
 
@@ -56,7 +56,7 @@ public:
 
     uint64_t pumps = 0;
 
-private:
+  private:
     ScriptMemory& memory_;
     const uint8_t* data_;
     size_t size_;

@@ -18,9 +18,9 @@ Stored stored(int red, int green, int blue) {
 
 // The 16 colours of the standard VGA / system palette.
 constexpr int kStandard[16][3] = {
-    {0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0}, {0, 0, 128},   {128, 0, 128},
-    {0, 128, 128},   {192, 192, 192}, {128, 128, 128}, {255, 0, 0}, {0, 255, 0}, {255, 255, 0},
-    {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
+    {0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},   {0, 0, 128}, {128, 0, 128},
+    {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0}, {255, 255, 0},
+    {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255},
 };
 
 std::vector<Stored> standardColours() {
@@ -54,8 +54,8 @@ std::vector<Stored> fullPalette() {
 }
 
 // The full palette mixed towards a tint (amount 0..255) and darkened by level 0..3.
-std::vector<Stored> tinted(const std::vector<Stored>& base, int red, int green, int blue, int amount,
-                           int level) {
+std::vector<Stored> tinted(const std::vector<Stored>& base, int red, int green, int blue,
+                           int amount, int level) {
     std::vector<Stored> p;
     const int keep = 255 - amount;
     const int light = 255 - level * 48;
@@ -90,16 +90,16 @@ BuiltinPalettes::BuiltinPalettes() {
     // Pointer tables: the full palette by time of day (first number: day,
     // evening, night, sepia) and darkness (second number 0..3); table 2 is
     // the same with a warmer cast, table 3 with a colder one.
-    constexpr int kTints[4][4] = {{255, 255, 255, 0}, {255, 150, 60, 70}, {30, 40, 120, 110},
-                                  {170, 130, 80, 150}};
+    constexpr int kTints[4][4] = {
+        {255, 255, 255, 0}, {255, 150, 60, 70}, {30, 40, 120, 110}, {170, 130, 80, 150}};
     constexpr int kCast[3][3] = {{0, 0, 0}, {40, 10, 0}, {0, 10, 40}};
     for (int t = 0; t < kPointerTables; ++t) {
         for (uint32_t i = 0; i < kPointerEntries; ++i) {
             const auto& tint = kTints[i / 4];
-            pointed_[t][i] = tinted(fixed_[4], std::min(255, tint[0] + kCast[t][0]),
-                                    std::min(255, tint[1] + kCast[t][1]),
-                                    std::min(255, tint[2] + kCast[t][2]), tint[3],
-                                    static_cast<int>(i % 4));
+            pointed_[t][i] =
+                tinted(fixed_[4], std::min(255, tint[0] + kCast[t][0]),
+                       std::min(255, tint[1] + kCast[t][1]), std::min(255, tint[2] + kCast[t][2]),
+                       tint[3], static_cast<int>(i % 4));
         }
     }
 }
@@ -130,7 +130,8 @@ std::vector<std::string> BuiltinPalettes::loadOverrides(
     };
     for (int t = 0; t < kTables; ++t) apply(fixedFileName(t + 1), fixed_[t]);
     for (int t = 0; t < kPointerTables; ++t)
-        for (uint32_t i = 0; i < kPointerEntries; ++i) apply(pointedFileName(t + 1, i), pointed_[t][i]);
+        for (uint32_t i = 0; i < kPointerEntries; ++i)
+            apply(pointedFileName(t + 1, i), pointed_[t][i]);
     return malformed;
 }
 

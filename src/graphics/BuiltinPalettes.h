@@ -22,7 +22,7 @@
 namespace fer {
 
 class BuiltinPalettes {
-public:
+  public:
     struct StoredEntry {
         uint8_t first = 0, second = 0, third = 0; // blue, green, red
     };
@@ -53,7 +53,7 @@ public:
     static std::string fixedFileName(int table);
     static std::string pointedFileName(int table, uint32_t index);
 
-private:
+  private:
     static void copyEntries(const std::vector<StoredEntry>& source, size_t from,
                             Palette& destination, size_t to, size_t count);
 

@@ -19,7 +19,7 @@
 namespace fer {
 
 class PaletteCommands {
-public:
+  public:
     PaletteCommands(ScriptMachine& machine, PlaneSet& planes, PaletteManager& palette,
                     GraphicsCommands& graphics, GraphicsHost& host, const BuiltinPalettes& builtin)
         : machine_(machine), planes_(planes), palette_(palette), graphics_(graphics), host_(host),
@@ -30,7 +30,7 @@ public:
 
     uint32_t reserved() const;
 
-private:
+  private:
     // Copies the colour bytes of entries first..last from one table to another.
     static void copyColours(const Palette& from, Palette& to, size_t first, size_t last);
     static void fillBlack(Palette& p, size_t first, size_t last);

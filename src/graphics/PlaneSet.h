@@ -10,7 +10,7 @@
 namespace fer {
 
 class PlaneSet {
-public:
+  public:
     static constexpr int kCount = 6;
     static constexpr uint16_t kWidth = 640;
     static constexpr uint16_t kScreenHeight = 400;
@@ -25,7 +25,7 @@ public:
     VramPlane& operator[](unsigned n) { return n < kCount ? planes_[n] : none_; }
     const VramPlane& operator[](unsigned n) const { return n < kCount ? planes_[n] : none_; }
 
-private:
+  private:
     std::array<VramPlane, kCount> planes_;
     VramPlane none_;
 };

@@ -9,7 +9,7 @@
 namespace fer {
 
 class VramPlane {
-public:
+  public:
     VramPlane() = default;
     VramPlane(uint16_t width, uint16_t height)
         : pixels_(std::make_unique<uint8_t[]>(size_t{width} * height)), width_(width),
@@ -31,7 +31,7 @@ public:
         if (contains(x, y)) row(y)[x] = v;
     }
 
-private:
+  private:
     std::unique_ptr<uint8_t[]> pixels_;
     uint16_t width_ = 0;
     uint16_t height_ = 0;

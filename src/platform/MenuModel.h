@@ -10,8 +10,8 @@ namespace fer {
 
 struct MenuItem {
     std::string text;
-    int id = 0;                   // 0 for a popup
-    std::vector<MenuItem> items;  // the popup's items
+    int id = 0;                  // 0 for a popup
+    std::vector<MenuItem> items; // the popup's items
     bool checked = false;
 };
 

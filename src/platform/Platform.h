@@ -25,7 +25,7 @@ struct PlaneView {
 };
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
     // Opens the window with its title and menu bar (the headless backend

@@ -11,7 +11,7 @@
 namespace fer {
 
 class Argument {
-public:
+  public:
     enum Kind : uint8_t { kEmpty = 0, kText = 1, kNumber = 2 };
     static constexpr size_t kBytes = 28;
     static constexpr size_t kTextCapacity = 26; // bytes that fit with the terminator
@@ -37,12 +37,12 @@ public:
     }
     const std::array<uint8_t, kBytes>& raw() const { return raw_; }
 
-private:
+  private:
     std::array<uint8_t, kBytes> raw_{};
 };
 
 class ArgumentList {
-public:
+  public:
     static constexpr uint32_t kCapacity = 30;
 
     void clear() {
@@ -64,7 +64,7 @@ public:
         if (count_ < kCapacity) ++count_;
     }
 
-private:
+  private:
     std::array<Argument, kCapacity> entries_{};
     uint32_t count_ = 0;
     Argument empty_{};

@@ -21,9 +21,9 @@ struct BuildVariant {
     }
 };
 
-inline constexpr BuildVariant kGb2312Variant{
-    "gb2312", "KITE5HAN.INI", "SAVE%02u", "save06", 0xFE, 0xA3B0, "CP936", 16};
-inline constexpr BuildVariant kShiftJisVariant{
-    "sjis", "KITE5CHS.INI", "FLAG%02u", "flag06", 0x9F, 0x824F, "CP932", 0};
+inline constexpr BuildVariant kGb2312Variant{"gb2312", "KITE5HAN.INI", "SAVE%02u", "save06",
+                                             0xFE,     0xA3B0,         "CP936",    16};
+inline constexpr BuildVariant kShiftJisVariant{"sjis", "KITE5CHS.INI", "FLAG%02u", "flag06",
+                                               0x9F,   0x824F,         "CP932",    0};
 
 } // namespace fer

@@ -19,7 +19,9 @@ void Evaluator::fail(std::string_view title, std::string_view text) {
     host_.fatalError(title, text);
 }
 
-void Evaluator::reportPcOutside() { fail(script_text::kScriptErrorTitle, script_text::kPcOutsideText); }
+void Evaluator::reportPcOutside() {
+    fail(script_text::kScriptErrorTitle, script_text::kPcOutsideText);
+}
 
 void Evaluator::reportLogOverflow(uint32_t recordStart) {
     const std::string_view bytes =
@@ -65,7 +67,8 @@ void Evaluator::push(uint32_t v) {
         return;
     }
     stack_[depth_++] = v;
-    if (depth_ == kStackSize) fail(script_text::kStackOverflowTitle, script_text::kStackOverflowText);
+    if (depth_ == kStackSize)
+        fail(script_text::kStackOverflowTitle, script_text::kStackOverflowText);
 }
 
 uint32_t Evaluator::pop() {

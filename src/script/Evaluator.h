@@ -13,7 +13,7 @@
 namespace fer {
 
 class Evaluator {
-public:
+  public:
     static constexpr uint32_t kStackSize = 1024;
 
     Evaluator(ScriptMachine& machine, ScriptHost& host);
@@ -44,7 +44,7 @@ public:
     // The message-log overflow: shown with the bytes of the record being filled.
     void reportLogOverflow(uint32_t recordStart);
 
-private:
+  private:
     template <bool Recording> uint32_t run();
     void push(uint32_t v);
     uint32_t pop();

@@ -14,7 +14,7 @@ namespace fer {
 class Interpreter;
 
 class ExternalCommands {
-public:
+  public:
     explicit ExternalCommands(Interpreter& interpreter) : interpreter_(interpreter) {}
 
     // Runs command n (90..126) with the arguments just read.
@@ -29,7 +29,7 @@ public:
     void numberIntoLog(uint32_t value);
     void holdUp();
 
-private:
+  private:
     void setResult(uint16_t value);
 
     Interpreter& interpreter_;

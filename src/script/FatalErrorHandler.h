@@ -7,7 +7,7 @@
 namespace fer {
 
 class FatalErrorHandler {
-public:
+  public:
     virtual ~FatalErrorHandler() = default;
     virtual void fatalError(std::string_view title, std::string_view text) = 0;
 };

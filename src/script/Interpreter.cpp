@@ -140,7 +140,9 @@ Interpreter::Step Interpreter::execute() {
     return Step::kNext;
 }
 
-bool Interpreter::moreValues() { return evaluator_.fetch() != 0 && !evaluator_.halted(); }
+bool Interpreter::moreValues() {
+    return evaluator_.fetch() != 0 && !evaluator_.halted();
+}
 
 void Interpreter::assignFlags() {
     evaluator_.fetch();
@@ -277,7 +279,8 @@ void Interpreter::defineProcedure() {
     const uint32_t p = evaluator_.evaluate();
     const uint32_t t = evaluator_.fetch32();
     // Procedure numbers above 99 have no entry; their body is skipped all the same.
-    if (p < ScriptMachine::kProcedures) machine_.procedures[p] = {machine_.pc(), machine_.codeBase()};
+    if (p < ScriptMachine::kProcedures)
+        machine_.procedures[p] = {machine_.pc(), machine_.codeBase()};
     machine_.setPc(machine_.codeBase() + t);
 }
 
@@ -336,7 +339,8 @@ void Interpreter::defineChoice() {
     uint32_t slot = 0;
     while (slot < ScriptMachine::kChoiceSlots && machine_.choiceAddress(slot) != 0) ++slot;
     if (slot < ScriptMachine::kChoiceSlots) {
-        if (key < ScriptMachine::kChoiceSlots) machine_.choiceKeySlots[key] = static_cast<uint8_t>(slot);
+        if (key < ScriptMachine::kChoiceSlots)
+            machine_.choiceKeySlots[key] = static_cast<uint8_t>(slot);
         machine_.setChoiceAddress(slot, machine_.pc());
     }
     machine_.setPc(machine_.codeBase() + t);

@@ -18,7 +18,7 @@
 namespace fer {
 
 class Interpreter {
-public:
+  public:
     // Nested loops beyond this depth end the engine with a fatal error rather
     // than exhausting the native stack.
     static constexpr uint16_t kMaxDepth = 1000;
@@ -47,7 +47,7 @@ public:
     // Moves the text cursor on after a character of the given advance.
     void advanceCursor(uint32_t advance);
 
-private:
+  private:
     enum class Step { kNext, kEnd };
 
     Step execute();

@@ -10,7 +10,7 @@ class ScriptMachine;
 class Evaluator;
 
 class MessageLog {
-public:
+  public:
     MessageLog(ScriptMachine& machine, Evaluator& evaluator)
         : machine_(machine), evaluator_(evaluator) {}
 
@@ -29,7 +29,7 @@ public:
     // Drops the oldest record and moves the others down by one.
     void compact();
 
-private:
+  private:
     void moveBytes(uint32_t to, uint32_t from, uint32_t length);
 
     ScriptMachine& machine_;

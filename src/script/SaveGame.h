@@ -10,7 +10,7 @@ namespace fer {
 class Interpreter;
 
 class SaveGame {
-public:
+  public:
     explicit SaveGame(Interpreter& interpreter) : interpreter_(interpreter) {}
 
     // Operation 0..3 of system command 4 on a slot; other operations do nothing.
@@ -25,7 +25,7 @@ public:
 
     std::string fileName(uint32_t slot) const;
 
-private:
+  private:
     Interpreter& interpreter_;
 };
 

@@ -40,7 +40,7 @@ struct LocalTime {
 };
 
 class ScriptHost : public FatalErrorHandler {
-public:
+  public:
     virtual ~ScriptHost() = default;
 
     // Window and message pump. pump handles at most one message and returns 0

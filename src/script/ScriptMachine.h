@@ -29,7 +29,7 @@ struct LogRecord {
 };
 
 class ScriptMachine {
-public:
+  public:
     static constexpr uint32_t kChoiceSlots = 50;
     static constexpr uint32_t kProcedures = 100;
     static constexpr uint32_t kLogRecords = 32;
@@ -48,7 +48,9 @@ public:
     static constexpr uint32_t kWordPc = 212;
     static constexpr uint32_t kWordKeyCount = 213;
 
-    static constexpr uint32_t blockReference(uint32_t word) { return kBlockReferenceBase + 4 * word; }
+    static constexpr uint32_t blockReference(uint32_t word) {
+        return kBlockReferenceBase + 4 * word;
+    }
 
     ScriptMachine() { reset(); }
 
@@ -82,7 +84,9 @@ public:
     uint32_t choiceKey(uint32_t i) const { return block_[kWordChoiceKeys + i]; }
     void setChoiceKey(uint32_t i, uint32_t v) { block_[kWordChoiceKeys + i] = v; }
     uint16_t keyCount() const { return static_cast<uint16_t>(block_[kWordKeyCount] & 0xFFFF); }
-    void setKeyCount(uint16_t v) { block_[kWordKeyCount] = (block_[kWordKeyCount] & 0xFFFF0000u) | v; }
+    void setKeyCount(uint16_t v) {
+        block_[kWordKeyCount] = (block_[kWordKeyCount] & 0xFFFF0000u) | v;
+    }
     LogRecord record(uint32_t r) const {
         const uint32_t* w = &block_[kWordRecords + 3 * r];
         return {w[0], w[1], w[2]};
@@ -108,7 +112,7 @@ public:
     uint32_t dwordElement(uint8_t k, uint32_t i) const;
     void setDwordElement(uint8_t k, uint32_t i, uint32_t v);
 
-private:
+  private:
     // Where 16-bit array k and 32-bit array k start, as references.
     uint32_t wordArrayStart(uint8_t k) const;
     uint32_t dwordArrayStart(uint8_t k) const;

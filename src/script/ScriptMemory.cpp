@@ -12,7 +12,9 @@ std::string_view ScriptMemory::cString(uint64_t offset, size_t maxLength) const 
     return {start, end ? static_cast<size_t>(static_cast<const char*>(end) - start) : room};
 }
 
-std::string_view ScriptMemory::scriptName() const { return cString(kNameOffset, kNameSize - 1); }
+std::string_view ScriptMemory::scriptName() const {
+    return cString(kNameOffset, kNameSize - 1);
+}
 
 void ScriptMemory::setScriptName(std::string_view name) {
     const size_t n = std::min<size_t>(name.size(), kNameSize - 1);

@@ -15,10 +15,11 @@
 
 namespace fer {
 
-static_assert(std::endian::native == std::endian::little, "the engine assumes a little-endian host");
+static_assert(std::endian::native == std::endian::little,
+              "the engine assumes a little-endian host");
 
 class ScriptMemory {
-public:
+  public:
     static constexpr uint32_t kSize = 1053124; // 0x1011C4
     static constexpr uint32_t kNameOffset = 0x0000;
     static constexpr uint32_t kNameSize = 128;
@@ -93,7 +94,7 @@ public:
     // Copies a zero-terminated string starting at offset, at most maxLength bytes.
     std::string_view cString(uint64_t offset, size_t maxLength) const;
 
-private:
+  private:
     std::unique_ptr<uint8_t[]> bytes_;
 };
 

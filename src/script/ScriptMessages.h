@@ -14,7 +14,8 @@ inline constexpr const char* kChangeErrorTitle = "change 错误  ";
 inline constexpr const char* kCallMesErrorTitle = "callmes 错误  ";
 inline constexpr const char* kBadArgumentsText = "参数的指定不正当          ";
 inline constexpr const char* kCallErrorTitle = "call 错误  ";
-inline constexpr const char* kUnknownExternalText = "真相没被做的外部指令被叫出了                  ";
+inline constexpr const char* kUnknownExternalText =
+    "真相没被做的外部指令被叫出了                  ";
 
 // Our own texts for failures the machine guards against.
 inline constexpr const char* kScriptErrorTitle = "脚本错误";

@@ -11,7 +11,7 @@ namespace fer {
 class Interpreter;
 
 class ScriptSwitcher {
-public:
+  public:
     explicit ScriptSwitcher(Interpreter& interpreter) : interpreter_(interpreter) {}
 
     // Opcode 12 at pc.
@@ -21,7 +21,7 @@ public:
     // From the menu's file choice or a dropped file.
     void switchTo(std::string_view name);
 
-private:
+  private:
     // Writes the name into both copies of the script name.
     void setName(std::string_view name);
 

@@ -12,7 +12,7 @@ namespace fer {
 class Interpreter;
 
 class SystemCommands {
-public:
+  public:
     static constexpr uint32_t kLastCommand = 20;
 
     explicit SystemCommands(Interpreter& interpreter) : interpreter_(interpreter) {}
@@ -31,7 +31,7 @@ public:
     void waitClick();
     void textColour(uint32_t colours);
 
-private:
+  private:
     Interpreter& interpreter_;
 };
 

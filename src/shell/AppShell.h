@@ -14,7 +14,7 @@
 namespace fer {
 
 class AppShell {
-public:
+  public:
     // The settings file is settingsFileName in startDirectory.
     AppShell(std::filesystem::path startDirectory, std::string_view settingsFileName);
 
@@ -22,7 +22,8 @@ public:
     const std::filesystem::path& settingsPath() const { return settings_.path(); }
     SettingsFile& settings() { return settings_; }
 
-    int32_t getIntSetting(std::string_view section, std::string_view key, int32_t defaultValue) const {
+    int32_t getIntSetting(std::string_view section, std::string_view key,
+                          int32_t defaultValue) const {
         return settings_.getInt(section, key, defaultValue);
     }
     std::string getTextSetting(std::string_view section, std::string_view key,
@@ -41,7 +42,7 @@ public:
     void logLine(std::string_view text);
     void closeLog() { log_.reset(); }
 
-private:
+  private:
     struct FileCloser {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };

@@ -11,7 +11,8 @@ const char* CommandLine::usage() {
            "  --headless          no window, no audio device; message boxes -> stderr \"TITLE: "
            "TEXT\", default answer\n"
            "  --input FILE        scripted input, one event per line, '#' comments:\n"
-           "                        <ms> down KEY | up KEY | press KEY (down, then up 60 ms later)\n"
+           "                        <ms> down KEY | up KEY | press KEY (down, then up 60 ms "
+           "later)\n"
            "                        <ms> mouse X Y | close | menu ID | drop PATH | deactivate | "
            "activate\n"
            "                      <ms> = milliseconds since the start script began to run\n"
@@ -75,8 +76,10 @@ bool CommandLine::parse(const std::vector<std::string_view>& args, std::string& 
                 error = std::string(a) + ": not a valid number: " + text;
                 return false;
             }
-            if (a == "--quit-after") quitAfterMs = n;
-            else scale = static_cast<int>(n);
+            if (a == "--quit-after")
+                quitAfterMs = n;
+            else
+                scale = static_cast<int>(n);
         } else if (a.size() > 1 && a[0] == '-') {
             error = "unknown option " + std::string(a);
             return false;

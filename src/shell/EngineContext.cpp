@@ -19,12 +19,15 @@ EngineContext::EngineContext(const CommandLine& options_, const BuildVariant& va
                              std::unique_ptr<Platform> platform_)
     : options(options_), variant(variant_), platform(std::move(platform_)),
       shell(std::filesystem::current_path(), variant_.settingsFileName), window(*this, *platform),
-      host(*this), files(host, shell.settings(), {shell.startDirectory()}), evaluator(machine, host),
-      interpreter(machine, evaluator, host, variant_), menu(*this), graphicsHost(*this) {
+      host(*this), files(host, shell.settings(), {shell.startDirectory()}),
+      evaluator(machine, host), interpreter(machine, evaluator, host, variant_), menu(*this),
+      graphicsHost(*this) {
     if (options.printText) transcript = std::make_unique<TextTranscript>(variant, stdout);
 }
 
-EngineContext::~EngineContext() { shutDown(); }
+EngineContext::~EngineContext() {
+    shutDown();
+}
 
 bool EngineContext::createSubsystems() {
     for (auto& name : currentFileNames) name.clear();
@@ -35,8 +38,8 @@ bool EngineContext::createSubsystems() {
     if (!timer.start()) return false;
     shell.readDebugSetting();
     if (files.setUp() != 1) return false;
-    graphics = std::make_unique<GraphicsCommands>(machine, planes, palette, graphicsHost,
-                                                  ImageLoader::formatFromSettings(shell.settings()));
+    graphics = std::make_unique<GraphicsCommands>(
+        machine, planes, palette, graphicsHost, ImageLoader::formatFromSettings(shell.settings()));
     loadPaletteFiles();
     paletteCommands = std::make_unique<PaletteCommands>(machine, planes, palette, *graphics,
                                                         graphicsHost, builtinPalettes);
@@ -106,7 +109,8 @@ void EngineContext::loadPaletteFiles() {
             return text;
         });
     for (const auto& name : malformed)
-        std::fprintf(stderr, "engine: %s is not a JASC-PAL palette file; the built-in one is used\n",
+        std::fprintf(stderr,
+                     "engine: %s is not a JASC-PAL palette file; the built-in one is used\n",
                      name.c_str());
 }
 
@@ -221,7 +225,9 @@ void EngineContext::presentPlane(unsigned n) {
                       screenPalette, 0, 0, 640, 400);
 }
 
-void EngineContext::switchTo(std::string_view name) { interpreter.switcher().switchTo(name); }
+void EngineContext::switchTo(std::string_view name) {
+    interpreter.switcher().switchTo(name);
+}
 
 int EngineContext::loadScript(std::string_view name) {
     return files.loadScript(name, machine.memory, ScriptMemory::kCodeBase);

@@ -11,8 +11,8 @@
 #include "files/FileStore.h"
 #include "graphics/BuiltinPalettes.h"
 #include "graphics/GraphicsCommands.h"
-#include "graphics/PaletteEntry.h"
 #include "graphics/PaletteCommands.h"
+#include "graphics/PaletteEntry.h"
 #include "graphics/PaletteManager.h"
 #include "graphics/PlaneSet.h"
 #include "graphics/TextCommands.h"
@@ -34,7 +34,7 @@
 namespace fer {
 
 class EngineContext {
-public:
+  public:
     static constexpr int kFileNameSlots = 5;
 
     EngineContext(const CommandLine& options, const BuildVariant& variant,
@@ -94,7 +94,7 @@ public:
     std::unique_ptr<TextCommands> textCommands;
     std::unique_ptr<TextTranscript> transcript;
 
-private:
+  private:
     bool createSubsystems();
     // The game's own versions of the built-in palettes, when it has any.
     void loadPaletteFiles();

@@ -4,7 +4,9 @@
 
 namespace fer {
 
-void EngineGraphicsHost::present(int x, int y, int w, int h) { context_.present(x, y, w, h); }
+void EngineGraphicsHost::present(int x, int y, int w, int h) {
+    context_.present(x, y, w, h);
+}
 
 void EngineGraphicsHost::setScreenPalette(const Palette& colours) {
     context_.screenPalette = colours;
@@ -14,7 +16,9 @@ void EngineGraphicsHost::sleepMilliseconds(uint32_t ms) {
     context_.platform->sleepMilliseconds(static_cast<int>(ms));
 }
 
-int EngineGraphicsHost::pump() { return context_.host.pump(); }
+int EngineGraphicsHost::pump() {
+    return context_.host.pump();
+}
 
 int EngineGraphicsHost::loadPicture(std::string_view name, uint32_t offset) {
     return context_.files.loadPicture(name, context_.machine.memory, offset);

@@ -10,7 +10,7 @@ namespace fer {
 class EngineContext;
 
 class EngineGraphicsHost : public GraphicsHost {
-public:
+  public:
     explicit EngineGraphicsHost(EngineContext& context) : context_(context) {}
 
     void present(int x, int y, int w, int h) override;
@@ -22,7 +22,7 @@ public:
     void refreshTextColours(const Palette& onScreen) override;
     void fatalError(std::string_view title, std::string_view text) override;
 
-private:
+  private:
     EngineContext& context_;
 };
 

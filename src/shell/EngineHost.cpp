@@ -25,15 +25,21 @@ int EngineHost::pump() {
     lastInstructionCount_ = executed;
     return result;
 }
-int EngineHost::windowState() const { return context_.window.state(); }
-void EngineHost::setWindowState(int state) { context_.window.setState(state); }
+int EngineHost::windowState() const {
+    return context_.window.state();
+}
+void EngineHost::setWindowState(int state) {
+    context_.window.setState(state);
+}
 
 bool EngineHost::keyDown(int index) {
     if (index == key::kShift) return context_.platform->shiftHeld();
     return context_.window.keys().query(index);
 }
 
-void EngineHost::clearKeys() { context_.window.keys().clear(); }
+void EngineHost::clearKeys() {
+    context_.window.keys().clear();
+}
 
 void EngineHost::waitWhileHeld(uint32_t limit, int index) {
     context_.timer.resetTicks();
@@ -41,10 +47,18 @@ void EngineHost::waitWhileHeld(uint32_t limit, int index) {
     }
 }
 
-bool EngineHost::shiftHeld() { return context_.platform->shiftHeld(); }
-uint32_t EngineHost::tickCount() const { return context_.timer.ticks(); }
-void EngineHost::resetTicks() { context_.timer.resetTicks(); }
-uint32_t EngineHost::ticks() const { return context_.timer.ticks(); }
+bool EngineHost::shiftHeld() {
+    return context_.platform->shiftHeld();
+}
+uint32_t EngineHost::tickCount() const {
+    return context_.timer.ticks();
+}
+void EngineHost::resetTicks() {
+    context_.timer.resetTicks();
+}
+uint32_t EngineHost::ticks() const {
+    return context_.timer.ticks();
+}
 
 LocalTime EngineHost::localTime() const {
     using namespace std::chrono;
@@ -59,14 +73,18 @@ LocalTime EngineHost::localTime() const {
             static_cast<uint16_t>(tm.tm_sec),         static_cast<uint16_t>(ms)};
 }
 
-void EngineHost::present(int x, int y, int w, int h) { context_.present(x, y, w, h); }
+void EngineHost::present(int x, int y, int w, int h) {
+    context_.present(x, y, w, h);
+}
 
 void EngineHost::drawChar(unsigned plane, uint16_t code, int x, int y, unsigned style) {
     if (context_.transcript) context_.transcript->add(code, x, y);
     if (context_.text) context_.text->drawChar(context_.planes, plane, code, x, y, style);
 }
 
-int EngineHost::loadScript(std::string_view name) { return context_.loadScript(name); }
+int EngineHost::loadScript(std::string_view name) {
+    return context_.loadScript(name);
+}
 
 void EngineHost::setCurrentFileName(int slot, std::string_view name) {
     if (slot >= 0 && slot < EngineContext::kFileNameSlots)
@@ -81,7 +99,9 @@ int EngineHost::writeSaveFile(std::string_view name, std::span<const uint8_t> by
     return context_.files.writeSaveFile(name, bytes);
 }
 
-uint16_t EngineHost::moveSpeed() const { return context_.moveSpeed; }
+uint16_t EngineHost::moveSpeed() const {
+    return context_.moveSpeed;
+}
 
 void EngineHost::systemCommand(uint32_t number, const ArgumentList& args) {
     if (context_.textCommands && context_.textCommands->execute(number, args)) return;
@@ -109,7 +129,9 @@ void EngineHost::systemCommand(uint32_t number, const ArgumentList& args) {
 
 void EngineHost::cursorCommand(const ArgumentList& args) {
     Platform& platform = *context_.platform;
-    auto coordinate = [&](size_t n) { return static_cast<int>(static_cast<int32_t>(args.value(n))); };
+    auto coordinate = [&](size_t n) {
+        return static_cast<int>(static_cast<int32_t>(args.value(n)));
+    };
     switch (args.value(0)) {
     case 0:
         if (context_.cursorVisible == 0) {
@@ -123,7 +145,9 @@ void EngineHost::cursorCommand(const ArgumentList& args) {
             context_.cursorVisible = 0;
         }
         break;
-    case 2: platform.confineCursor(coordinate(1), coordinate(2), coordinate(3), coordinate(4)); break;
+    case 2:
+        platform.confineCursor(coordinate(1), coordinate(2), coordinate(3), coordinate(4));
+        break;
     case 3: {
         int x = 0, y = 0;
         platform.cursorPosition(x, y);
@@ -140,7 +164,9 @@ void EngineHost::externalCommand(uint32_t number, const ArgumentList& args) {
     // The particle switches (92, 93, 118, 119, 124, 125) come with the animations.
 }
 
-void EngineHost::logLine(std::string_view text) { context_.shell.logLine(text); }
+void EngineHost::logLine(std::string_view text) {
+    context_.shell.logLine(text);
+}
 
 void EngineHost::fatalError(std::string_view title, std::string_view text) {
     context_.fatalError(title, text);

@@ -9,7 +9,7 @@ namespace fer {
 class EngineContext;
 
 class EngineHost : public ScriptHost {
-public:
+  public:
     explicit EngineHost(EngineContext& context) : context_(context) {}
 
     int pump() override;
@@ -37,7 +37,7 @@ public:
     void logLine(std::string_view text) override;
     void fatalError(std::string_view title, std::string_view text) override;
 
-private:
+  private:
     void cursorCommand(const ArgumentList& args);
 
     static constexpr uint32_t kIdlePumpsBeforeSleep = 16;

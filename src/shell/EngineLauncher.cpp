@@ -27,7 +27,8 @@ int launchEngine(const std::vector<std::string_view>& args, const BuildVariant& 
     if (!options.inputPath.empty()) {
         std::ifstream in(options.inputPath, std::ios::binary);
         if (!in) {
-            std::fprintf(stderr, "engine: cannot read the input file %s\n", options.inputPath.c_str());
+            std::fprintf(stderr, "engine: cannot read the input file %s\n",
+                         options.inputPath.c_str());
             return 2;
         }
         std::stringstream text;

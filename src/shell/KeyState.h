@@ -8,7 +8,7 @@
 namespace fer {
 
 class KeyState {
-public:
+  public:
     static constexpr uint16_t kUp = 0x0008;
     static constexpr uint16_t kDown = 0x0020;
     static constexpr uint16_t kLeft = 0x0080;
@@ -28,7 +28,7 @@ public:
 
     static uint16_t bitFor(int code);
 
-private:
+  private:
     uint16_t word_ = 0;
 };
 

@@ -14,8 +14,9 @@ namespace fer {
 class EngineContext;
 
 class MainWindow {
-public:
-    MainWindow(EngineContext& context, Platform& platform) : context_(context), platform_(platform) {}
+  public:
+    MainWindow(EngineContext& context, Platform& platform)
+        : context_(context), platform_(platform) {}
 
     // Opens the platform window with the title and menu. False on failure.
     bool create(const std::string& title, bool debugMenu);
@@ -39,7 +40,7 @@ public:
     // Acts on one event as the window procedure does.
     void handle(const PlatformEvent& event);
 
-private:
+  private:
     void confirmClose();
 
     EngineContext& context_;

@@ -20,7 +20,8 @@ void MenuCommands::command(int id) {
     case kSubmapNormal:
     case kSubmapSkip: submapMovement(id); break;
     default:
-        if (id >= kViewBack1 && id <= kViewBack4) viewPlane(static_cast<unsigned>(id - kViewBack1 + 1));
+        if (id >= kViewBack1 && id <= kViewBack4)
+            viewPlane(static_cast<unsigned>(id - kViewBack1 + 1));
         break; // the debug monitor's views and "COMMAND" do nothing here
     }
 }
@@ -83,7 +84,8 @@ void MenuCommands::submapMovement(int id) {
 }
 
 void MenuCommands::fileLoad() {
-    const std::string name = context_.platform->chooseScriptFile(context_.shell.startDirectory().string());
+    const std::string name =
+        context_.platform->chooseScriptFile(context_.shell.startDirectory().string());
     if (!name.empty()) context_.switchTo(name);
 }
 

@@ -8,7 +8,7 @@ namespace fer {
 class EngineContext;
 
 class MenuCommands {
-public:
+  public:
     static constexpr int kFileLoad = 40001;
     static constexpr int kHelp = 40003;
     static constexpr int kViewPrimary = 40004;
@@ -38,7 +38,7 @@ public:
     // Shows plane n until the decide key, then plane 0 again.
     void viewPlane(unsigned n);
 
-private:
+  private:
     EngineContext& context_;
 };
 

@@ -13,7 +13,7 @@
 namespace fer {
 
 class TextTranscript {
-public:
+  public:
     TextTranscript(const BuildVariant& variant, std::FILE* out);
     ~TextTranscript();
     TextTranscript(const TextTranscript&) = delete;
@@ -25,7 +25,7 @@ public:
     // The UTF-8 text of one character code; empty when it does not convert.
     std::string toUtf8(uint16_t code) const;
 
-private:
+  private:
     const BuildVariant& variant_;
     std::FILE* out_;
     void* converter_; // iconv_t

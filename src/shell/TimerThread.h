@@ -17,7 +17,7 @@
 namespace fer {
 
 class TimerThread {
-public:
+  public:
     static constexpr std::chrono::milliseconds kPeriod{15};
 
     TimerThread() = default;
@@ -43,7 +43,7 @@ public:
     // One tick's work, as the thread does it (tests call it directly).
     void tick();
 
-private:
+  private:
     void body();
 
     std::vector<std::function<void()>> hooks_;

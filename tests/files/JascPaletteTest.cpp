@@ -15,10 +15,15 @@ TEST(JascPalette, ReadsColoursWithAnyLineEnds) {
 }
 
 TEST(JascPalette, RejectsWhatIsNotOne) {
-    const char* bad[] = {"", "JASC-PAL\n0100\n", "PAL\n0100\n1\n0 0 0\n",
-                         "JASC-PAL\n0200\n1\n0 0 0\n", "JASC-PAL\n0100\n257\n",
-                         "JASC-PAL\n0100\n2\n0 0 0\n", "JASC-PAL\n0100\n1\n0 0 256\n",
-                         "JASC-PAL\n0100\n1\n0 0\n", "JASC-PAL\n0100\n1\n0 0 0 0\n",
+    const char* bad[] = {"",
+                         "JASC-PAL\n0100\n",
+                         "PAL\n0100\n1\n0 0 0\n",
+                         "JASC-PAL\n0200\n1\n0 0 0\n",
+                         "JASC-PAL\n0100\n257\n",
+                         "JASC-PAL\n0100\n2\n0 0 0\n",
+                         "JASC-PAL\n0100\n1\n0 0 256\n",
+                         "JASC-PAL\n0100\n1\n0 0\n",
+                         "JASC-PAL\n0100\n1\n0 0 0 0\n",
                          "JASC-PAL\n0100\n-1\n"};
     for (const char* text : bad) EXPECT_FALSE(parseJascPalette(text)) << text;
 }

@@ -7,7 +7,7 @@ namespace fer::test {
 namespace {
 
 class PaletteCommandsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(planes.allocate());
         host.onPump = [this] {
@@ -109,11 +109,12 @@ TEST_F(PaletteCommandsTest, TransitionsReportWhetherTheyFaded) {
 
 TEST_F(PaletteCommandsTest, GamePaletteFilesReplaceTheBuiltInOnes) {
     BuiltinPalettes game;
-    const auto malformed = game.loadOverrides([](const std::string& name) -> std::optional<std::string> {
-        if (name == "PALETTE1.PAL") return std::string("JASC-PAL\n0100\n1\n1 2 3\n");
-        if (name == "PALTAB2_05.PAL") return std::string("oops");
-        return std::nullopt;
-    });
+    const auto malformed =
+        game.loadOverrides([](const std::string& name) -> std::optional<std::string> {
+            if (name == "PALETTE1.PAL") return std::string("JASC-PAL\n0100\n1\n1 2 3\n");
+            if (name == "PALTAB2_05.PAL") return std::string("oops");
+            return std::nullopt;
+        });
     EXPECT_EQ(malformed, (std::vector<std::string>{"PALTAB2_05.PAL"}));
     Palette p{};
     game.copyFixed(1, 0, p, 0, 16);

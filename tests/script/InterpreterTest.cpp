@@ -10,12 +10,18 @@ TEST(Interpreter, AssignmentsAndTheirWrapRules) {
     ScriptRig rig;
     ScriptMemory& m = rig.machine.memory;
     rig.run(cat({
-        {0x03, 0x05, 0x00, 0x20, 0xFF, 0x00},                   // flag 5 = 0x20 -> 15
-        {0x04, 0x0A, 0x01, 0xFF, 0x01, 0x02, 0xFF, 0x00},       // r16[10], r16[11] = 1, 2
-        {0x04, 0xFF, 0x07, 0xFF, 0x01, 0x08, 0xFF, 0x00},       // r16[255], r16[0]
-        {0x03}, u16(0xFFFF), {0x03, 0xFF, 0x01, 0x04, 0xFF, 0x00}, // flag 65535, flag 0
-        {0x05}, num(0xFFFF), {0x11, 0xFF, 0x01, 0x12, 0xFF, 0x00}, // bytes 0xFFFF, 0x0000
-        {0x14, 0x02}, num(0x12345678), {0x00},                  // r32[2]
+        {0x03, 0x05, 0x00, 0x20, 0xFF, 0x00},             // flag 5 = 0x20 -> 15
+        {0x04, 0x0A, 0x01, 0xFF, 0x01, 0x02, 0xFF, 0x00}, // r16[10], r16[11] = 1, 2
+        {0x04, 0xFF, 0x07, 0xFF, 0x01, 0x08, 0xFF, 0x00}, // r16[255], r16[0]
+        {0x03},
+        u16(0xFFFF),
+        {0x03, 0xFF, 0x01, 0x04, 0xFF, 0x00}, // flag 65535, flag 0
+        {0x05},
+        num(0xFFFF),
+        {0x11, 0xFF, 0x01, 0x12, 0xFF, 0x00}, // bytes 0xFFFF, 0x0000
+        {0x14, 0x02},
+        num(0x12345678),
+        {0x00}, // r32[2]
         {0x00},
     }));
     EXPECT_TRUE(rig.host.fatals.empty());
@@ -43,9 +49,23 @@ TEST(Interpreter, ArrayAssignmentsIndexBeforeArrayNumber) {
     ScriptMemory& m = rig.machine.memory;
     m.setReg16(3, 0x6000); // byte array 3; 16-bit array 4
     rig.run(cat({
-        {0x06}, num(2), {0x03}, num(0x1FF), {0x01}, num(0x22), {0x00},   // dim8[3][2], [3]
-        {0x07}, num(2), {0x04}, num(0x12345), {0x00},                    // dim16[4][2]
-        {0x08}, num(1), {0x00}, num(0xAABBCCDD), {0x00},                 // dim32[0][1] = r32[27]
+        {0x06},
+        num(2),
+        {0x03},
+        num(0x1FF),
+        {0x01},
+        num(0x22),
+        {0x00}, // dim8[3][2], [3]
+        {0x07},
+        num(2),
+        {0x04},
+        num(0x12345),
+        {0x00}, // dim16[4][2]
+        {0x08},
+        num(1),
+        {0x00},
+        num(0xAABBCCDD),
+        {0x00}, // dim32[0][1] = r32[27]
         {0x00},
     }));
     EXPECT_EQ(m.byte(0x6002), 0xFF);
@@ -77,14 +97,16 @@ TEST(Interpreter, LoopWithJumpBack) {
 TEST(Interpreter, TextDrawsCharactersAndMovesTheCursor) {
     ScriptRig rig;
     ScriptMemory& m = rig.machine.memory;
-    rig.run(cat({{0x01, 0xC4, 0xE3, 0xBA, 0xC3, 0x00}, {0x02, 'A', 'B', 0x00},
-                 {0xC4, 0xE3, 0x00}, {0x00}}));
+    rig.run(cat({{0x01, 0xC4, 0xE3, 0xBA, 0xC3, 0x00},
+                 {0x02, 'A', 'B', 0x00},
+                 {0xC4, 0xE3, 0x00},
+                 {0x00}}));
     ASSERT_EQ(rig.host.drawn.size(), 5u);
     EXPECT_EQ(rig.host.drawn[0].code, 0xC4E3);
     EXPECT_EQ(rig.host.drawn[1].x, 16);
     EXPECT_EQ(rig.host.drawn[2].code, 'A');
     EXPECT_EQ(rig.host.drawn[2].x, 32);
-    EXPECT_EQ(rig.host.drawn[3].x, 40); // single-byte characters advance by half
+    EXPECT_EQ(rig.host.drawn[3].x, 40);        // single-byte characters advance by half
     EXPECT_EQ(rig.host.drawn[4].code, 0xC4E3); // implicit text
     EXPECT_EQ(rig.host.drawn[4].x, 48);
     EXPECT_EQ(m.reg16(36), 64);
@@ -204,8 +226,8 @@ TEST(Interpreter, ChangeInsideThreeLevelsOfProceduresUnwinds) {
     Bytes code;
     const Bytes p3 = defineProc(3, cat({change, setReg16(100, 1), {0}}), 0);
     const Bytes p2 = defineProc(2, cat({callProc(3), setReg16(101, 1), {0}}), uint32_t(p3.size()));
-    const Bytes p1 = defineProc(1, cat({callProc(2), setReg16(102, 1), {0}}),
-                                uint32_t(p3.size() + p2.size()));
+    const Bytes p1 =
+        defineProc(1, cat({callProc(2), setReg16(102, 1), {0}}), uint32_t(p3.size() + p2.size()));
     rig.run(cat({p3, p2, p1, callProc(1), setReg16(103, 1), {0}}));
     const ScriptMemory& m = rig.machine.memory;
     EXPECT_EQ(m.reg16(30), 99);
@@ -304,7 +326,8 @@ TEST(Interpreter, ClosedWindowEndsAfterOneMorePass) {
 
 TEST(Interpreter, ExternalCommandRange) {
     ScriptRig rig;
-    rig.run(cat({{0x10}, argNum(94), {0}, {0x10}, argNum(125), {0}, {0x10}, argNum(127), {0}, {0}}));
+    rig.run(
+        cat({{0x10}, argNum(94), {0}, {0x10}, argNum(125), {0}, {0x10}, argNum(127), {0}, {0}}));
     EXPECT_EQ(rig.host.externalCalls, (std::vector<uint32_t>{94, 125}));
     ASSERT_EQ(rig.host.fatals.size(), 1u);
     EXPECT_EQ(rig.host.fatals[0].first, script_text::kCallErrorTitle);

@@ -32,7 +32,8 @@ Bytes randomExpression(std::mt19937& rng, int depth = 0) {
     case 5: return cat({lit(rng() % 4000), {0xF4}});
     case 6: return cat({randomExpression(rng, depth + 1), {0xF5, uint8_t(rng())}});
     default:
-        return cat({randomExpression(rng, depth + 1), randomExpression(rng, depth + 1),
+        return cat({randomExpression(rng, depth + 1),
+                    randomExpression(rng, depth + 1),
                     {uint8_t(0xE0 + rng() % 17)}});
     }
 }

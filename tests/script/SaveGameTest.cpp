@@ -5,7 +5,9 @@
 namespace fer::test {
 namespace {
 
-Bytes saveOp(uint32_t op, uint32_t slot) { return sys(4, cat({argNum(op), argNum(slot)})); }
+Bytes saveOp(uint32_t op, uint32_t slot) {
+    return sys(4, cat({argNum(op), argNum(slot)}));
+}
 
 TEST(SaveGame, FileNamesOfBothBuilds) {
     ScriptRig gb;
@@ -107,8 +109,24 @@ TEST(ExternalCommands, SnapshotSlot6AndDataTable) {
     m.setByte(0x0F00, 9);
     m.setByte(0x0F30, 9);
     // 90 snapshot; change; 91 restores only its ranges; 107 reads slot 6.
-    rig.run(cat({{0x10}, argNum(90), {0}, setFlag(1980, 5), {0x05}, num(0x0F00), num(1), {0},
-                 {0x05}, num(0x0F30), num(1), {0}, {0x10}, argNum(91), {0}, {0x10}, argNum(107), {0},
+    rig.run(cat({{0x10},
+                 argNum(90),
+                 {0},
+                 setFlag(1980, 5),
+                 {0x05},
+                 num(0x0F00),
+                 num(1),
+                 {0},
+                 {0x05},
+                 num(0x0F30),
+                 num(1),
+                 {0},
+                 {0x10},
+                 argNum(91),
+                 {0},
+                 {0x10},
+                 argNum(107),
+                 {0},
                  {0}}));
     EXPECT_EQ(m.flag(1980), 3);
     EXPECT_EQ(m.byte(0x0F00), 9);
@@ -148,15 +166,23 @@ TEST(ExternalCommands, NumberIntoTheLogAndItsReplay) {
     sjis.machine.setWritePos(0x9000);
     sjis.run(cat({{0x10}, argNum(111), argNum(40), {0}, {0}}));
     const Bytes sjisDigits = {0x01, 0x82, 0x53, 0x82, 0x4F, 0x00};
-    EXPECT_TRUE(std::equal(sjisDigits.begin(), sjisDigits.end(), sjis.machine.memory.data() + 0x9000));
+    EXPECT_TRUE(
+        std::equal(sjisDigits.begin(), sjisDigits.end(), sjis.machine.memory.data() + 0x9000));
 }
 
 TEST(ExternalCommands, InputTestsAndWaits) {
     ScriptRig rig;
     ScriptMemory& m = rig.machine.memory;
     rig.host.keys = (1 << 7) | (1 << 1);
-    rig.run(cat({{0x10}, argNum(97), {0}, setReg16(100, uint32_t(0)), {0x04, 100, 0x80, 18, 0xFF, 0},
-                 {0x10}, argNum(108), {0}, {0}}));
+    rig.run(cat({{0x10},
+                 argNum(97),
+                 {0},
+                 setReg16(100, uint32_t(0)),
+                 {0x04, 100, 0x80, 18, 0xFF, 0},
+                 {0x10},
+                 argNum(108),
+                 {0},
+                 {0}}));
     EXPECT_EQ(m.reg16(100), 1);
     EXPECT_EQ(m.reg16(18), 1);
 

@@ -3,8 +3,8 @@
 // small byte-code builder for the scripts the tests run.
 
 #include <cstdint>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 #include <string>
@@ -21,17 +21,25 @@ inline Bytes cat(std::initializer_list<Bytes> parts) {
     for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
     return out;
 }
-inline Bytes u16(uint32_t v) { return {uint8_t(v), uint8_t(v >> 8)}; }
-inline Bytes u32(uint32_t v) { return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; }
+inline Bytes u16(uint32_t v) {
+    return {uint8_t(v), uint8_t(v >> 8)};
+}
+inline Bytes u32(uint32_t v) {
+    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+}
 // An expression pushing v in the shortest form, ended by 0xFF.
 inline Bytes lit(uint32_t v) {
     if (v < 0x80) return {uint8_t(v)};
     if (v <= 0xFFFF) return cat({{0xF1}, u16(v)});
     return cat({{0xF2}, u32(v)});
 }
-inline Bytes num(uint32_t v) { return cat({lit(v), {0xFF}}); }
+inline Bytes num(uint32_t v) {
+    return cat({lit(v), {0xFF}});
+}
 // Argument-list entries.
-inline Bytes argNum(uint32_t v) { return cat({{2}, num(v)}); }
+inline Bytes argNum(uint32_t v) {
+    return cat({{2}, num(v)});
+}
 inline Bytes argText(const std::string& s) {
     Bytes b(s.size() + 2, 0);
     b[0] = 1;
@@ -39,12 +47,24 @@ inline Bytes argText(const std::string& s) {
     return b;
 }
 // Instructions.
-inline Bytes setReg16(uint8_t r, uint32_t v) { return cat({{4, r}, num(v), {0}}); }
-inline Bytes setReg32(uint8_t r, uint32_t v) { return cat({{20, r}, num(v), {0}}); }
-inline Bytes setFlag(uint16_t n, uint32_t v) { return cat({{3}, u16(n), num(v), {0}}); }
-inline Bytes sys(uint32_t s, Bytes args = {}) { return cat({{11}, num(s), args, {0}}); }
-inline Bytes callProc(uint32_t p) { return cat({{15}, argNum(p), {0}}); }
-inline Bytes jump(uint32_t target) { return cat({{10}, u32(target)}); }
+inline Bytes setReg16(uint8_t r, uint32_t v) {
+    return cat({{4, r}, num(v), {0}});
+}
+inline Bytes setReg32(uint8_t r, uint32_t v) {
+    return cat({{20, r}, num(v), {0}});
+}
+inline Bytes setFlag(uint16_t n, uint32_t v) {
+    return cat({{3}, u16(n), num(v), {0}});
+}
+inline Bytes sys(uint32_t s, Bytes args = {}) {
+    return cat({{11}, num(s), args, {0}});
+}
+inline Bytes callProc(uint32_t p) {
+    return cat({{15}, argNum(p), {0}});
+}
+inline Bytes jump(uint32_t target) {
+    return cat({{10}, u32(target)});
+}
 
 struct DrawnChar {
     unsigned plane;
@@ -54,7 +74,7 @@ struct DrawnChar {
 };
 
 class FakeHost : public ScriptHost {
-public:
+  public:
     // Called at the start of every pump with the pump's number (from 1).
     std::function<void(uint64_t)> onPump;
     uint64_t pumps = 0;
@@ -161,7 +181,7 @@ public:
 };
 
 class ScriptRig {
-public:
+  public:
     explicit ScriptRig(const BuildVariant& variant = kGb2312Variant)
         : evaluator(machine, host), interpreter(machine, evaluator, host, variant) {
         host.memory = &machine.memory;

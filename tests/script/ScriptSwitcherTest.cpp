@@ -6,16 +6,19 @@
 namespace fer::test {
 namespace {
 
-Bytes change(const std::string& name) { return cat({{0x0C}, argText(name), {0}}); }
-Bytes callMes(const std::string& name) { return cat({{0x0D}, argText(name), {0}}); }
+Bytes change(const std::string& name) {
+    return cat({{0x0C}, argText(name), {0}});
+}
+Bytes callMes(const std::string& name) {
+    return cat({{0x0D}, argText(name), {0}});
+}
 
 TEST(ScriptSwitcher, CallRunsTheCalleeAndResumesTheCaller) {
     ScriptRig rig;
     const Bytes caller = cat({setReg16(100, 1), callMes("SUB.MES"), setReg16(101, 1), {0}});
     rig.host.scripts["MAIN.MES"] = caller;
     // The callee scribbles over the code area; the caller is reloaded afterwards.
-    rig.host.scripts["SUB.MES"] = cat({setReg16(102, 1), {0x05}, num(0x1000), num(0xEE), {0},
-                                       {0}});
+    rig.host.scripts["SUB.MES"] = cat({setReg16(102, 1), {0x05}, num(0x1000), num(0xEE), {0}, {0}});
     rig.machine.memory.setScriptName("MAIN.MES");
     rig.run(caller);
     const ScriptMemory& m = rig.machine.memory;
@@ -55,8 +58,9 @@ TEST(ScriptSwitcher, CallFromAProcedureReturnsWithCodeBase0x1000) {
     ScriptRig rig;
     // The procedure is run from code at 0x9000 (so its base is 0x9000) and calls a script.
     rig.host.scripts["SUB.MES"] = cat({{0}});
-    rig.load(cat({{0x12}, num(4), u32(0), callMes("SUB.MES"), {0x14, 50, 0x0D, 0xF5, 36, 0xFF, 0}, {0}}),
-             0x9000);
+    rig.load(
+        cat({{0x12}, num(4), u32(0), callMes("SUB.MES"), {0x14, 50, 0x0D, 0xF5, 36, 0xFF, 0}, {0}}),
+        0x9000);
     // Fix the skip target: the body runs from right after the definition to the end.
     const uint32_t headSize = 1 + 2 + 4;
     const uint32_t bodySize = static_cast<uint32_t>(callMes("SUB.MES").size() + 7 + 1);

@@ -16,8 +16,8 @@ TEST(SystemCommands, TextColourRegisterAndHandOver) {
 
 TEST(SystemCommands, OtherCommandsGoToTheirOwnersAndHighNumbersDoNothing) {
     ScriptRig rig;
-    rig.run(cat({sys(8, argText("BG.BMP")), sys(10, cat({argNum(0), argNum(5)})), sys(21), sys(400),
-                 {0}}));
+    rig.run(cat(
+        {sys(8, argText("BG.BMP")), sys(10, cat({argNum(0), argNum(5)})), sys(21), sys(400), {0}}));
     ASSERT_EQ(rig.host.systemCalls.size(), 2u);
     EXPECT_EQ(rig.host.systemCalls[0].first, 8u);
     EXPECT_EQ(rig.host.systemCalls[1].second, (std::vector<uint32_t>{0, 5}));
@@ -80,7 +80,7 @@ TEST(SystemCommands, ChoiceKeyOfASlotAndTheClock) {
 TEST(SystemCommands, TimedWaitCountsTicksAndShiftCutsItShort) {
     ScriptRig rig;
     rig.run(cat({sys(11, argNum(40)), {0}})); // 40 / 4 = 10 ticks
-    EXPECT_EQ(rig.host.tick, 11u); // ten in the wait, one at the next pass
+    EXPECT_EQ(rig.host.tick, 11u);            // ten in the wait, one at the next pass
     ScriptRig held;
     held.host.shift = true;
     held.run(cat({sys(11, argNum(4000)), {0}}));
@@ -134,8 +134,12 @@ TEST(MessageLog, RecordsMessagesAndReplaysThem) {
     ScriptRig rig;
     ScriptMemory& m = rig.machine.memory;
     m.setControlBits(control::kLoggingEnabled);
-    rig.run(cat({sys(18, cat({argNum(0), argNum(0x9000)})), message(0xA1), message(0xA2),
-                 sys(18, argNum(3)), sys(18, cat({argNum(4), argNum(1)})), {0}}));
+    rig.run(cat({sys(18, cat({argNum(0), argNum(0x9000)})),
+                 message(0xA1),
+                 message(0xA2),
+                 sys(18, argNum(3)),
+                 sys(18, cat({argNum(4), argNum(1)})),
+                 {0}}));
     EXPECT_EQ(m.reg16(18), 1); // two messages
     const LogRecord r0 = rig.machine.record(0);
     const LogRecord r1 = rig.machine.record(1);

@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
 class GameDir {
-public:
+  public:
     GameDir() {
         std::random_device rd;
         path_ = fs::temp_directory_path() / ("fer-engine-" + std::to_string(rd()));
@@ -35,7 +35,8 @@ public:
     }
     void write(const std::string& name, const Bytes& bytes) const {
         std::ofstream(path_ / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
     }
     void write(const std::string& name, const std::string& text) const {
         std::ofstream(path_ / name, std::ios::binary) << text;
@@ -46,7 +47,7 @@ public:
     }
     const fs::path& path() const { return path_; }
 
-private:
+  private:
     fs::path path_;
 };
 
@@ -57,7 +58,8 @@ struct RunResult {
 };
 
 RunResult runEngine(const std::string& args, const char* engine = FER_ENGINE_PATH) {
-    const fs::path errFile = fs::temp_directory_path() / ("fer-err-" + std::to_string(std::random_device{}()));
+    const fs::path errFile =
+        fs::temp_directory_path() / ("fer-err-" + std::to_string(std::random_device{}()));
     const std::string command = std::string(engine) + " " + args + " 2>" + errFile.string();
     RunResult r{};
     FILE* pipe = popen(command.c_str(), "r");
@@ -75,8 +77,8 @@ RunResult runEngine(const std::string& args, const char* engine = FER_ENGINE_PAT
 }
 
 // r16[10] = 1; r16[11] = 2; text "你好"; end
-const Bytes kMain = {0x04, 0x0A, 0x01, 0xFF, 0x01, 0x02, 0xFF, 0x00, 0x01, 0xC4,
-                     0xE3, 0xBA, 0xC3, 0x00, 0x00};
+const Bytes kMain = {0x04, 0x0A, 0x01, 0xFF, 0x01, 0x02, 0xFF, 0x00,
+                     0x01, 0xC4, 0xE3, 0xBA, 0xC3, 0x00, 0x00};
 
 uint16_t reg16(const Bytes& memory, int r) {
     return static_cast<uint16_t>(memory[0x884 + 2 * r] | memory[0x884 + 2 * r + 1] << 8);
@@ -86,8 +88,8 @@ TEST(EngineRun, RunsALooseMainScriptAndDumpsItsMemory) {
     GameDir game;
     game.write("MAIN.MES", kMain);
     const std::string dump = (game.path() / "mem.bin").string();
-    const RunResult r = runEngine("--headless --print-text --dump-memory " + dump + " " +
-                                  game.path().string());
+    const RunResult r =
+        runEngine("--headless --print-text --dump-memory " + dump + " " + game.path().string());
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "你好\n");
     const Bytes memory = game.read("mem.bin");
@@ -104,8 +106,9 @@ TEST(EngineRun, StartScriptFromSettingsInACodedArchive) {
     ArcArchiveBuilder arc;
     ASSERT_TRUE(arc.add("FIRST.MES", coded));
     game.write("MES.ARC", arc.build());
-    game.write("KITE5HAN.INI", std::string("[Config]\r\nStartMES=first.mes\r\n[FILE]\r\nbARCMES=1\r\n"
-                                           "ARCMESNAME=MES.ARC\r\n[MES]\r\nbMESTYPE=1\r\n"));
+    game.write("KITE5HAN.INI",
+               std::string("[Config]\r\nStartMES=first.mes\r\n[FILE]\r\nbARCMES=1\r\n"
+                           "ARCMESNAME=MES.ARC\r\n[MES]\r\nbMESTYPE=1\r\n"));
     const std::string dump = (game.path() / "mem.bin").string();
     const RunResult r = runEngine("--headless --dump-memory " + dump + " " + game.path().string());
     EXPECT_EQ(r.status, 0) << r.err;
@@ -143,9 +146,9 @@ TEST(EngineRun, ScriptedInputEndsAWaitForAClick) {
     game.write("MAIN.MES", Bytes{0x0B, 0x0B, 0xFF, 0x00, 0x04, 0x0C, 0x07, 0xFF, 0x00, 0x00});
     game.write("input.txt", std::string("200 press lbutton\n"));
     const std::string dump = (game.path() / "mem.bin").string();
-    const RunResult r = runEngine("--headless --quit-after 5000 --input " +
-                                  (game.path() / "input.txt").string() + " --dump-memory " + dump +
-                                  " " + game.path().string());
+    const RunResult r =
+        runEngine("--headless --quit-after 5000 --input " + (game.path() / "input.txt").string() +
+                  " --dump-memory " + dump + " " + game.path().string());
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, ""); // ended by the click, not by the quit timer
     EXPECT_EQ(reg16(game.read("mem.bin"), 12), 7);
@@ -209,8 +212,8 @@ TEST(EngineRun, ShiftJisBuildReadsItsOwnSettingsFile) {
     game.write("KITE5CHS.INI", std::string("[Config]\nStartMES=JP.MES\n"));
     // The text "日本" in Shift-JIS.
     game.write("JP.MES", Bytes{0x01, 0x93, 0xFA, 0x96, 0x7B, 0x00, 0x00});
-    const RunResult r = runEngine("--headless --print-text " + game.path().string(),
-                                  FER_ENGINE_SJIS_PATH);
+    const RunResult r =
+        runEngine("--headless --print-text " + game.path().string(), FER_ENGINE_SJIS_PATH);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "日本\n");
 }

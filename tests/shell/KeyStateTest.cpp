@@ -23,8 +23,8 @@ TEST(KeyState, QueriesAndUnknownCodes) {
     const struct {
         int code;
         int query;
-    } cases[] = {{38, 2}, {40, 3}, {98, 3}, {37, 4}, {100, 4}, {39, 5}, {102, 5},
-                 {17, 7}, {13, 0}, {32, 0}, {0x201, 0}, {27, 1}, {0x204, 1}};
+    } cases[] = {{38, 2}, {40, 3}, {98, 3}, {37, 4},    {100, 4}, {39, 5},   {102, 5},
+                 {17, 7}, {13, 0}, {32, 0}, {0x201, 0}, {27, 1},  {0x204, 1}};
     for (const auto& c : cases) {
         k.clear();
         k.keyPressed(c.code);

@@ -82,7 +82,7 @@ namespace {
 
 // An engine context started in a fresh game directory.
 class ContextInDirectory : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         previous_ = std::filesystem::current_path();
         dir_ = std::filesystem::temp_directory_path() /

@@ -40,8 +40,8 @@ TEST(ScriptedInput, ParsesEveryEventKindInTimeOrder) {
 }
 
 TEST(ScriptedInput, ReportsTheLineOfAMistake) {
-    const char* bad[] = {"10 press f1", "x press enter", "10", "10 mouse 1", "10 jump",
-                         "10 close now", "-5 close"};
+    const char* bad[] = {"10 press f1", "x press enter", "10",      "10 mouse 1",
+                         "10 jump",     "10 close now",  "-5 close"};
     for (const char* text : bad) {
         ScriptedInput in;
         std::string error;

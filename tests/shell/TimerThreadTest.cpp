@@ -39,7 +39,8 @@ TEST(TimerThread, ThreadTicksAboutEvery15MsPausesAndStopsPromptly) {
     std::this_thread::sleep_for(600ms);
     const uint32_t counted = t.ticks();
     const double expected =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() /
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count() /
         15.0;
     // Loaded CI machines run late, never early.
     EXPECT_GE(counted, expected * 0.5);

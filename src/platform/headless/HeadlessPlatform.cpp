@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <thread>
 
 namespace fer {
@@ -29,11 +29,15 @@ bool HeadlessPlatform::openWindow(std::string_view title, const MenuModel& menu)
 }
 
 void HeadlessPlatform::setMenuCheck(int id, bool checked) {
-    if (checked) checked_.insert(id);
-    else checked_.erase(id);
+    if (checked)
+        checked_.insert(id);
+    else
+        checked_.erase(id);
 }
 
-bool HeadlessPlatform::menuChecked(int id) const { return checked_.count(id) != 0; }
+bool HeadlessPlatform::menuChecked(int id) const {
+    return checked_.count(id) != 0;
+}
 
 void HeadlessPlatform::aboutBox(std::string_view title, std::string_view text) {
     messageBox(title, text);
@@ -46,7 +50,8 @@ std::string HeadlessPlatform::chooseScriptFile(const std::string& directory) {
         std::string name = entry.path().filename().string();
         if (name.size() > 4) {
             std::string ext = name.substr(name.size() - 4);
-            for (auto& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+            for (auto& ch : ext)
+                ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
             if (ext == ".mes" && entry.is_regular_file(ec)) names.push_back(name);
         }
     }
@@ -124,8 +129,10 @@ void HeadlessPlatform::confineCursor(int left, int top, int right, int bottom) {
 
 void HeadlessPlatform::clampCursor() {
     if (!confined_) return;
-    cursorX_ = std::clamp(cursorX_, std::min(clipLeft_, clipRight_), std::max(clipLeft_, clipRight_));
-    cursorY_ = std::clamp(cursorY_, std::min(clipTop_, clipBottom_), std::max(clipTop_, clipBottom_));
+    cursorX_ =
+        std::clamp(cursorX_, std::min(clipLeft_, clipRight_), std::max(clipLeft_, clipRight_));
+    cursorY_ =
+        std::clamp(cursorY_, std::min(clipTop_, clipBottom_), std::max(clipTop_, clipBottom_));
 }
 
 void HeadlessPlatform::moveCursor(int x, int y) {

@@ -15,7 +15,7 @@
 namespace fer {
 
 class HeadlessPlatform : public Platform {
-public:
+  public:
     HeadlessPlatform(std::vector<TimedEvent> events, std::optional<uint64_t> quitAfterMs);
 
     bool openWindow(std::string_view title, const MenuModel& menu) override;
@@ -45,7 +45,7 @@ public:
     const std::string& title() const { return title_; }
     const MenuModel& menu() const { return menu_; }
 
-private:
+  private:
     // Milliseconds since startClock, from the cheap coarse clock.
     uint64_t elapsed() const;
     void clampCursor();

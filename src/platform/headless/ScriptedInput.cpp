@@ -15,10 +15,10 @@ struct KeyName {
 };
 
 constexpr KeyName kKeys[] = {
-    {"enter", 13, 13},  {"space", 32, 32}, {"esc", 27, 27},   {"up", 38, 38},
-    {"down", 40, 40},   {"left", 37, 37},  {"right", 39, 39}, {"kp2", 98, 98},
-    {"kp4", 100, 100},  {"kp6", 102, 102}, {"kp8", 104, 104}, {"ctrl", 17, 17},
-    {"shift", 16, 16},  {"lbutton", 0x201, 0x202},           {"rbutton", 0x204, 0x205},
+    {"enter", 13, 13}, {"space", 32, 32},         {"esc", 27, 27},           {"up", 38, 38},
+    {"down", 40, 40},  {"left", 37, 37},          {"right", 39, 39},         {"kp2", 98, 98},
+    {"kp4", 100, 100}, {"kp6", 102, 102},         {"kp8", 104, 104},         {"ctrl", 17, 17},
+    {"shift", 16, 16}, {"lbutton", 0x201, 0x202}, {"rbutton", 0x204, 0x205},
 };
 
 const KeyName* findKey(std::string_view name) {
@@ -96,8 +96,10 @@ bool ScriptedInput::parse(std::string_view text, std::string& error) {
         if (verb == "down" || verb == "up" || verb == "press") {
             const KeyName* key = findKey(rest);
             if (!key) return fail("unknown key '" + std::string(rest) + "'");
-            if (verb == "down") add(t, T::kKeyDown, key->down);
-            else if (verb == "up") add(t, T::kKeyUp, key->up);
+            if (verb == "down")
+                add(t, T::kKeyDown, key->down);
+            else if (verb == "up")
+                add(t, T::kKeyUp, key->up);
             else {
                 add(t, T::kKeyDown, key->down);
                 add(t + kPressLength, T::kKeyUp, key->up);

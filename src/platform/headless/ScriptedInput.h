@@ -20,7 +20,7 @@ struct TimedEvent {
 };
 
 class ScriptedInput {
-public:
+  public:
     static constexpr uint64_t kPressLength = 60;
 
     // Parses the whole text; on a mistake returns false with "line N: what" in error.
@@ -29,7 +29,7 @@ public:
     // Events in time order (stable for equal times).
     const std::vector<TimedEvent>& events() const { return events_; }
 
-private:
+  private:
     std::vector<TimedEvent> events_;
 };
 
