@@ -69,7 +69,9 @@ void ScriptSwitcher::switchTo(std::string_view name) {
     ScriptHost& host = interpreter_.host();
     machine.setCodeBase(ScriptMemory::kCodeBase);
     setName(name);
-    host.loadScript(machine.memory.scriptName());
+    // A dropped file's path may be longer than the name field holds: the
+    // file is loaded by its whole path, the field keeps what fits.
+    host.loadScript(name);
     machine.memory.setControlBits(control::kChangePending);
     host.setWindowState(window_state::kRestart);
 }

@@ -207,6 +207,37 @@ TEST(EngineRun, GameOfSeveralScriptsSavesLoadsCallsChangesAndMergesFlags) {
     EXPECT_EQ(after[200], 0x42);
 }
 
+TEST(EngineRun, DroppedFileAndFileLoadSwitchScripts) {
+    GameDir game;
+    // MAIN.MES waits for clicks for ever; a dropped script ends the game.
+    game.write("MAIN.MES", Bytes{0x0B, 0x0B, 0xFF, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x00});
+    fs::create_directories(game.path() / std::string(150, 'd'));
+    const fs::path dropped = game.path() / std::string(150, 'd') / "NEXT.MES";
+    std::ofstream(dropped, std::ios::binary).write("\x04\x0C\x09\xFF\x00\x00", 6);
+    game.write("input.txt", "300 drop " + dropped.string() + "\n");
+    const std::string dump = (game.path() / "mem.bin").string();
+    RunResult r = runEngine("--headless --quit-after 5000 --input " +
+                            (game.path() / "input.txt").string() + " --dump-memory " + dump + " " +
+                            game.path().string());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, ""); // the dropped script ended the game before the quit timer
+    Bytes memory = game.read("mem.bin");
+    EXPECT_EQ(reg16(memory, 12), 9);
+    EXPECT_EQ(memory[127], 0); // the long path was cut to the name field
+
+    // "FileLoad" (menu item 40001, debug menu) picks a script file: headless,
+    // the first by name, here A.MES.
+    game.write("A.MES", Bytes{0x04, 0x0C, 0x05, 0xFF, 0x00, 0x00});
+    game.write("KITE5HAN.INI", std::string("[Config]\nbDEBUG=2\n"));
+    game.write("input.txt", std::string("300 menu 40001\n"));
+    r = runEngine("--headless --quit-after 5000 --input " + (game.path() / "input.txt").string() +
+                  " --dump-memory " + dump + " " + game.path().string());
+    EXPECT_EQ(r.status, 0) << r.err;
+    memory = game.read("mem.bin");
+    EXPECT_EQ(reg16(memory, 12), 5);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(memory.data())), "A.MES");
+}
+
 TEST(EngineRun, ShiftJisBuildReadsItsOwnSettingsFile) {
     GameDir game;
     game.write("KITE5CHS.INI", std::string("[Config]\nStartMES=JP.MES\n"));
