@@ -21,6 +21,7 @@
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 namespace fer {
@@ -51,6 +52,10 @@ class ByteSpanSink {
     explicit ByteSpanSink(std::span<uint8_t> out) : out_(out) {}
     size_t room() const { return out_.size() - pos_; }
     void put(uint8_t byte) { out_[pos_++] = byte; }
+    void putBlock(const uint8_t* bytes, size_t n) {
+        std::memcpy(out_.data() + pos_, bytes, n);
+        pos_ += n;
+    }
     size_t written() const { return pos_; }
 
   private:
@@ -104,6 +109,18 @@ LzssResult LzssDecoder::decode(std::span<const uint8_t> input, Sink& sink) {
                     const uint32_t from = in[pos] | ((b1 & 0xF0u) << 4);
                     const uint32_t length = (b1 & 0x0Fu) + kMinMatch;
                     pos += 2;
+                    if constexpr (requires(Sink& s, const uint8_t* p, size_t n) { s.putBlock(p, n); }) {
+                        // A reference that neither wraps nor overlaps the bytes it
+                        // writes is one block copy.
+                        if (from + length <= kRingSize && r + length <= kRingSize &&
+                            (from + length <= r || r + length <= from)) {
+                            std::memcpy(ring + r, ring + from, length);
+                            sink.putBlock(ring + r, length);
+                            r = (r + length) & kRingMask;
+                            produced += length;
+                            continue;
+                        }
+                    }
                     for (uint32_t k = 0; k < length; ++k) {
                         const uint8_t byte = ring[(from + k) & kRingMask];
                         sink.put(byte);
