@@ -27,15 +27,15 @@ void BM_InterpreterLoop(benchmark::State& state) {
     auto platform =
         std::make_unique<fer::HeadlessPlatform>(std::vector<fer::TimedEvent>{}, std::nullopt);
     fer::EngineContext context(options, fer::kGb2312Variant, std::move(platform));
-    context.window.create("bench", false);
-    context.platform->startClock();
-    context.machine.reset();
-    std::copy(kLoop.begin(), kLoop.end(), context.machine.memory.data() + 0x1000);
+    context.window().create("bench", false);
+    context.platform().startClock();
+    context.machine().reset();
+    std::copy(kLoop.begin(), kLoop.end(), context.machine().memory.data() + 0x1000);
     for (auto _ : state) {
-        context.machine.setPc(0x1000);
-        context.machine.depth = 0;
-        context.interpreter.run();
-        benchmark::DoNotOptimize(context.machine.memory.reg16(1));
+        context.machine().setPc(0x1000);
+        context.machine().depth = 0;
+        context.interpreter().run();
+        benchmark::DoNotOptimize(context.machine().memory.reg16(1));
     }
     state.counters["instructions/s"] = benchmark::Counter(
         static_cast<double>(kInstructionsPerRun * state.iterations()), benchmark::Counter::kIsRate);

@@ -47,10 +47,6 @@ class BoundedHost : public ScriptHost {
     }
     int writeSaveFile(std::string_view, std::span<const uint8_t>) override { return 1; }
     uint16_t moveSpeed() const override { return 8; }
-    void reportFailures() override {}
-    void stopSound(int) override {}
-    void systemCommand(uint32_t, const ArgumentList&) override {}
-    void externalCommand(uint32_t, const ArgumentList&) override {}
     void logLine(std::string_view) override {}
     void fatalError(std::string_view, std::string_view) override { state_ = 255; }
 
@@ -68,9 +64,12 @@ class BoundedHost : public ScriptHost {
 struct Machine {
     Machine(const uint8_t* data, size_t size)
         : host(machine.memory, data, size), evaluator(machine, host),
-          interpreter(machine, evaluator, host, (size & 1) ? kShiftJisVariant : kGb2312Variant) {}
+          interpreter(machine, evaluator, host, (size & 1) ? kShiftJisVariant : kGb2312Variant,
+                      commands, sound) {}
     ScriptMachine machine;
     BoundedHost host;
+    CommandTable commands;
+    SilentSound sound;
     Evaluator evaluator;
     Interpreter interpreter;
 };

@@ -206,7 +206,7 @@ bool FileStore::readInto(File& file, uint32_t size, bool coded, ScriptMemory& me
         return file.readExact(memory.bytes().subspan(offset, size));
     }
     if (!decoder_) return false;
-    const uint64_t staging = uint64_t{memory.reg32(kStagingRegister)} + kStagingGap;
+    const uint64_t staging = uint64_t{memory.reg32(reg32::kPictureOffset)} + kStagingGap;
     if (!ScriptMemory::fits(staging, size)) return false;
     // The decoded bytes must not run into the staged ones they come from.
     uint64_t capacity = ScriptMemory::kSize - offset;

@@ -23,8 +23,8 @@
 #include "files/File.h"
 #include "files/Lzss.h"
 #include "files/SettingsFile.h"
-#include "script/FatalErrorHandler.h"
-#include "script/ScriptMemory.h"
+#include "core/FatalErrorHandler.h"
+#include "core/ScriptMemory.h"
 
 namespace fer {
 
@@ -43,7 +43,6 @@ class FileStore {
   public:
     static constexpr uint32_t kSaveFileSize = ScriptMemory::kSaveSize;
     static constexpr uint32_t kStagingGap = 4096; // staging = register 26 + this
-    static constexpr uint8_t kStagingRegister = 26;
 
     FileStore(FatalErrorHandler& errors, const SettingsFile& settings,
               FileStoreOptions options = {});

@@ -10,17 +10,7 @@ namespace fer {
 namespace {
 
 // 16-bit registers of the graphics commands.
-constexpr uint8_t kRegDrawingPlane = 27;
-constexpr uint8_t kRegColours = 38;
-constexpr uint8_t kRegImageX = 45;
-constexpr uint8_t kRegImageY = 46;
-constexpr uint8_t kRegLoadedX = 47;
-constexpr uint8_t kRegLoadedY = 48;
-constexpr uint8_t kRegLoadedWidth = 49;
-constexpr uint8_t kRegLoadedHeight = 50;
-constexpr uint8_t kRegKey = 51;
 // 32-bit register: where picture files go, counted from 0x1000.
-constexpr uint8_t kRegPictureOffset = 26;
 
 constexpr uint32_t kAnimated = PaletteManager::kAnimatedEntries;
 
@@ -36,27 +26,27 @@ uint16_t low16(uint32_t v) {
 
 } // namespace
 
-GraphicsCommands::GraphicsCommands(ScriptMachine& machine, PlaneSet& planes,
+GraphicsCommands::GraphicsCommands(ScriptMemory& memory, PlaneSet& planes,
                                    PaletteManager& palette, GraphicsHost& host,
                                    ImageLoader::Format format)
-    : machine_(machine), planes_(planes), palette_(palette), host_(host), loader_(format),
+    : memory_(memory), planes_(planes), palette_(palette), host_(host), loader_(format),
       blocks_(planes, host) {}
 
-bool GraphicsCommands::systemCommand(uint32_t number, const ArgumentList& args) {
-    switch (number) {
-    case kLoadImage: loadImage(args); return true;
-    case kPalette: paletteCommand(args); return true;
-    case kBlockTransfer: blockTransferCommand(args); return true;
-    default: return false;
-    }
+void GraphicsCommands::registerWith(CommandTable& table) {
+    table.add(CommandKind::kSystem, kLoadImage, Subsystem::kGraphics,
+              [this](const ArgumentList& args) { loadImage(args); });
+    table.add(CommandKind::kSystem, kPalette, Subsystem::kGraphics,
+              [this](const ArgumentList& args) { paletteCommand(args); });
+    table.add(CommandKind::kSystem, kBlockTransfer, Subsystem::kGraphics,
+              [this](const ArgumentList& args) { blockTransferCommand(args); });
 }
 
 int GraphicsCommands::loadImage(const ArgumentList& args) {
-    ScriptMemory& memory = machine_.memory;
+    ScriptMemory& memory = memory_;
     const std::string_view name = args.text(0);
     host_.setCurrentFileName(GraphicsHost::kPictureNameSlot, name);
 
-    const uint64_t offset = uint64_t{ScriptMemory::kCodeBase} + memory.reg32(kRegPictureOffset);
+    const uint64_t offset = uint64_t{ScriptMemory::kCodeBase} + memory.reg32(reg32::kPictureOffset);
     if (offset >= ScriptMemory::kSize) {
         host_.fatalError(file_text::kReadFailed, name);
         return 0;
@@ -65,16 +55,16 @@ int GraphicsCommands::loadImage(const ArgumentList& args) {
 
     // Entries the file does not hold keep the working palette's colours.
     Palette colours = working_;
-    const unsigned planeIndex = memory.reg16(kRegDrawingPlane);
+    const unsigned planeIndex = memory.reg16(reg16::kPlane);
     const std::span<const uint8_t> file = memory.bytes().subspan(static_cast<size_t>(offset));
-    loader_.loadImage(file, colours, planes_[planeIndex], memory.reg16(kRegImageX),
-                      memory.reg16(kRegImageY));
+    loader_.loadImage(file, colours, planes_[planeIndex], memory.reg16(reg16::kImageX),
+                      memory.reg16(reg16::kImageY));
 
     const PictureRect r = loader_.lastRect();
-    memory.setReg16(kRegLoadedX, r.x);
-    memory.setReg16(kRegLoadedY, r.y);
-    memory.setReg16(kRegLoadedWidth, r.width);
-    memory.setReg16(kRegLoadedHeight, r.height);
+    memory.setReg16(reg16::kLoadedX, r.x);
+    memory.setReg16(reg16::kLoadedY, r.y);
+    memory.setReg16(reg16::kLoadedWidth, r.width);
+    memory.setReg16(reg16::kLoadedHeight, r.height);
 
     if (memory.controlBits(control::kTakePalette)) {
         for (size_t i = 0; i < working_.size(); ++i) {
@@ -88,7 +78,7 @@ int GraphicsCommands::loadImage(const ArgumentList& args) {
 }
 
 void GraphicsCommands::paletteCommand(const ArgumentList& args) {
-    ScriptMemory& memory = machine_.memory;
+    ScriptMemory& memory = memory_;
     waitFade();
     if (memory.controlBits(control::kKeepPalette)) saved_ = working_;
 
@@ -150,7 +140,7 @@ void GraphicsCommands::paletteCommand(const ArgumentList& args) {
 }
 
 void GraphicsCommands::blockTransferCommand(const ArgumentList& args) {
-    const ScriptMemory& memory = machine_.memory;
+    const ScriptMemory& memory = memory_;
     uint16_t p[12];
     for (int i = 0; i < 12; ++i) p[i] = low16(args.value(i));
     const uint32_t mode = args.value(0);
@@ -175,13 +165,13 @@ void GraphicsCommands::blockTransferCommand(const ArgumentList& args) {
         r.dx = p[6];
         r.dy = p[7];
         r.dst = p[8];
-        if (mode == BlockTransfer::kTransparentCopy) r.colour = memory.reg16(kRegKey);
+        if (mode == BlockTransfer::kTransparentCopy) r.colour = memory.reg16(reg16::kColourKey);
         written = p[8];
         break;
     case BlockTransfer::kFill:
     case BlockTransfer::kColourExchange:
-        r.src = memory.reg16(kRegDrawingPlane);
-        r.colour = memory.reg16(kRegColours);
+        r.src = memory.reg16(reg16::kPlane);
+        r.colour = memory.reg16(reg16::kColours);
         written = r.src;
         px = p[1];
         py = p[2];
@@ -194,7 +184,7 @@ void GraphicsCommands::blockTransferCommand(const ArgumentList& args) {
         r.x3 = p[9];
         r.y3 = p[10];
         r.plane3 = p[11];
-        r.colour = memory.reg16(kRegKey);
+        r.colour = memory.reg16(reg16::kColourKey);
         written = p[11];
         px = p[9];
         py = p[10];

@@ -17,8 +17,9 @@
 #include "graphics/PaletteEntry.h"
 #include "graphics/PaletteManager.h"
 #include "graphics/PlaneSet.h"
-#include "script/ArgumentList.h"
-#include "script/ScriptMachine.h"
+#include "core/ArgumentList.h"
+#include "core/CommandTable.h"
+#include "core/ScriptMemory.h"
 
 namespace fer {
 
@@ -31,11 +32,11 @@ class GraphicsCommands {
 
     // format: the picture format chosen once at start-up
     // (ImageLoader::formatFromSettings).
-    GraphicsCommands(ScriptMachine& machine, PlaneSet& planes, PaletteManager& palette,
+    GraphicsCommands(ScriptMemory& memory, PlaneSet& planes, PaletteManager& palette,
                      GraphicsHost& host, ImageLoader::Format format);
 
-    // Runs system command 8, 9 or 10; false for any other number.
-    bool systemCommand(uint32_t number, const ArgumentList& args);
+    // Registers system commands 8, 9 and 10.
+    void registerWith(CommandTable& table);
 
     // The commands. loadImage returns 1, or 0 when the file could not be read
     // (nothing else changes then).
@@ -71,7 +72,7 @@ class GraphicsCommands {
   private:
     void waitWhileFading();
 
-    ScriptMachine& machine_;
+    ScriptMemory& memory_;
     PlaneSet& planes_;
     PaletteManager& palette_;
     GraphicsHost& host_;

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "graphics/PaletteEntry.h"
-#include "script/FatalErrorHandler.h"
+#include "core/FatalErrorHandler.h"
 
 namespace fer {
 

@@ -6,14 +6,11 @@
 namespace fer {
 
 namespace {
-constexpr uint32_t kFlagFewerReserved = 2024;
-constexpr uint8_t kRegResult = 18;
-constexpr uint8_t kRegColours = 38;
 constexpr uint32_t kFadeCount = 236;
 } // namespace
 
 uint32_t PaletteCommands::reserved() const {
-    return machine_.memory.flag(kFlagFewerReserved) == 1 ? 10 : 16;
+    return memory_.flag(flag::kFewerReserved) == 1 ? 10 : 16;
 }
 
 void PaletteCommands::copyColours(const Palette& from, Palette& to, size_t first, size_t last) {
@@ -40,6 +37,14 @@ void PaletteCommands::showAndFade(Palette& w, uint8_t speed) {
     palette_.writeTarget(w);
     graphics_.setFadeSpeed(speed);
     graphics_.fadeAndWait(0, kFadeCount);
+}
+
+void PaletteCommands::registerWith(CommandTable& table) {
+    for (const CommandOwner& c : command_listing::kOwners) {
+        if (c.owner != Subsystem::kPalette) continue;
+        table.add(c.kind, c.number, Subsystem::kPalette,
+                  [this, n = c.number](const ArgumentList& args) { execute(n, args); });
+    }
 }
 
 bool PaletteCommands::execute(uint32_t n, const ArgumentList& args) {
@@ -106,7 +111,7 @@ void PaletteCommands::transition(uint32_t n) {
     copyColours(s, w, 0, 235);
     const size_t compareFrom = n == 123 ? 10 : 128;
     if (sameColours(t, s, compareFrom, 235)) {
-        if (n != 121) machine_.memory.setReg16(kRegResult, 0);
+        if (n != 121) memory_.setReg16(reg16::kResult, 0);
         return;
     }
     if (n == 120) fillBlack(w, 16, 235);
@@ -115,11 +120,11 @@ void PaletteCommands::transition(uint32_t n) {
     if (n == 123) {
         VramPlane& screen = planes_[0];
         if (screen.valid()) {
-            std::memset(screen.pixels(), machine_.memory.reg16(kRegColours) >> 8, screen.size());
+            std::memset(screen.pixels(), memory_.reg16(reg16::kColours) >> 8, screen.size());
             host_.present(0, 0, PlaneSet::kWidth, PlaneSet::kScreenHeight);
         }
     }
-    if (n != 121) machine_.memory.setReg16(kRegResult, 1);
+    if (n != 121) memory_.setReg16(reg16::kResult, 1);
 }
 
 } // namespace fer

@@ -13,18 +13,21 @@
 #include "graphics/GraphicsHost.h"
 #include "graphics/PaletteManager.h"
 #include "graphics/PlaneSet.h"
-#include "script/ArgumentList.h"
-#include "script/ScriptMachine.h"
+#include "core/ArgumentList.h"
+#include "core/CommandTable.h"
+#include "core/ScriptMemory.h"
 
 namespace fer {
 
 class PaletteCommands {
   public:
-    PaletteCommands(ScriptMachine& machine, PlaneSet& planes, PaletteManager& palette,
+    PaletteCommands(ScriptMemory& memory, PlaneSet& planes, PaletteManager& palette,
                     GraphicsCommands& graphics, GraphicsHost& host, const BuiltinPalettes& builtin)
-        : machine_(machine), planes_(planes), palette_(palette), graphics_(graphics), host_(host),
+        : memory_(memory), planes_(planes), palette_(palette), graphics_(graphics), host_(host),
           builtin_(builtin) {}
 
+    // Registers the external commands listed for the palette presets.
+    void registerWith(CommandTable& table);
     // Runs external command n; false when n is not one of these.
     bool execute(uint32_t n, const ArgumentList& args);
 
@@ -39,7 +42,7 @@ class PaletteCommands {
     // 120, 121 and 123.
     void transition(uint32_t n);
 
-    ScriptMachine& machine_;
+    ScriptMemory& memory_;
     PlaneSet& planes_;
     PaletteManager& palette_;
     GraphicsCommands& graphics_;

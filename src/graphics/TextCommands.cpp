@@ -2,46 +2,38 @@
 
 #include <array>
 
+#include "core/TextCursor.h"
+
 namespace fer {
 
-namespace {
-constexpr uint8_t kRegTextPlane = 27;
-constexpr uint8_t kRegCursorX = 36;
-constexpr uint8_t kRegCursorY = 37;
-constexpr uint8_t kRegTextColours = 38;
-constexpr uint8_t kRegNumberOptions = 39;
-constexpr uint8_t kRegFontWidth = 40;
-constexpr uint8_t kRegFontHeight = 41;
-constexpr uint8_t kRegTextStyle = 42;
-constexpr uint8_t kRegAdvance = 43;
-} // namespace
-
-bool TextCommands::execute(uint32_t number, const ArgumentList& args) {
-    switch (number) {
-    case kFontSize: fontSize(); return true;
-    case kNumber: printNumber(args.value(0)); return true;
-    case kTextColour: textColour(); return true;
-    default: return false;
-    }
+void TextCommands::registerWith(CommandTable& table) {
+    table.add(CommandKind::kSystem, kFontSize, Subsystem::kText,
+              [this](const ArgumentList&) { fontSize(); });
+    table.add(CommandKind::kSystem, kNumber, Subsystem::kText,
+              [this](const ArgumentList& args) { printNumber(args.value(0)); });
+    table.add(CommandKind::kSystem, kTextColour, Subsystem::kText,
+              [this](const ArgumentList& args) { textColour(args.value(0)); });
 }
 
 void TextCommands::fontSize() {
-    const ScriptMemory& mem = interpreter_.machine().memory;
-    renderer_.setFontSize(mem.reg16(kRegFontWidth), mem.reg16(kRegFontHeight));
+    const ScriptMemory& mem = memory_;
+    renderer_.setFontSize(mem.reg16(reg16::kFontWidth), mem.reg16(reg16::kFontHeight));
 }
 
-void TextCommands::textColour() {
-    renderer_.setColours(interpreter_.machine().memory.reg16(kRegTextColours));
+void TextCommands::textColour(uint32_t colours) {
+    const uint16_t value = static_cast<uint16_t>((colours & 0x0F) + 256 * ((colours & 0xF0) / 16));
+    memory_.setReg16(reg16::kColours, value);
+    renderer_.setColours(value);
 }
 
 void TextCommands::printNumber(uint32_t value) {
-    ScriptMemory& mem = interpreter_.machine().memory;
+    ScriptMemory& mem = memory_;
     std::array<uint8_t, kMaxDigits> digits{}; // ten-thousands first
     for (int i = kMaxDigits - 1; i >= 0; --i) {
         digits[i] = static_cast<uint8_t>(value % 10);
         value /= 10;
     }
-    const uint16_t options = mem.reg16(kRegNumberOptions);
+    const uint16_t options = mem.reg16(reg16::kNumberOptions);
     unsigned count = options & 0xFF;
     if (count == 0) {
         count = 1;
@@ -55,15 +47,15 @@ void TextCommands::printNumber(uint32_t value) {
     if (count > kMaxDigits) count = kMaxDigits;
 
     const bool halfWidth = (options & kHalfWidthDigits) != 0;
-    const uint16_t base = halfWidth ? 0x30 : interpreter_.variant().fullWidthDigitBase;
+    const uint16_t base = halfWidth ? 0x30 : variant_.fullWidthDigitBase;
     for (unsigned i = kMaxDigits - count; i < kMaxDigits; ++i) {
-        interpreter_.host().drawChar(
-            mem.reg16(kRegTextPlane), static_cast<uint16_t>(base + digits[i]),
-            mem.reg16(kRegCursorX), mem.reg16(kRegCursorY), mem.reg16(kRegTextStyle));
-        const uint32_t advance = mem.reg16(kRegAdvance);
-        interpreter_.advanceCursor(halfWidth ? advance / 2 : advance);
+        sink_.drawChar(
+            mem.reg16(reg16::kPlane), static_cast<uint16_t>(base + digits[i]),
+            mem.reg16(reg16::kCursorX), mem.reg16(reg16::kCursorY), mem.reg16(reg16::kTextStyle));
+        const uint32_t advance = mem.reg16(reg16::kAdvance);
+        advanceTextCursor(mem, halfWidth ? advance / 2 : advance);
     }
-    interpreter_.presentTextArea();
+    presentTextArea(mem, sink_);
 }
 
 } // namespace fer

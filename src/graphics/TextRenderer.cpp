@@ -92,7 +92,7 @@ TextRenderer::Glyph TextRenderer::rasterizeGlyph(uint16_t code, unsigned style) 
         variant_.isLeadByte(high) ? decoder_.decodeDouble(high, low) : decoder_.decodeSingle(low);
     GlyphMask base;
     // A code that does not convert draws nothing.
-    if (codePoint) rasterizer_->rasterize({*codePoint, fontWidth_, fontHeight_}, base);
+    if (codePoint && rasterizer_) rasterizer_->rasterize({*codePoint, fontWidth_, fontHeight_}, base);
 
     Glyph out;
     out.shadow = base.shifted(1, 0);

@@ -25,8 +25,8 @@
 #include "graphics/PaletteEntry.h"
 #include "graphics/PlaneSet.h"
 #include "graphics/VramPlane.h"
-#include "script/BuildVariant.h"
-#include "script/FatalErrorHandler.h"
+#include "core/BuildVariant.h"
+#include "core/FatalErrorHandler.h"
 
 namespace fer {
 
@@ -40,6 +40,15 @@ class TextRenderer {
 
     // Colour pair 7 (background 0, text colour 7), a 16x16 cell and font.
     TextRenderer(const BuildVariant& variant, std::unique_ptr<GlyphRasterizer> rasterizer);
+
+    // A renderer without a font yet (see setFont); it draws nothing until it has one.
+    explicit TextRenderer(const BuildVariant& variant) : TextRenderer(variant, nullptr) {}
+    // Draws with this font from now on (the glyph cache starts again).
+    void setFont(std::unique_ptr<GlyphRasterizer> rasterizer) {
+        rasterizer_ = std::move(rasterizer);
+        cache_.clear();
+    }
+    bool hasFont() const { return rasterizer_ != nullptr; }
 
     // Opens the build's character conversion; false after reporting a fatal
     // error when the system has no converter for the code page.

@@ -1,5 +1,7 @@
 #include "platform/MenuModel.h"
 
+#include "core/MenuIds.h"
+
 namespace fer {
 
 namespace {
@@ -21,10 +23,10 @@ MenuItem item(std::string text, int id) {
 MenuItem settingsPopup() {
     return popup(
         "环境设定",
-        {popup("音乐", {item("ＯＮ", 40017), item("ＯＦＦ", 40018)}),
-         popup("音声", {item("ＯＮ", 40019), item("ＯＦＦ", 40020)}),
-         popup("移动速度", {item("慢速", 40021), item("普通", 40022), item("快速", 40023)}),
-         popup("辅助地图移动", {item("通常移动", 40025), item("省略移动", 40026)})});
+        {popup("音乐", {item("ＯＮ", menu_id::kMusicOn), item("ＯＦＦ", menu_id::kMusicOff)}),
+         popup("音声", {item("ＯＮ", menu_id::kVoiceOn), item("ＯＦＦ", menu_id::kVoiceOff)}),
+         popup("移动速度", {item("慢速", menu_id::kMoveSlow), item("普通", menu_id::kMoveNormal), item("快速", menu_id::kMoveFast)}),
+         popup("辅助地图移动", {item("通常移动", menu_id::kSubmapNormal), item("省略移动", menu_id::kSubmapSkip)})});
 }
 
 } // namespace
@@ -32,22 +34,22 @@ MenuItem settingsPopup() {
 MenuModel engineMenu(bool debugMenu) {
     MenuModel menu;
     if (!debugMenu) {
-        menu.bar = {settingsPopup(), item("Help", 40003)};
+        menu.bar = {settingsPopup(), item("Help", menu_id::kHelp)};
         return menu;
     }
     menu.bar = {
-        item("FileLoad", 40001),
+        item("FileLoad", menu_id::kFileLoad),
         settingsPopup(),
         popup("Debug",
-              {item("NOW FILE", 40009),
+              {item("NOW FILE", menu_id::kNowFile),
                popup("View Vram",
-                     {item("View Primary Vram", 40004), item("View Back    Vram 1", 40005),
-                      item("View Back    Vram 2", 40006), item("View Back    Vram 3", 40007),
-                      item("View Back    Vram 4", 40008), item("View Back    Vram 5", 40016)}),
-               item("View FLAG", 40010), item("View 16BIT REG", 40011),
-               item("View 32BIT REG", 40012), item("View 16BIT DIM", 40014),
-               item("View 32BIT DIM", 40015), item("DUMP", 40013), item("COMMAND", 40024)}),
-        item("Help", 40003),
+                     {item("View Primary Vram", menu_id::kViewPrimary), item("View Back    Vram 1", menu_id::kViewBack1),
+                      item("View Back    Vram 2", menu_id::kViewBack2), item("View Back    Vram 3", menu_id::kViewBack3),
+                      item("View Back    Vram 4", menu_id::kViewBack4), item("View Back    Vram 5", menu_id::kViewBack5)}),
+               item("View FLAG", menu_id::kViewFlags), item("View 16BIT REG", menu_id::kViewReg16),
+               item("View 32BIT REG", menu_id::kViewReg32), item("View 16BIT DIM", menu_id::kViewDim16),
+               item("View 32BIT DIM", menu_id::kViewDim32), item("DUMP", menu_id::kDump), item("COMMAND", menu_id::kCommand)}),
+        item("Help", menu_id::kHelp),
     };
     return menu;
 }

@@ -7,39 +7,33 @@
 namespace fer {
 
 namespace {
-constexpr uint8_t kRegResult = 18;
-constexpr uint8_t kRegNumberOptions = 39;
-constexpr uint8_t kReg32Code = 32;
-constexpr uint8_t kReg32DataTable = 29;
 constexpr uint32_t kDataRecordBytes = 196;
-constexpr uint32_t kFlagNoDecideWait = 2035;
 } // namespace
 
 void ExternalCommands::setResult(uint16_t value) {
-    interpreter_.machine().memory.setReg16(kRegResult, value);
+    interpreter_.machine().memory.setReg16(reg16::kResult, value);
 }
 
-void ExternalCommands::dispatch(uint32_t n) {
+void ExternalCommands::registerWith(CommandTable& table) {
     ScriptHost& host = interpreter_.host();
-    const ArgumentList& args = interpreter_.machine().arguments;
-    switch (n) {
-    case 90: takeSnapshot(); break;
-    case 91: restoreSnapshot(); break;
-    case 97: setResult(host.keyDown(key::kSkip) ? 1 : 0); break;
-    case 98: dataTableLookup(args.value(1)); break;
-    case 99:
+    auto add = [&](uint32_t number, CommandTable::Handler handler) {
+        table.add(CommandKind::kExternal, number, Subsystem::kScript, std::move(handler));
+    };
+    add(90, [this](const ArgumentList&) { takeSnapshot(); });
+    add(91, [this](const ArgumentList&) { restoreSnapshot(); });
+    add(97, [this, &host](const ArgumentList&) { setResult(host.keyDown(key::kSkip) ? 1 : 0); });
+    add(98, [this](const ArgumentList& a) { dataTableLookup(a.value(1)); });
+    add(99, [this, &host](const ArgumentList&) {
         if (host.keyDown(key::kDecide)) setResult(1);
-        break;
-    case 100: releaseDecideAndCancel(); break;
-    case 101: host.resetTicks(); break;
-    case 103: waitForMoveSpeed(); break;
-    case 107: interpreter_.saveGame().readSlot6Values(); break;
-    case 108: setResult(host.keyDown(key::kCancel) ? 1 : 0); break;
-    case 111: numberIntoLog(args.value(1)); break;
-    case 116: waitTicks(args.value(1)); break;
-    case 126: holdUp(); break;
-    default: host.externalCommand(n, args); break; // palettes and particles
-    }
+    });
+    add(100, [this](const ArgumentList&) { releaseDecideAndCancel(); });
+    add(101, [&host](const ArgumentList&) { host.resetTicks(); });
+    add(103, [this](const ArgumentList&) { waitForMoveSpeed(); });
+    add(107, [this](const ArgumentList&) { interpreter_.saveGame().readSlot6Values(); });
+    add(108, [this, &host](const ArgumentList&) { setResult(host.keyDown(key::kCancel) ? 1 : 0); });
+    add(111, [this](const ArgumentList& a) { numberIntoLog(a.value(1)); });
+    add(116, [this](const ArgumentList& a) { waitTicks(a.value(1)); });
+    add(126, [this](const ArgumentList&) { holdUp(); });
 }
 
 void ExternalCommands::takeSnapshot() {
@@ -58,7 +52,7 @@ void ExternalCommands::restoreSnapshot() {
 
 void ExternalCommands::dataTableLookup(uint32_t record) {
     ScriptMemory& m = interpreter_.machine().memory;
-    const uint64_t table = uint64_t{m.reg32(kReg32Code)} + m.reg32(kReg32DataTable);
+    const uint64_t table = uint64_t{m.reg32(reg32::kCodeAddress)} + m.reg32(reg32::kDataTable);
     const uint64_t start = table + m.word(table) + uint64_t{kDataRecordBytes} * record;
     m.setReg16(0, m.word(start + 4));
     m.setReg16(1, m.word(start + 6));
@@ -66,7 +60,7 @@ void ExternalCommands::dataTableLookup(uint32_t record) {
 
 void ExternalCommands::releaseDecideAndCancel() {
     ScriptHost& host = interpreter_.host();
-    interpreter_.machine().memory.setFlag(kFlagNoDecideWait, 0);
+    interpreter_.machine().memory.setFlag(flag::kNoDecideWait, 0);
     while (host.keyDown(key::kDecide) && host.pump() != 0) {
     }
     if (host.keyDown(key::kCancel)) {
@@ -101,7 +95,7 @@ void ExternalCommands::numberIntoLog(uint32_t value) {
         digits[i] = v % 10;
         v /= 10;
     }
-    uint32_t count = m.reg16(kRegNumberOptions) & 0xFF;
+    uint32_t count = m.reg16(reg16::kNumberOptions) & 0xFF;
     if (count == 0) {
         count = 1;
         for (uint32_t k = 0; k < 5; ++k) {

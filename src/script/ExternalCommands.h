@@ -2,12 +2,13 @@
 // External commands 90..126 that belong to the script engine: the game-state
 // snapshot, input tests, waits, the data-table lookup, the number written
 // into the message log and the slot-6 values. The palette presets and
-// transitions and the particle switches go to their owners through the host.
+// transitions and the particle switches are registered by their owners.
 
 #include <array>
 #include <cstdint>
 
-#include "script/ScriptMemory.h"
+#include "core/CommandTable.h"
+#include "core/ScriptMemory.h"
 
 namespace fer {
 
@@ -17,8 +18,8 @@ class ExternalCommands {
   public:
     explicit ExternalCommands(Interpreter& interpreter) : interpreter_(interpreter) {}
 
-    // Runs command n (90..126) with the arguments just read.
-    void dispatch(uint32_t n);
+    // Registers the script engine's own external commands.
+    void registerWith(CommandTable& table);
 
     void takeSnapshot();
     void restoreSnapshot();

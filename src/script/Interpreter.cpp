@@ -3,24 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/TextCursor.h"
 #include "script/ScriptMessages.h"
 
 namespace fer {
 
 namespace {
-// Registers of the text output.
-constexpr uint8_t kRegTextPlane = 27;
-constexpr uint8_t kRegAreaLeft = 32;
-constexpr uint8_t kRegAreaTop = 33;
-constexpr uint8_t kRegAreaRight = 34;
-constexpr uint8_t kRegAreaBottom = 35;
-constexpr uint8_t kRegCursorX = 36;
-constexpr uint8_t kRegCursorY = 37;
-constexpr uint8_t kRegTextStyle = 42;
-constexpr uint8_t kRegAdvance = 43;
-constexpr uint8_t kRegLineAdvance = 44;
-constexpr uint8_t kRegChoiceCount = 52;
-
 // Handler procedures of the choice loop.
 constexpr uint32_t kOnDecide = 32;
 constexpr uint32_t kOnCancel = 33;
@@ -30,15 +18,17 @@ constexpr uint32_t kOnLeft = 36;
 constexpr uint32_t kOnRight = 37;
 constexpr uint32_t kOnStart = 38;
 constexpr uint32_t kOnPass = 39;
-constexpr uint32_t kFlagNoDecideWait = 2035;
 constexpr uint32_t kHeldWaitTicks = 10;
 } // namespace
 
 Interpreter::Interpreter(ScriptMachine& machine, Evaluator& evaluator, ScriptHost& host,
-                         const BuildVariant& variant)
-    : machine_(machine), evaluator_(evaluator), host_(host), variant_(variant),
-      log_(machine, evaluator), commands_(*this), switcher_(*this), saveGame_(*this),
-      externals_(*this) {}
+                         const BuildVariant& variant, CommandTable& commands, SoundControl& sound)
+    : machine_(machine), evaluator_(evaluator), host_(host), variant_(variant), table_(commands),
+      sound_(sound), log_(machine, evaluator), systemCommands_(*this), switcher_(*this),
+      saveGame_(*this), externals_(*this) {
+    systemCommands_.registerWith(commands);
+    externals_.registerWith(commands);
+}
 
 uint32_t Interpreter::run() {
     if (machine_.depth >= kMaxDepth) {
@@ -48,7 +38,7 @@ uint32_t Interpreter::run() {
     ++machine_.depth;
     ScriptMemory& mem = machine_.memory;
     for (;;) {
-        host_.reportFailures();
+        sound_.reportFailures();
         host_.pump();
         int state = host_.windowState();
         if (state == window_state::kInactive || state == window_state::kMinimised) {
@@ -114,7 +104,7 @@ Interpreter::Step Interpreter::execute() {
         machine_.setPc(machine_.codeBase() + t);
         break;
     }
-    case 11: commands_.execute(); break;
+    case 11: systemCommands_.execute(); break;
     case 12: switcher_.change(); break;
     case 13: switcher_.call(); break;
     case 14: defineChoice(); break;
@@ -206,30 +196,6 @@ void Interpreter::endRecording() {
         machine_.memory.clearControlBits(control::kRecording);
 }
 
-void Interpreter::advanceCursor(uint32_t advance) {
-    ScriptMemory& mem = machine_.memory;
-    const uint32_t charAdvance = mem.reg16(kRegAdvance);
-    const uint32_t lineAdvance = mem.reg16(kRegLineAdvance);
-    mem.setReg16(kRegCursorX, static_cast<uint16_t>(mem.reg16(kRegCursorX) + advance));
-    if (uint32_t{mem.reg16(kRegCursorX)} + charAdvance > mem.reg16(kRegAreaRight)) {
-        mem.setReg16(kRegCursorX, mem.reg16(kRegAreaLeft));
-        mem.setReg16(kRegCursorY, static_cast<uint16_t>(mem.reg16(kRegCursorY) + lineAdvance));
-    }
-    if (uint32_t{mem.reg16(kRegCursorY)} + lineAdvance > mem.reg16(kRegAreaBottom)) {
-        mem.setReg16(kRegCursorX, mem.reg16(kRegAreaLeft));
-        mem.setReg16(kRegCursorY, mem.reg16(kRegAreaTop));
-    }
-}
-
-void Interpreter::presentTextArea() {
-    const ScriptMemory& mem = machine_.memory;
-    if (mem.reg16(kRegTextPlane) != 0) return;
-    const int left = mem.reg16(kRegAreaLeft);
-    const int top = mem.reg16(kRegAreaTop);
-    host_.present(left, top, mem.reg16(kRegAreaRight) - left + 1,
-                  mem.reg16(kRegAreaBottom) - top + 1);
-}
-
 void Interpreter::textInstruction(uint8_t opcode) {
     ScriptMemory& mem = machine_.memory;
     const bool explicitOpcode = opcode == 1 || opcode == 2;
@@ -240,8 +206,8 @@ void Interpreter::textInstruction(uint8_t opcode) {
         evaluator_.fetch();
     }
     const bool doubleByte = opcode != 2;
-    const unsigned plane = mem.reg16(kRegTextPlane);
-    const unsigned style = mem.reg16(kRegTextStyle);
+    const unsigned plane = mem.reg16(reg16::kPlane);
+    const unsigned style = mem.reg16(reg16::kTextStyle);
     for (;;) {
         uint16_t code;
         if (doubleByte) {
@@ -253,11 +219,11 @@ void Interpreter::textInstruction(uint8_t opcode) {
             if (code == 0) break;
         }
         if (evaluator_.halted()) break;
-        host_.drawChar(plane, code, mem.reg16(kRegCursorX), mem.reg16(kRegCursorY), style);
-        const uint32_t advance = mem.reg16(kRegAdvance);
-        advanceCursor(doubleByte ? advance : advance / 2);
+        host_.drawChar(plane, code, mem.reg16(reg16::kCursorX), mem.reg16(reg16::kCursorY), style);
+        const uint32_t advance = mem.reg16(reg16::kAdvance);
+        advanceTextCursor(mem, doubleByte ? advance : advance / 2);
     }
-    presentTextArea();
+    presentTextArea(mem, host_);
     if (explicitOpcode) endRecording();
 }
 
@@ -267,9 +233,9 @@ void Interpreter::textControl() {
     const uint8_t c = evaluator_.fetch();
     if (c == 0) {
         ScriptMemory& mem = machine_.memory;
-        mem.setReg16(kRegCursorX, mem.reg16(kRegAreaLeft));
-        mem.setReg16(kRegCursorY,
-                     static_cast<uint16_t>(mem.reg16(kRegCursorY) + mem.reg16(kRegLineAdvance)));
+        mem.setReg16(reg16::kCursorX, mem.reg16(reg16::kAreaLeft));
+        mem.setReg16(reg16::kCursorY,
+                     static_cast<uint16_t>(mem.reg16(reg16::kCursorY) + mem.reg16(reg16::kLineAdvance)));
     }
     endRecording();
 }
@@ -311,11 +277,11 @@ void Interpreter::externalCommand() {
     evaluator_.fetch();
     evaluator_.readArguments();
     const uint32_t n = machine_.arguments.value(0);
-    if (n < 90 || n > 126) {
+    if (n < kFirstExternalCommand || n > kLastExternalCommand) {
         evaluator_.fail(script_text::kCallErrorTitle, script_text::kUnknownExternalText);
         return;
     }
-    externals_.dispatch(n);
+    table_.run(CommandKind::kExternal, n, machine_.arguments);
 }
 
 void Interpreter::defineChoice() {
@@ -358,7 +324,7 @@ void Interpreter::choiceLoop() {
     ScriptMemory& mem = machine_.memory;
     uint16_t defined = 0;
     while (defined < ScriptMachine::kChoiceSlots && machine_.choiceAddress(defined) != 0) ++defined;
-    mem.setReg16(kRegChoiceCount, defined);
+    mem.setReg16(reg16::kChoiceCount, defined);
 
     const uint16_t saved = mem.controlWord();
     mem.clearControlBits(control::kLoggingEnabled);
@@ -376,7 +342,7 @@ void Interpreter::choiceLoop() {
             if (leaveChoice()) break;
             if (host_.keyDown(key::kDecide)) {
                 callProcedure(kOnDecide);
-                if (mem.flag(kFlagNoDecideWait) == 0) whileHeld(key::kDecide);
+                if (mem.flag(flag::kNoDecideWait) == 0) whileHeld(key::kDecide);
             } else if (host_.keyDown(key::kCancel)) {
                 whileHeld(key::kCancel);
                 callProcedure(kOnCancel);

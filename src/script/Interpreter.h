@@ -5,7 +5,9 @@
 
 #include <cstdint>
 
-#include "script/BuildVariant.h"
+#include "core/BuildVariant.h"
+#include "core/CommandTable.h"
+#include "core/SoundControl.h"
 #include "script/Evaluator.h"
 #include "script/ExternalCommands.h"
 #include "script/MessageLog.h"
@@ -23,8 +25,11 @@ class Interpreter {
     // than exhausting the native stack.
     static constexpr uint16_t kMaxDepth = 1000;
 
+    // The script engine's own commands are registered in commands; every
+    // command reaches its owner through it. sound is stopped by the waits and
+    // asked for its failures once a pass.
     Interpreter(ScriptMachine& machine, Evaluator& evaluator, ScriptHost& host,
-                const BuildVariant& variant);
+                const BuildVariant& variant, CommandTable& commands, SoundControl& sound);
 
     // Runs the loop from the current pc until opcode 0, unwinding, or the last
     // pass after the window closed. Always returns 0.
@@ -41,11 +46,9 @@ class Interpreter {
     ScriptSwitcher& switcher() { return switcher_; }
     SaveGame& saveGame() { return saveGame_; }
     ExternalCommands& externals() { return externals_; }
+    const CommandTable& commands() const { return table_; }
+    SoundControl& sound() { return sound_; }
 
-    // Draws the text area on screen when text went to plane 0.
-    void presentTextArea();
-    // Moves the text cursor on after a character of the given advance.
-    void advanceCursor(uint32_t advance);
 
   private:
     enum class Step { kNext, kEnd };
@@ -73,8 +76,10 @@ class Interpreter {
     Evaluator& evaluator_;
     ScriptHost& host_;
     const BuildVariant& variant_;
+    CommandTable& table_;
+    SoundControl& sound_;
     MessageLog log_;
-    SystemCommands commands_;
+    SystemCommands systemCommands_;
     ScriptSwitcher switcher_;
     SaveGame saveGame_;
     ExternalCommands externals_;

@@ -53,12 +53,12 @@ void MessageLog::count() {
             break;
         }
     }
-    machine_.memory.setReg16(18, static_cast<uint16_t>(firstUnused - 1));
+    machine_.memory.setReg16(reg16::kResult, static_cast<uint16_t>(firstUnused - 1));
 }
 
 void MessageLog::start(uint32_t index) {
     const uint32_t value = index < ScriptMachine::kLogRecords ? machine_.record(index).start : 0;
-    machine_.memory.setReg32(18, value);
+    machine_.memory.setReg32(reg32::kLogStart, value);
 }
 
 void MessageLog::moveBytes(uint32_t to, uint32_t from, uint32_t length) {

@@ -17,19 +17,19 @@ void ScriptMachine::reset() {
     depth = 0;
     currentRecord = 0;
 
-    memory.setReg16(26, 2832);
-    memory.setReg16(29, control::kInitial);
-    memory.setReg16(34, 640);
-    memory.setReg16(35, 480);
-    memory.setReg16(38, 7);
-    memory.setReg16(40, 16);
-    memory.setReg16(41, 16);
-    memory.setReg16(43, 16);
-    memory.setReg16(44, 16);
-    memory.setReg16(45, 65535);
-    memory.setReg16(46, 65535);
-    memory.setReg16(51, 8);
-    memory.setReg32(26, 0x20000);
+    memory.setReg16(reg16::kWordArray0First, 2832);
+    memory.setReg16(reg16::kControlWord, control::kInitial);
+    memory.setReg16(reg16::kAreaRight, 640);
+    memory.setReg16(reg16::kAreaBottom, 480);
+    memory.setReg16(reg16::kColours, 7);
+    memory.setReg16(reg16::kFontWidth, 16);
+    memory.setReg16(reg16::kFontHeight, 16);
+    memory.setReg16(reg16::kAdvance, 16);
+    memory.setReg16(reg16::kLineAdvance, 16);
+    memory.setReg16(reg16::kImageX, 65535);
+    memory.setReg16(reg16::kImageY, 65535);
+    memory.setReg16(reg16::kColourKey, 8);
+    memory.setReg32(reg32::kPictureOffset, 0x20000);
 
     block_[kWordMemory] = 0; // designates ScriptMemory offset 0
     setPc(ScriptMemory::kCodeBase);
@@ -39,11 +39,11 @@ void ScriptMachine::reset() {
 
 void ScriptMachine::restoreReferences() {
     memory.setDword(ScriptMemory::kWordArray0Ref, kWordArray0Start);
-    memory.setReg32(33, blockReference(kWordChoiceAddress));
-    memory.setReg32(34, blockReference(kWordChoiceKeys));
-    memory.setReg32(35, blockReference(100));
-    memory.setReg16(26, 2832);
-    memory.setReg32(32, ScriptMemory::kCodeBase);
+    memory.setReg32(reg32::kChoiceAddresses, blockReference(kWordChoiceAddress));
+    memory.setReg32(reg32::kChoiceKeys, blockReference(kWordChoiceKeys));
+    memory.setReg32(reg32::kBlockWord100, blockReference(100));
+    memory.setReg16(reg16::kWordArray0First, 2832);
+    memory.setReg32(reg32::kCodeAddress, ScriptMemory::kCodeBase);
 }
 
 uint32_t ScriptMachine::readThrough(uint32_t reference, uint64_t offset, unsigned width) const {

@@ -12,8 +12,8 @@
 #include <array>
 #include <cstdint>
 
-#include "script/ArgumentList.h"
-#include "script/ScriptMemory.h"
+#include "core/ArgumentList.h"
+#include "core/ScriptMemory.h"
 
 namespace fer {
 

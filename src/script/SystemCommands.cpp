@@ -5,11 +5,6 @@
 namespace fer {
 
 namespace {
-constexpr uint8_t kRegHitResult = 18;
-constexpr uint8_t kRegTextColours = 38;
-constexpr uint8_t kRegChoiceKey = 53;
-constexpr uint8_t kReg32HitTable = 31;
-constexpr int kVoiceChannel = 2;
 constexpr uint32_t kHitEntryBytes = 10;
 } // namespace
 
@@ -21,30 +16,24 @@ void SystemCommands::execute() {
     evaluator.fetch();
     const uint32_t s = evaluator.evaluate();
     evaluator.readArguments();
-    if (!evaluator.halted()) dispatch(s);
+    if (!evaluator.halted())
+        interpreter_.commands().run(CommandKind::kSystem, s, machine.arguments);
     if (machine.memory.controlWord() & control::kRecording)
         machine.memory.clearControlBits(control::kRecording);
 }
 
-void SystemCommands::dispatch(uint32_t s) {
-    const ArgumentList& args = interpreter_.machine().arguments;
-    switch (s) {
-    case 11: wait(); break;
-    case 12:
-        textColour(args.value(0));
-        interpreter_.host().systemCommand(s, args);
-        break;
-    case 4: interpreter_.saveGame().command(args.value(0), args.value(1)); break;
-    case 13: runAt(args.value(0)); break;
-    case 14: hitTest(args.value(0), args.value(1)); break;
-    case 15: choiceKey(args.value(0)); break;
-    case 16: clock(); break;
-    case 18: messageLog(args.value(0), args.value(1)); break;
-    case 20: waitClick(); break;
-    default:
-        if (s <= kLastCommand) interpreter_.host().systemCommand(s, args);
-        break; // numbers above 20 do nothing
-    }
+void SystemCommands::registerWith(CommandTable& table) {
+    auto add = [&](uint32_t number, CommandTable::Handler handler) {
+        table.add(CommandKind::kSystem, number, Subsystem::kScript, std::move(handler));
+    };
+    add(4, [this](const ArgumentList& a) { interpreter_.saveGame().command(a.value(0), a.value(1)); });
+    add(11, [this](const ArgumentList&) { wait(); });
+    add(13, [this](const ArgumentList& a) { runAt(a.value(0)); });
+    add(14, [this](const ArgumentList& a) { hitTest(a.value(0), a.value(1)); });
+    add(15, [this](const ArgumentList& a) { choiceKey(a.value(0)); });
+    add(16, [this](const ArgumentList&) { clock(); });
+    add(18, [this](const ArgumentList& a) { messageLog(a.value(0), a.value(1)); });
+    add(20, [this](const ArgumentList&) { waitClick(); });
 }
 
 void SystemCommands::wait() {
@@ -60,17 +49,17 @@ void SystemCommands::wait() {
     }
     // Wait for the next click; the skip key cuts the voice and ends the wait.
     if (host.keyDown(key::kSkip)) {
-        host.stopSound(kVoiceChannel);
+        interpreter_.sound().stop(SoundControl::kVoiceChannel);
         return;
     }
     while (!host.keyDown(key::kDecide)) {
         if (host.keyDown(key::kSkip)) {
-            host.stopSound(kVoiceChannel);
+            interpreter_.sound().stop(SoundControl::kVoiceChannel);
             return;
         }
         if (host.pump() == 0) break;
     }
-    host.stopSound(kVoiceChannel);
+    interpreter_.sound().stop(SoundControl::kVoiceChannel);
     while (host.keyDown(key::kDecide) && !host.keyDown(key::kSkip) && host.pump() != 0) {
     }
 }
@@ -92,7 +81,7 @@ void SystemCommands::hitTest(uint32_t x, uint32_t y) {
     ScriptMemory& mem = interpreter_.machine().memory;
     const uint16_t px = static_cast<uint16_t>(x);
     const uint16_t py = static_cast<uint16_t>(y);
-    uint64_t at = uint64_t{ScriptMemory::kCodeBase} + mem.reg32(kReg32HitTable);
+    uint64_t at = uint64_t{ScriptMemory::kCodeBase} + mem.reg32(reg32::kHitTable);
     uint16_t result = 0xFFFF;
     // A table without its end entry stops at the end of the memory.
     while (ScriptMemory::fits(at, kHitEntryBytes)) {
@@ -106,7 +95,7 @@ void SystemCommands::hitTest(uint32_t x, uint32_t y) {
         }
         at += kHitEntryBytes;
     }
-    mem.setReg16(kRegHitResult, result);
+    mem.setReg16(reg16::kResult, result);
 }
 
 void SystemCommands::choiceKey(uint32_t slot) {
@@ -119,7 +108,7 @@ void SystemCommands::choiceKey(uint32_t slot) {
             break;
         }
     }
-    machine.memory.setReg16(kRegChoiceKey, key);
+    machine.memory.setReg16(reg16::kChoiceKey, key);
 }
 
 void SystemCommands::clock() {
@@ -149,11 +138,6 @@ void SystemCommands::waitClick() {
     while (host.keyDown(key::kDecide) || host.keyDown(key::kCancel)) {
         if (host.pump() == 0) return;
     }
-}
-
-void SystemCommands::textColour(uint32_t colours) {
-    const uint16_t value = static_cast<uint16_t>((colours & 0x0F) + 256 * ((colours & 0xF0) / 16));
-    interpreter_.machine().memory.setReg16(kRegTextColours, value);
 }
 
 } // namespace fer

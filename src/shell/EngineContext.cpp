@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <ctime>
 
-#include "graphics/PngWriter.h"
 #include "platform/freetype/FontLocator.h"
 #include "platform/freetype/TextFontLoader.h"
 
@@ -15,92 +14,107 @@ constexpr const char* kMemoryErrorTitle = "存储器错误";
 constexpr const char* kBuildFailedText = "系统的构筑失败了。";
 } // namespace
 
-EngineContext::EngineContext(const CommandLine& options_, const BuildVariant& variant_,
-                             std::unique_ptr<Platform> platform_)
-    : options(options_), variant(variant_), platform(std::move(platform_)),
-      shell(std::filesystem::current_path(), variant_.settingsFileName), window(*this, *platform),
-      host(*this), files(host, shell.settings(), {shell.startDirectory()}),
-      evaluator(machine, host), interpreter(machine, evaluator, host, variant_), menu(*this),
-      graphicsHost(*this) {
-    if (options.printText) transcript = std::make_unique<TextTranscript>(variant, stdout);
+EngineContext::EngineContext(const CommandLine& options, const BuildVariant& variant,
+                             std::unique_ptr<Platform> platform)
+    : options_(options), variant_(variant), platform_(std::move(platform)),
+      shell_(std::filesystem::current_path(), variant.settingsFileName),
+      settings_(shell_.settings()), screen_(*platform_, planes_),
+      window_(*platform_, timer_, settings_, screen_),
+      errors_(*platform_, window_, timer_, settings_, screen_),
+      files_(errors_, shell_.settings(), {shell_.startDirectory()}), text_(variant),
+      host_({window_, *platform_, timer_, screen_, text_, planes_, files_, machine_,
+             machine_.memory, fileNames_, settings_, shell_, errors_}),
+      evaluator_(machine_, host_),
+      interpreter_(machine_, evaluator_, host_, variant, commands_, sound_),
+      graphicsHost_(screen_, *platform_, host_, files_, machine_.memory, fileNames_, text_,
+                    errors_),
+      graphics_(machine_.memory, planes_, palette_, graphicsHost_,
+                ImageLoader::formatFromSettings(shell_.settings())),
+      paletteCommands_(machine_.memory, planes_, palette_, graphics_, graphicsHost_,
+                       builtinPalettes_),
+      textCommands_(machine_.memory, host_, text_, variant),
+      fileCommands_(files_, machine_.memory, fileNames_, sound_),
+      cursorCommands_(*platform_, settings_, machine_.memory),
+      menu_(*platform_, settings_, screen_, window_, shell_.startDirectory()) {
+    if (options_.printText) {
+        transcript_.emplace(variant, stdout);
+        host_.setTranscript(&*transcript_);
+    }
+    connect();
 }
 
 EngineContext::~EngineContext() {
     shutDown();
 }
 
+void EngineContext::connect() {
+    graphics_.registerWith(commands_);
+    paletteCommands_.registerWith(commands_);
+    textCommands_.registerWith(commands_);
+    fileCommands_.registerWith(commands_);
+    cursorCommands_.registerWith(commands_);
+
+    window_.onMenu([this](int id) { menu_.command(id); });
+    window_.onDrop([this](const std::string& path) { switchTo(path); });
+    window_.onScreenshot([this] { saveScreenshot(); });
+    // The sync point of every pass: what the timer thread changed (the
+    // palette fade) and every present of the pass are shown here, once.
+    window_.onPassEnd([this] {
+        graphics_.showPaletteChanges();
+        screen_.flush();
+    });
+    menu_.onSwitch([this](const std::string& name) { switchTo(name); });
+
+    settings_.addListener([this](PlayerSettings::Change change) {
+        switch (change) {
+        case PlayerSettings::Change::kMusic:
+            if (settings_.musicEnabled() == 0) {
+                sound_.stop(0);
+                sound_.stop(1);
+            }
+            // Scripts see that the player touched the music setting.
+            machine_.memory.setReg32(reg32::kMusicToggled, 0xFFFF);
+            break;
+        case PlayerSettings::Change::kVoice:
+            if (settings_.voiceEnabled() == 0) sound_.stop(SoundControl::kVoiceChannel);
+            break;
+        default: break;
+        }
+    });
+}
+
 bool EngineContext::createSubsystems() {
-    for (auto& name : currentFileNames) name.clear();
-    cursorVisible = 1;
-    timer.setPaused(true);
+    fileNames_.clear();
+    settings_.setCursorShown(true);
+    timer_.setPaused(true);
     // The tick order: the palette fade first.
-    timer.addTick([this] { palette.timerTick(); });
-    if (!timer.start()) return false;
-    shell.readDebugSetting();
-    if (files.setUp() != 1) return false;
-    graphics = std::make_unique<GraphicsCommands>(
-        machine, planes, palette, graphicsHost, ImageLoader::formatFromSettings(shell.settings()));
+    timer_.addTick([this] { palette_.timerTick(); });
+    if (!timer_.start()) return false;
+    shell_.readDebugSetting();
+    if (files_.setUp() != 1) return false;
     loadPaletteFiles();
-    paletteCommands = std::make_unique<PaletteCommands>(machine, planes, palette, *graphics,
-                                                        graphicsHost, builtinPalettes);
     // The text font: the command line's choice, else the setting of our own, else the default.
-    std::string fontFile = options.fontFile;
+    std::string fontFile = options_.fontFile;
     if (fontFile.empty())
-        fontFile = shell.getTextSetting(FontLocator::kSection, FontLocator::kKey, "", 4096);
-    auto font = loadTextFont(variant, fontFile, host);
+        fontFile = shell_.getTextSetting(FontLocator::kSection, FontLocator::kKey, "", 4096);
+    auto font = loadTextFont(variant_, fontFile, errors_);
     if (!font) return false;
-    text = std::make_unique<TextRenderer>(variant, std::move(font));
-    if (!text->initialise(host)) return false;
-    textCommands = std::make_unique<TextCommands>(interpreter, *text);
-    return true;
+    text_.setFont(std::move(font));
+    return text_.initialise(errors_);
 }
 
 int EngineContext::run() {
     mainSequence();
     writeShutdownFiles();
     shutDown();
-    return fatalErrorShown_ ? 1 : 0;
-}
-
-void EngineContext::applyMenuSettings() {
-    // Without a sound device music and voices stay off.
-    if (musicEnabled == 1) {
-        voiceEnabled = shell.getIntSetting("Config", "VOICE", 1);
-        musicEnabled = shell.getIntSetting("Config", "SOUND", 1);
-    } else {
-        voiceEnabled = 0;
-        musicEnabled = 0;
-    }
-    moveSetting = shell.getIntSetting("Config", "MOVE", 1);
-    switch (moveSetting) {
-    case 0:
-        platform->setMenuCheck(MenuCommands::kMoveFast, true);
-        moveSpeed = 0;
-        break;
-    case 1:
-        platform->setMenuCheck(MenuCommands::kMoveNormal, true);
-        moveSpeed = 8;
-        break;
-    case 2:
-        platform->setMenuCheck(MenuCommands::kMoveSlow, true);
-        moveSpeed = 16;
-        break;
-    default: break; // checks nothing, keeps the speed
-    }
-    platform->setMenuCheck(voiceEnabled == 1 ? MenuCommands::kVoiceOn : MenuCommands::kVoiceOff,
-                           true);
-    platform->setMenuCheck(musicEnabled == 1 ? MenuCommands::kMusicOn : MenuCommands::kMusicOff,
-                           true);
-    submapSetting = shell.getIntSetting("Config", "SUBMAP", 0);
-    if (submapSetting == 0) platform->setMenuCheck(MenuCommands::kSubmapNormal, true);
-    if (submapSetting == 1) platform->setMenuCheck(MenuCommands::kSubmapSkip, true);
+    return errors_.shown() ? 1 : 0;
 }
 
 void EngineContext::loadPaletteFiles() {
     constexpr uint64_t kLargestPaletteFile = 64 * 1024;
-    const auto malformed = builtinPalettes.loadOverrides(
+    const auto malformed = builtinPalettes_.loadOverrides(
         [this](const std::string& name) -> std::optional<std::string> {
-            File file = files.openForRead(name);
+            File file = files_.openForRead(name);
             const auto size = file.isOpen() ? file.size() : std::nullopt;
             if (!size || *size > kLargestPaletteFile) return std::nullopt;
             std::string text(static_cast<size_t>(*size), '\0');
@@ -116,42 +130,44 @@ void EngineContext::loadPaletteFiles() {
 
 int EngineContext::mainSequence() {
     if (!createSubsystems()) {
-        if (!fatalErrorShown_) platform->messageBox(kMemoryErrorTitle, kBuildFailedText);
-        fatalErrorShown_ = true;
+        if (!errors_.shown()) platform_->messageBox(kMemoryErrorTitle, kBuildFailedText);
+        errors_.markShown();
         return 0;
     }
-    const std::string title = shell.getTextSetting("Config", "TITLE", "FerKite", 127);
-    if (!window.create(title, shell.debugEnabled() != 0)) {
+    const std::string title = shell_.getTextSetting("Config", "TITLE", "FerKite", 127);
+    if (!window_.create(title, shell_.debugEnabled() != 0)) {
         std::fprintf(stderr, "engine: the window cannot be created\n");
-        fatalErrorShown_ = true;
+        errors_.markShown();
         return 0;
     }
-    window.pump();
+    window_.pump();
 
-    if (!planes.allocate()) {
-        fatalError(kMemoryErrorTitle, kBuildFailedText);
+    if (!planes_.allocate()) {
+        errors_.fatalError(kMemoryErrorTitle, kBuildFailedText);
         return 0;
     }
-    machine.reset();
-    applyMenuSettings();
+    machine_.reset();
+    // Without a sound device music and voices stay off.
+    settings_.load(false);
+    menu_.showSettings();
 
-    const std::string start = shell.getTextSetting("Config", "StartMES", "MAIN.MES", 127);
-    machine.memory.setScriptName(start);
-    currentFileNames[0] = std::string(machine.memory.scriptName());
-    if (loadScript(start)) {
-        engineRunning = true;
-        timer.setPaused(false);
-        platform->startClock();
-        interpreter.run();
-        timer.setPaused(true);
+    const std::string start = shell_.getTextSetting("Config", "StartMES", "MAIN.MES", 127);
+    machine_.memory.setScriptName(start);
+    fileNames_.set(CurrentFileNames::kScript, machine_.memory.scriptName());
+    if (host_.loadScript(start)) {
+        window_.setEngineRunning(true);
+        timer_.setPaused(false);
+        platform_->startClock();
+        interpreter_.run();
+        timer_.setPaused(true);
     }
-    window.destroy();
+    screen_.flush();
+    window_.destroy();
     return 0;
 }
 
-bool EngineContext::writeScreenshot(const std::string& path) const {
-    if (!planes.allocated()) return false;
-    return writeIndexedPng(path, planes[0], PlaneSet::kScreenHeight, screenPalette);
+void EngineContext::switchTo(std::string_view name) {
+    interpreter_.switcher().switchTo(name);
 }
 
 void EngineContext::saveScreenshot() {
@@ -162,75 +178,39 @@ void EngineContext::saveScreenshot() {
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
     std::filesystem::path path;
     for (int n = 0; n < 100; ++n) {
-        path = shell.startDirectory() /
+        path = shell_.startDirectory() /
                (std::string("screenshot-") + stamp + (n ? "-" + std::to_string(n) : "") + ".png");
         if (!std::filesystem::exists(path)) break;
     }
-    if (!writeScreenshot(path.string()))
+    if (!screen_.writeScreenshot(path.string()))
         std::fprintf(stderr, "engine: cannot write %s\n", path.string().c_str());
 }
 
 void EngineContext::writeShutdownFiles() {
-    if (!options.screenshotPath.empty() && !writeScreenshot(options.screenshotPath))
-        std::fprintf(stderr, "engine: cannot write %s\n", options.screenshotPath.c_str());
-    if (!options.dumpMemoryPath.empty()) {
+    if (!options_.screenshotPath.empty() && !screen_.writeScreenshot(options_.screenshotPath))
+        std::fprintf(stderr, "engine: cannot write %s\n", options_.screenshotPath.c_str());
+    if (!options_.dumpMemoryPath.empty()) {
         struct Closer {
             void operator()(std::FILE* f) const { std::fclose(f); }
         };
-        std::unique_ptr<std::FILE, Closer> f(std::fopen(options.dumpMemoryPath.c_str(), "wb"));
-        const bool written = f && std::fwrite(machine.memory.data(), 1, ScriptMemory::kSize,
+        std::unique_ptr<std::FILE, Closer> f(std::fopen(options_.dumpMemoryPath.c_str(), "wb"));
+        const bool written = f && std::fwrite(machine_.memory.data(), 1, ScriptMemory::kSize,
                                               f.get()) == ScriptMemory::kSize;
         if (!written || std::fclose(f.release()) != 0)
-            std::fprintf(stderr, "engine: cannot write %s\n", options.dumpMemoryPath.c_str());
+            std::fprintf(stderr, "engine: cannot write %s\n", options_.dumpMemoryPath.c_str());
     }
 }
 
 void EngineContext::shutDown() {
     if (shutDownDone_) return;
     shutDownDone_ = true;
-    timer.stop();
-    if (transcript) transcript->flush();
-    shell.closeLog();
-    files.shutDown();
-    planes.release();
-    if (cursorVisible == 0) platform->showCursor(true);
-    platform->releaseCursor();
-}
-
-void EngineContext::fatalError(std::string_view title, std::string_view text) {
-    if (cursorVisible == 0) platform->showCursor(true);
-    platform->messageBox(title, text);
-    fatalErrorShown_ = true;
-    window.destroy();
-    timer.setPaused(true);
-    if (cursorVisible == 0) platform->showCursor(false);
-}
-
-void EngineContext::present(int x, int y, int w, int h) {
-    if (!planes.allocated()) return;
-    // Arguments are taken as unsigned 16-bit values.
-    const VramPlane& p = planes[0];
-    platform->present({p.pixels(), p.width(), p.height(), p.width()}, screenPalette,
-                      static_cast<uint16_t>(x), static_cast<uint16_t>(y), static_cast<uint16_t>(w),
-                      static_cast<uint16_t>(h));
-}
-
-void EngineContext::presentPlane(unsigned n) {
-    if (!planes.allocated() || n >= PlaneSet::kCount) return;
-    // The script area shows the plane's top 400 rows.
-    const VramPlane& p = planes[n];
-    const int skip = p.height() - PlaneSet::kScreenHeight;
-    platform->present({p.pixels() + static_cast<size_t>(skip) * p.width(), p.width(),
-                       PlaneSet::kScreenHeight, p.width()},
-                      screenPalette, 0, 0, 640, 400);
-}
-
-void EngineContext::switchTo(std::string_view name) {
-    interpreter.switcher().switchTo(name);
-}
-
-int EngineContext::loadScript(std::string_view name) {
-    return files.loadScript(name, machine.memory, ScriptMemory::kCodeBase);
+    timer_.stop();
+    if (transcript_) transcript_->flush();
+    shell_.closeLog();
+    files_.shutDown();
+    planes_.release();
+    if (!settings_.cursorShown()) platform_->showCursor(true);
+    platform_->releaseCursor();
 }
 
 } // namespace fer

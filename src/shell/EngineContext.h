@@ -1,33 +1,41 @@
 #pragma once
-// The engine context: one per process, owning every object of the engine in
-// creation order and destroying them in the shut-down order.
+// The engine context: one per process. The composition root: it owns every
+// object of the engine, builds each completely in creation order, connects
+// them (command handlers, window and menu handlers, settings listeners) and
+// destroys them in the shut-down order.
 
-#include <array>
-#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "core/BuildVariant.h"
+#include "core/CommandTable.h"
+#include "core/CurrentFileNames.h"
+#include "core/SoundControl.h"
+#include "files/FileCommands.h"
 #include "files/FileStore.h"
 #include "graphics/BuiltinPalettes.h"
 #include "graphics/GraphicsCommands.h"
 #include "graphics/PaletteCommands.h"
-#include "graphics/PaletteEntry.h"
 #include "graphics/PaletteManager.h"
 #include "graphics/PlaneSet.h"
 #include "graphics/TextCommands.h"
 #include "graphics/TextRenderer.h"
 #include "platform/Platform.h"
-#include "script/BuildVariant.h"
 #include "script/Evaluator.h"
 #include "script/Interpreter.h"
 #include "script/ScriptMachine.h"
 #include "shell/AppShell.h"
 #include "shell/CommandLine.h"
+#include "shell/CursorCommands.h"
 #include "shell/EngineGraphicsHost.h"
 #include "shell/EngineHost.h"
+#include "shell/FatalErrorReporter.h"
 #include "shell/MainWindow.h"
 #include "shell/MenuCommands.h"
+#include "shell/PlayerSettings.h"
+#include "shell/Screen.h"
 #include "shell/TextTranscript.h"
 #include "shell/TimerThread.h"
 
@@ -35,8 +43,6 @@ namespace fer {
 
 class EngineContext {
   public:
-    static constexpr int kFileNameSlots = 5;
-
     EngineContext(const CommandLine& options, const BuildVariant& variant,
                   std::unique_ptr<Platform> platform);
     ~EngineContext();
@@ -47,63 +53,63 @@ class EngineContext {
     // fatal error.
     int run();
 
-    // The fatal error box: shows it, closes the window and pauses the timer.
-    void fatalError(std::string_view title, std::string_view text);
-    bool fatalErrorShown() const { return fatalErrorShown_; }
-    // Shows a rectangle of plane 0 through the screen palette.
-    void present(int x, int y, int w, int h);
-    // Shows the whole of another plane in the script area (the debug view).
-    void presentPlane(unsigned plane);
-    void switchTo(std::string_view name);
-    int loadScript(std::string_view name);
-    // Writes what the player sees as a PNG; false when it cannot be written.
-    bool writeScreenshot(const std::string& path) const;
-    // F12: a screenshot in the game directory under a fresh name.
-    void saveScreenshot();
-
-    const CommandLine& options;
-    const BuildVariant& variant;
-    std::unique_ptr<Platform> platform;
-
-    AppShell shell;
-    std::array<std::string, kFileNameSlots> currentFileNames;
-    int32_t musicEnabled = 0;
-    int32_t voiceEnabled = 0;
-    int32_t moveSetting = 1;
-    uint16_t moveSpeed = 8;
-    int32_t submapSetting = 0;
-    int32_t cursorVisible = 1;
-    bool engineRunning = false;
-
-    TimerThread timer;
-    MainWindow window;
-    EngineHost host;
-    FileStore files;
-    ScriptMachine machine;
-    Evaluator evaluator;
-    Interpreter interpreter;
-    MenuCommands menu;
-    PlaneSet planes;
-    Palette screenPalette{};
-    PaletteManager palette;
-    EngineGraphicsHost graphicsHost;
-    std::unique_ptr<GraphicsCommands> graphics;
-    BuiltinPalettes builtinPalettes;
-    std::unique_ptr<PaletteCommands> paletteCommands;
-    std::unique_ptr<TextRenderer> text;
-    std::unique_ptr<TextCommands> textCommands;
-    std::unique_ptr<TextTranscript> transcript;
+    // What tests and benchmarks drive and look at.
+    const ScriptMachine& machine() const { return machine_; }
+    ScriptMachine& machine() { return machine_; }
+    Interpreter& interpreter() { return interpreter_; }
+    Platform& platform() { return *platform_; }
+    const PlayerSettings& settings() const { return settings_; }
+    const CommandTable& commands() const { return commands_; }
+    const CurrentFileNames& fileNames() const { return fileNames_; }
+    MainWindow& window() { return window_; }
+    MenuCommands& menu() { return menu_; }
+    Screen& screen() { return screen_; }
+    bool fatalErrorShown() const { return errors_.shown(); }
 
   private:
+    void connect();
     bool createSubsystems();
     // The game's own versions of the built-in palettes, when it has any.
     void loadPaletteFiles();
     int mainSequence();
-    void applyMenuSettings();
+    void switchTo(std::string_view name);
+    // F12: a screenshot in the game directory under a fresh name.
+    void saveScreenshot();
     void shutDown();
     void writeShutdownFiles();
 
-    bool fatalErrorShown_ = false;
+    const CommandLine& options_;
+    const BuildVariant& variant_;
+    std::unique_ptr<Platform> platform_;
+
+    AppShell shell_;
+    PlayerSettings settings_;
+    CurrentFileNames fileNames_;
+    TimerThread timer_;
+    PlaneSet planes_;
+    Screen screen_;
+    MainWindow window_;
+    FatalErrorReporter errors_;
+    FileStore files_;
+    // No sound device yet: nothing plays.
+    SilentSound sound_;
+    CommandTable commands_;
+    ScriptMachine machine_;
+    TextRenderer text_;
+    std::optional<TextTranscript> transcript_;
+    EngineHost host_;
+    Evaluator evaluator_;
+    Interpreter interpreter_;
+    PaletteManager palette_;
+    EngineGraphicsHost graphicsHost_;
+    GraphicsCommands graphics_;
+    BuiltinPalettes builtinPalettes_;
+    PaletteCommands paletteCommands_;
+    TextCommands textCommands_;
+    FileCommands fileCommands_;
+    CursorCommands cursorCommands_;
+    MenuCommands menu_;
+
     bool shutDownDone_ = false;
 };
 

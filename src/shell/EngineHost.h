@@ -1,16 +1,46 @@
 #pragma once
 // The script machine's view of the engine: every ScriptHost call goes to the
-// object of the engine context that owns it.
+// object that owns it.
 
+#include "core/CurrentFileNames.h"
+#include "core/FatalErrorHandler.h"
+#include "files/FileStore.h"
+#include "graphics/PlaneSet.h"
+#include "graphics/TextRenderer.h"
+#include "platform/Platform.h"
 #include "script/ScriptHost.h"
+#include "script/ScriptMachine.h"
+#include "shell/AppShell.h"
+#include "shell/MainWindow.h"
+#include "shell/PlayerSettings.h"
+#include "shell/Screen.h"
+#include "shell/TextTranscript.h"
+#include "shell/TimerThread.h"
 
 namespace fer {
 
-class EngineContext;
+struct EngineHostParts {
+    MainWindow& window;
+    Platform& platform;
+    TimerThread& timer;
+    Screen& screen;
+    TextRenderer& text;
+    PlaneSet& planes;
+    FileStore& files;
+    const ScriptMachine& machine;
+    ScriptMemory& memory;
+    CurrentFileNames& fileNames;
+    const PlayerSettings& settings;
+    AppShell& shell;
+    FatalErrorHandler& errors;
+};
 
 class EngineHost : public ScriptHost {
   public:
-    explicit EngineHost(EngineContext& context) : context_(context) {}
+    explicit EngineHost(EngineHostParts parts) : p_(parts) {}
+
+    // Text drawn is also written here (the --print-text transcript).
+    void setTranscript(TextTranscript* transcript) { transcript_ = transcript; }
 
     int pump() override;
     int windowState() const override;
@@ -30,19 +60,14 @@ class EngineHost : public ScriptHost {
     int readWholeFile(std::string_view name, std::span<uint8_t> destination) override;
     int writeSaveFile(std::string_view name, std::span<const uint8_t> bytes) override;
     uint16_t moveSpeed() const override;
-    void reportFailures() override {}
-    void stopSound(int) override {}
-    void systemCommand(uint32_t number, const ArgumentList& args) override;
-    void externalCommand(uint32_t number, const ArgumentList& args) override;
     void logLine(std::string_view text) override;
     void fatalError(std::string_view title, std::string_view text) override;
 
   private:
-    void cursorCommand(const ArgumentList& args);
-
     static constexpr uint32_t kIdlePumpsBeforeSleep = 16;
 
-    EngineContext& context_;
+    EngineHostParts p_;
+    TextTranscript* transcript_ = nullptr;
     uint64_t lastInstructionCount_ = 0;
     uint32_t idlePumps_ = 0;
 };

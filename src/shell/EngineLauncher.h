@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "script/BuildVariant.h"
+#include "core/BuildVariant.h"
 
 namespace fer {
 

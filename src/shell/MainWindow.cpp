@@ -1,7 +1,5 @@
 #include "shell/MainWindow.h"
 
-#include "shell/EngineContext.h"
-
 namespace fer {
 
 bool MainWindow::create(const std::string& title, bool debugMenu) {
@@ -19,19 +17,21 @@ int MainWindow::pump() {
     PlatformEvent event;
     handledEvent_ = state_ != 255 && platform_.nextEvent(event);
     if (handledEvent_) handle(event);
+    if (passEnd_) passEnd_();
     if (state_ == 1 || state_ == 2) platform_.sleepMilliseconds(30);
     return (state_ == 255 || state_ == 3) ? 0 : 1;
 }
 
 void MainWindow::confirmClose() {
-    const bool hidden = context_.cursorVisible == 0;
+    const bool hidden = !settings_.cursorShown();
+    screen_.flush();
     if (hidden) platform_.showCursor(true);
     const bool ok = platform_.confirmBox("游戏的结束", "结束游戏吗？");
     if (hidden) platform_.showCursor(false);
     if (ok) {
         destroy();
     } else {
-        context_.present(0, 0, 640, 400);
+        screen_.present(0, 0, 640, 400);
     }
 }
 
@@ -44,21 +44,27 @@ void MainWindow::handle(const PlatformEvent& event) {
     case T::kClose: confirmClose(); break;
     case T::kActivate:
     case T::kRestore:
-        if (context_.engineRunning) context_.timer.setPaused(false);
-        state_ = 0;
+        if (engineRunning_) timer_.setPaused(false);
+        setState(0);
         break;
     case T::kDeactivate:
-        context_.timer.setPaused(true);
-        state_ = 1;
+        timer_.setPaused(true);
+        setState(1);
         break;
     case T::kMinimise:
-        context_.timer.setPaused(true);
-        state_ = 2;
+        timer_.setPaused(true);
+        setState(2);
         break;
-    case T::kMenu: context_.menu.command(event.code); break;
-    case T::kDropFile: context_.switchTo(event.text); break;
-    case T::kExpose: context_.present(0, 0, 640, 400); break;
-    case T::kScreenshot: context_.saveScreenshot(); break;
+    case T::kMenu:
+        if (menu_) menu_(event.code);
+        break;
+    case T::kDropFile:
+        if (drop_) drop_(event.text);
+        break;
+    case T::kExpose: screen_.present(0, 0, 640, 400); break;
+    case T::kScreenshot:
+        if (screenshot_) screenshot_();
+        break;
     }
 }
 

@@ -1,41 +1,58 @@
 #pragma once
 // The main window as the engine sees it: the window state that the
 // interpreter polls, the key-state word, and the message pump that takes one
-// platform event per pass and acts on it.
+// platform event per pass and acts on it. Menu choices, dropped files and
+// screenshots go to the handlers its owner sets; every pass ends at the sync
+// point, where what changed is shown.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/Platform.h"
 #include "shell/KeyState.h"
+#include "shell/PlayerSettings.h"
+#include "shell/Screen.h"
+#include "shell/TimerThread.h"
 
 namespace fer {
 
-class EngineContext;
-
 class MainWindow {
   public:
-    MainWindow(EngineContext& context, Platform& platform)
-        : context_(context), platform_(platform) {}
+    MainWindow(Platform& platform, TimerThread& timer, const PlayerSettings& settings,
+               Screen& screen)
+        : platform_(platform), timer_(timer), settings_(settings), screen_(screen) {}
 
     // Opens the platform window with the title and menu. False on failure.
     bool create(const std::string& title, bool debugMenu);
-    // Closes the window: the state becomes 255 and stays there.
+    // Closes the window: the state becomes 255 and stays there, whatever is
+    // written to it afterwards.
     void destroy();
     bool exists() const { return created_ && state_ != 255; }
 
-    // One pass of the message pump: at most one event, a 30 ms sleep while
-    // the window is not active; 0 when the window is closed or a new script
-    // was chosen (states 255 and 3), else 1.
+    // One pass of the message pump: at most one event, the sync point, and a
+    // 30 ms sleep while the window is not active; 0 when the window is closed
+    // or a new script was chosen (states 255 and 3), else 1.
     int pump();
 
     int state() const { return state_; }
     // Whether the last pump handled an event.
     bool handledEvent() const { return handledEvent_; }
-    void setState(int state) { state_ = state; }
+    // Any state but closed; once closed the window stays closed.
+    void setState(int state) {
+        if (state_ != 255) state_ = state;
+    }
+    // While the engine runs, activation restarts the timer.
+    void setEngineRunning(bool running) { engineRunning_ = running; }
 
     KeyState& keys() { return keys_; }
     const KeyState& keys() const { return keys_; }
+
+    void onMenu(std::function<void(int)> handler) { menu_ = std::move(handler); }
+    void onDrop(std::function<void(const std::string&)> handler) { drop_ = std::move(handler); }
+    void onScreenshot(std::function<void()> handler) { screenshot_ = std::move(handler); }
+    // Runs at the end of every pass, after the event.
+    void onPassEnd(std::function<void()> handler) { passEnd_ = std::move(handler); }
 
     // Acts on one event as the window procedure does.
     void handle(const PlatformEvent& event);
@@ -43,12 +60,19 @@ class MainWindow {
   private:
     void confirmClose();
 
-    EngineContext& context_;
     Platform& platform_;
+    TimerThread& timer_;
+    const PlayerSettings& settings_;
+    Screen& screen_;
     KeyState keys_;
     int state_ = 0;
     bool created_ = false;
     bool handledEvent_ = false;
+    bool engineRunning_ = false;
+    std::function<void(int)> menu_;
+    std::function<void(const std::string&)> drop_;
+    std::function<void()> screenshot_;
+    std::function<void()> passEnd_;
 };
 
 } // namespace fer

@@ -1,8 +1,8 @@
 #include "shell/MenuCommands.h"
 
-#include "shell/EngineContext.h"
-
 namespace fer {
+
+using namespace menu_id;
 
 void MenuCommands::command(int id) {
     switch (id) {
@@ -20,88 +20,77 @@ void MenuCommands::command(int id) {
     case kSubmapNormal:
     case kSubmapSkip: submapMovement(id); break;
     default:
-        if (id >= kViewBack1 && id <= kViewBack4)
+        if (id >= kViewBack1 && id <= kViewBack4) {
             viewPlane(static_cast<unsigned>(id - kViewBack1 + 1));
-        break; // the debug monitor's views and "COMMAND" do nothing here
+        } else if (other_) {
+            other_(id); // the debug monitor's views; "COMMAND" does nothing
+        }
+        break;
     }
+}
+
+void MenuCommands::showSettings() {
+    switch (settings_.moveSetting()) {
+    case 0: platform_.setMenuCheck(kMoveFast, true); break;
+    case 1: platform_.setMenuCheck(kMoveNormal, true); break;
+    case 2: platform_.setMenuCheck(kMoveSlow, true); break;
+    default: break; // checks nothing
+    }
+    platform_.setMenuCheck(settings_.voiceEnabled() == 1 ? kVoiceOn : kVoiceOff, true);
+    platform_.setMenuCheck(settings_.musicEnabled() == 1 ? kMusicOn : kMusicOff, true);
+    if (settings_.submapSetting() == 0) platform_.setMenuCheck(kSubmapNormal, true);
+    if (settings_.submapSetting() == 1) platform_.setMenuCheck(kSubmapSkip, true);
 }
 
 void MenuCommands::musicToggle(int on) {
-    Platform& p = *context_.platform;
-    p.setMenuCheck(on ? kMusicOff : kMusicOn, false);
-    p.setMenuCheck(on ? kMusicOn : kMusicOff, true);
-    if (!on) {
-        context_.host.stopSound(0);
-        context_.host.stopSound(1);
-    }
-    context_.musicEnabled = on;
-    context_.machine.memory.setReg32(1, 0xFFFF);
-    context_.shell.putIntSetting("Config", "SOUND", on);
+    platform_.setMenuCheck(on ? kMusicOff : kMusicOn, false);
+    platform_.setMenuCheck(on ? kMusicOn : kMusicOff, true);
+    settings_.setMusic(on);
 }
 
 void MenuCommands::voiceToggle(int on) {
-    Platform& p = *context_.platform;
-    p.setMenuCheck(on ? kVoiceOff : kVoiceOn, false);
-    p.setMenuCheck(on ? kVoiceOn : kVoiceOff, true);
-    if (!on) context_.host.stopSound(2);
-    context_.voiceEnabled = on;
-    context_.shell.putIntSetting("Config", "VOICE", on);
+    platform_.setMenuCheck(on ? kVoiceOff : kVoiceOn, false);
+    platform_.setMenuCheck(on ? kVoiceOn : kVoiceOff, true);
+    settings_.setVoice(on);
 }
 
 void MenuCommands::movementSpeed(int id) {
-    Platform& p = *context_.platform;
-    switch (context_.moveSetting) {
-    case 0: p.setMenuCheck(kMoveFast, false); break;
-    case 1: p.setMenuCheck(kMoveNormal, false); break;
-    case 2: p.setMenuCheck(kMoveSlow, false); break;
+    switch (settings_.moveSetting()) {
+    case 0: platform_.setMenuCheck(kMoveFast, false); break;
+    case 1: platform_.setMenuCheck(kMoveNormal, false); break;
+    case 2: platform_.setMenuCheck(kMoveSlow, false); break;
     default: break;
     }
-    switch (id) {
-    case kMoveSlow:
-        context_.moveSetting = 2;
-        context_.moveSpeed = 16;
-        break;
-    case kMoveNormal:
-        context_.moveSetting = 1;
-        context_.moveSpeed = 8;
-        break;
-    default:
-        context_.moveSetting = 0;
-        context_.moveSpeed = 0;
-        break;
-    }
-    p.setMenuCheck(id, true);
-    context_.shell.putIntSetting("Config", "MOVE", context_.moveSetting);
+    settings_.setMove(id == kMoveSlow ? 2 : id == kMoveNormal ? 1 : 0);
+    platform_.setMenuCheck(id, true);
 }
 
 void MenuCommands::submapMovement(int id) {
-    Platform& p = *context_.platform;
     const bool skip = id == kSubmapSkip;
-    p.setMenuCheck(kSubmapNormal, !skip);
-    p.setMenuCheck(kSubmapSkip, skip);
-    context_.submapSetting = skip ? 1 : 0;
-    context_.shell.putIntSetting("Config", "SUBMAP", context_.submapSetting);
+    platform_.setMenuCheck(kSubmapNormal, !skip);
+    platform_.setMenuCheck(kSubmapSkip, skip);
+    settings_.setSubmap(skip ? 1 : 0);
 }
 
 void MenuCommands::fileLoad() {
-    const std::string name =
-        context_.platform->chooseScriptFile(context_.shell.startDirectory().string());
-    if (!name.empty()) context_.switchTo(name);
+    screen_.flush();
+    const std::string name = platform_.chooseScriptFile(gameDirectory_.string());
+    if (!name.empty() && switchTo_) switchTo_(name);
 }
 
 void MenuCommands::about() {
-    context_.platform->aboutBox("关于", "FerKite 游戏引擎\n版本 0.1");
+    screen_.flush();
+    platform_.aboutBox("关于", "FerKite 游戏引擎\n版本 0.1");
 }
 
 void MenuCommands::viewPlane(unsigned n) {
-    MainWindow& window = context_.window;
-    context_.presentPlane(n);
-    while (!window.keys().query(0)) {
-        if (window.pump() == 0) break;
+    screen_.showPlane(n);
+    while (!window_.keys().query(0)) {
+        if (window_.pump() == 0) break;
     }
-    window.pump();
-    context_.present(0, 0, 640, 400);
-    window.pump();
+    window_.pump();
+    screen_.showPlane(0);
+    window_.pump();
 }
 
 } // namespace fer

@@ -1,33 +1,39 @@
 #pragma once
 // The menu commands of the main window: loading a script file, the about box,
-// the settings toggles that write themselves back to the settings file, and
-// the debug views of the video planes.
+// the settings toggles (which keep their check marks right and leave the
+// rest to the player settings), and the debug views of the video planes.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "core/MenuIds.h"
+#include "platform/Platform.h"
+#include "shell/MainWindow.h"
+#include "shell/PlayerSettings.h"
+#include "shell/Screen.h"
 
 namespace fer {
 
-class EngineContext;
-
 class MenuCommands {
   public:
-    static constexpr int kFileLoad = 40001;
-    static constexpr int kHelp = 40003;
-    static constexpr int kViewPrimary = 40004;
-    static constexpr int kViewBack1 = 40005; // to 40008: planes 1 to 4
-    static constexpr int kViewBack4 = 40008;
-    static constexpr int kViewBack5 = 40016;
-    static constexpr int kMusicOn = 40017;
-    static constexpr int kMusicOff = 40018;
-    static constexpr int kVoiceOn = 40019;
-    static constexpr int kVoiceOff = 40020;
-    static constexpr int kMoveSlow = 40021;
-    static constexpr int kMoveNormal = 40022;
-    static constexpr int kMoveFast = 40023;
-    static constexpr int kSubmapNormal = 40025;
-    static constexpr int kSubmapSkip = 40026;
+    MenuCommands(Platform& platform, PlayerSettings& settings, Screen& screen, MainWindow& window,
+                 std::filesystem::path gameDirectory)
+        : platform_(platform), settings_(settings), screen_(screen), window_(window),
+          gameDirectory_(std::move(gameDirectory)) {}
 
-    explicit MenuCommands(EngineContext& context) : context_(context) {}
+    // A script file chosen by the player goes here.
+    void onSwitch(std::function<void(const std::string&)> handler) {
+        switchTo_ = std::move(handler);
+    }
+    // Menu ids the debug monitor answers (0 for the others); called for any
+    // id this class does not answer itself.
+    void onOtherCommand(std::function<void(int)> handler) { other_ = std::move(handler); }
 
     void command(int id);
+
+    // Sets the check marks the player settings call for (at start-up).
+    void showSettings();
 
     void musicToggle(int on);
     void voiceToggle(int on);
@@ -39,7 +45,13 @@ class MenuCommands {
     void viewPlane(unsigned n);
 
   private:
-    EngineContext& context_;
+    Platform& platform_;
+    PlayerSettings& settings_;
+    Screen& screen_;
+    MainWindow& window_;
+    std::filesystem::path gameDirectory_;
+    std::function<void(const std::string&)> switchTo_;
+    std::function<void(int)> other_;
 };
 
 } // namespace fer

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "script/BuildVariant.h"
+#include "core/BuildVariant.h"
 
 namespace fer {
 

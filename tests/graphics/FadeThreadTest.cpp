@@ -39,25 +39,26 @@ class Ticker {
 
 TEST(FadeThread, CommandsWaitForFadesRunOnTheTimerThread) {
     ScriptMachine machine;
+    ScriptMemory& memory = machine.memory;
     PlaneSet planes;
     ASSERT_TRUE(planes.allocate());
     PaletteManager palette;
-    FakeGraphicsHost host(&machine.memory);
+    FakeGraphicsHost host(&memory);
     host.onPump = [] {
         std::this_thread::yield();
         return 1;
     };
-    GraphicsCommands commands(machine, planes, palette, host, ImageLoader::Format::kBitmap);
+    GraphicsCommands commands(memory, planes, palette, host, ImageLoader::Format::kBitmap);
     Ticker ticker(palette);
 
     for (int round = 0; round < 20; ++round) {
-        commands.systemCommand(9, numbers({1, 255})); // fade to white and wait
+        commands.paletteCommand(numbers({1, 255})); // fade to white and wait
         ASSERT_FALSE(palette.fadeActive());
         ASSERT_EQ(palette.current()[0].red, 255);
-        commands.systemCommand(9, numbers({4, 0})); // fade to black, do not wait
+        commands.paletteCommand(numbers({4, 0})); // fade to black, do not wait
         // The script goes on while the fade runs; the shell shows each change.
         for (int i = 0; i < 50; ++i) commands.showPaletteChanges();
-        commands.systemCommand(9, numbers({6, 0, 236})); // waits for the fade first
+        commands.paletteCommand(numbers({6, 0, 236})); // waits for the fade first
         commands.waitFade();
         ASSERT_EQ(palette.current()[100], PaletteEntry{});
     }

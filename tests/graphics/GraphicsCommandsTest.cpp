@@ -39,6 +39,7 @@ class GraphicsCommandsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(planes.allocate());
+        commands.registerWith(table);
         // Every pump round is one timer tick.
         host.onPump = [this] {
             palette.timerTick();
@@ -48,14 +49,16 @@ class GraphicsCommandsTest : public ::testing::Test {
     }
     ScriptMemory& memory() { return machine.memory; }
     void command(uint32_t number, std::initializer_list<Arg> list) {
-        ASSERT_TRUE(commands.systemCommand(number, argsOf(list)));
+        ASSERT_TRUE(table.has(CommandKind::kSystem, number));
+        table.run(CommandKind::kSystem, number, argsOf(list));
     }
 
-    ScriptMachine machine;
+    ScriptMachine machine; // the registers as start-up leaves them
     PlaneSet planes;
     PaletteManager palette;
     FakeGraphicsHost host{&machine.memory};
-    GraphicsCommands commands{machine, planes, palette, host, ImageLoader::Format::kBitmap};
+    GraphicsCommands commands{machine.memory, planes, palette, host, ImageLoader::Format::kBitmap};
+    CommandTable table;
     int ticks = 0;
 };
 
@@ -183,7 +186,7 @@ TEST_F(GraphicsCommandsTest, LoadImageThatCannotBeReadChangesNothing) {
 }
 
 TEST_F(GraphicsCommandsTest, LoadImageOfAnLzssPicture) {
-    GraphicsCommands lzss(machine, planes, palette, host, ImageLoader::Format::kLzssPicture);
+    GraphicsCommands lzss(machine.memory, planes, palette, host, ImageLoader::Format::kLzssPicture);
     const Rows rows = patternRows(640, 400, 3);
     host.files["BG.PIC"] = makeLzssPicture(rows, 0, 0);
     memory().setReg16(27, 0);
@@ -270,7 +273,8 @@ TEST_F(GraphicsCommandsTest, FadeWaitEndsWhenTheWindowCloses) {
 }
 
 TEST_F(GraphicsCommandsTest, OtherCommandsAreNotOurs) {
-    EXPECT_FALSE(commands.systemCommand(7, argsOf({})));
+    for (uint32_t n = 0; n <= kLastSystemCommand; ++n)
+        EXPECT_EQ(table.has(CommandKind::kSystem, n), n >= 8 && n <= 10) << n;
     command(9, {8, 255});
     EXPECT_EQ(palette.current()[0], PaletteEntry{});
 }

@@ -12,8 +12,9 @@
 #include "graphics/GraphicsHost.h"
 #include "graphics/PaletteEntry.h"
 #include "graphics/VramPlane.h"
-#include "script/ArgumentList.h"
-#include "script/ScriptMemory.h"
+#include "core/ArgumentList.h"
+#include "script/ScriptMachine.h"
+#include "core/ScriptMemory.h"
 
 namespace fer::test {
 

@@ -31,13 +31,13 @@ class PaletteCommandsTest : public ::testing::Test {
         commands.setNow(0, 256);
     }
 
-    ScriptMachine machine;
+    ScriptMachine machine; // the registers as start-up leaves them
     PlaneSet planes;
     PaletteManager palette;
     FakeGraphicsHost host{&machine.memory};
-    GraphicsCommands commands{machine, planes, palette, host, ImageLoader::Format::kBitmap};
+    GraphicsCommands commands{machine.memory, planes, palette, host, ImageLoader::Format::kBitmap};
     BuiltinPalettes builtin;
-    PaletteCommands externals{machine, planes, palette, commands, host, builtin};
+    PaletteCommands externals{machine.memory, planes, palette, commands, host, builtin};
 };
 
 Palette filled(uint8_t r, uint8_t g, uint8_t b) {

@@ -2,7 +2,7 @@
 // holds and nothing crashes. Bounded so that it runs in seconds under ASan.
 
 #include "MesTestSupport.h"
-#include "Opcodes.h"
+#include "core/Opcodes.h"
 
 #include <random>
 

@@ -73,7 +73,7 @@ struct DrawnChar {
     unsigned style;
 };
 
-class FakeHost : public ScriptHost {
+class FakeHost : public ScriptHost, public SoundControl {
   public:
     // Called at the start of every pump with the pump's number (from 1).
     std::function<void(uint64_t)> onPump;
@@ -163,16 +163,19 @@ class FakeHost : public ScriptHost {
         return 1;
     }
     uint16_t moveSpeed() const override { return speed; }
+    // Sound: stops are recorded.
+    int stop(int channel) override {
+        stops.push_back(channel);
+        return 0;
+    }
     void reportFailures() override {}
-    void stopSound(int channel) override { stops.push_back(channel); }
-    void systemCommand(uint32_t number, const ArgumentList& args) override {
+    // Commands of the other subsystems are recorded.
+    void systemCommand(uint32_t number, const ArgumentList& args) {
         std::vector<uint32_t> values;
         for (uint32_t i = 0; i < args.count(); ++i) values.push_back(args.value(i));
         systemCalls.push_back({number, values});
     }
-    void externalCommand(uint32_t number, const ArgumentList&) override {
-        externalCalls.push_back(number);
-    }
+    void externalCommand(uint32_t number, const ArgumentList&) { externalCalls.push_back(number); }
     void logLine(std::string_view text) override { log.emplace_back(text); }
     void fatalError(std::string_view title, std::string_view text) override {
         fatals.emplace_back(title, text);
@@ -183,8 +186,17 @@ class FakeHost : public ScriptHost {
 class ScriptRig {
   public:
     explicit ScriptRig(const BuildVariant& variant = kGb2312Variant)
-        : evaluator(machine, host), interpreter(machine, evaluator, host, variant) {
+        : evaluator(machine, host), interpreter(machine, evaluator, host, variant, commands, host) {
         host.memory = &machine.memory;
+        for (const CommandOwner& c : command_listing::kOwners) {
+            if (c.owner == Subsystem::kScript) continue;
+            commands.add(c.kind, c.number, c.owner, [this, c](const ArgumentList& args) {
+                if (c.kind == CommandKind::kSystem)
+                    host.systemCommand(c.number, args);
+                else
+                    host.externalCommand(c.number, args);
+            });
+        }
     }
 
     // Places code at 0x1000 and runs the outermost loop as start-up does.
@@ -204,6 +216,7 @@ class ScriptRig {
 
     ScriptMachine machine;
     FakeHost host;
+    CommandTable commands;
     Evaluator evaluator;
     Interpreter interpreter;
 };

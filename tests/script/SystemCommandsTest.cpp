@@ -6,12 +6,12 @@
 namespace fer::test {
 namespace {
 
-TEST(SystemCommands, TextColourRegisterAndHandOver) {
+TEST(SystemCommands, TextColourGoesToTheTextOwner) {
     ScriptRig rig;
     rig.run(cat({sys(12, argNum(0x12)), {0}}));
-    EXPECT_EQ(rig.machine.memory.reg16(38), 0x0102);
     ASSERT_EQ(rig.host.systemCalls.size(), 1u);
     EXPECT_EQ(rig.host.systemCalls[0].first, 12u);
+    EXPECT_EQ(rig.host.systemCalls[0].second, (std::vector<uint32_t>{0x12}));
 }
 
 TEST(SystemCommands, OtherCommandsGoToTheirOwnersAndHighNumbersDoNothing) {

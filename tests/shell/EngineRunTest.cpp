@@ -14,7 +14,7 @@
 
 #include "files/ArcArchiveBuilder.h"
 #include "files/LzssEncoder.h"
-#include "script/ScriptMemory.h"
+#include "core/ScriptMemory.h"
 
 namespace fer {
 namespace {

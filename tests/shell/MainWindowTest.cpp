@@ -5,73 +5,102 @@
 
 #include "platform/headless/HeadlessPlatform.h"
 #include "shell/EngineContext.h"
+#include "shell/FatalErrorReporter.h"
 
 namespace fer {
 namespace {
 
-std::unique_ptr<EngineContext> makeContext(const CommandLine& options,
-                                           std::vector<TimedEvent> events) {
-    auto platform = std::make_unique<HeadlessPlatform>(std::move(events), std::nullopt);
-    auto context = std::make_unique<EngineContext>(options, kGb2312Variant, std::move(platform));
-    context->window.create("test", false);
-    context->platform->startClock();
-    return context;
-}
+// A main window on the headless platform, with what it works with.
+struct WindowRig {
+    explicit WindowRig(std::vector<TimedEvent> events)
+        : platform(std::move(events), std::nullopt), settingsFile("/nonexistent/KITE5HAN.INI"),
+          settings(settingsFile), screen(platform, planes), window(platform, timer, settings, screen),
+          errors(platform, window, timer, settings, screen) {
+        window.create("test", false);
+        platform.startClock();
+    }
+    HeadlessPlatform platform;
+    SettingsFile settingsFile;
+    PlayerSettings settings;
+    TimerThread timer;
+    PlaneSet planes;
+    Screen screen;
+    MainWindow window;
+    FatalErrorReporter errors;
+};
 
-TimedEvent at0(PlatformEvent::Type type, int code = 0) {
+TimedEvent at0(PlatformEvent::Type type, int code = 0, std::string text = {}) {
     TimedEvent e;
     e.event.type = type;
     e.event.code = code;
+    e.event.text = std::move(text);
     return e;
 }
 
 TEST(MainWindow, StatesAndThePumpResult) {
-    CommandLine options;
     using T = PlatformEvent::Type;
-    auto c = makeContext(options, {at0(T::kKeyDown, 13), at0(T::kDeactivate), at0(T::kMinimise),
-                                   at0(T::kActivate), at0(T::kClose)});
-    MainWindow& w = c->window;
+    WindowRig c({at0(T::kKeyDown, 13), at0(T::kDeactivate), at0(T::kMinimise), at0(T::kActivate),
+                 at0(T::kClose)});
+    MainWindow& w = c.window;
     EXPECT_EQ(w.pump(), 1);
     EXPECT_TRUE(w.keys().query(0));
     EXPECT_EQ(w.pump(), 1);
     EXPECT_EQ(w.state(), 1);
-    EXPECT_TRUE(c->timer.paused());
+    EXPECT_TRUE(c.timer.paused());
     EXPECT_EQ(w.pump(), 1);
     EXPECT_EQ(w.state(), 2);
     // Re-activation resumes the timer only once the engine runs.
     EXPECT_EQ(w.pump(), 1);
     EXPECT_EQ(w.state(), 0);
-    EXPECT_TRUE(c->timer.paused());
+    EXPECT_TRUE(c.timer.paused());
     // Closing asks for confirmation; the headless answer is OK.
     EXPECT_EQ(w.pump(), 0);
     EXPECT_EQ(w.state(), 255);
     EXPECT_EQ(w.pump(), 0);
+    // Nothing reopens a closed window: a script change chosen later is dropped.
     w.setState(3);
+    EXPECT_EQ(w.state(), 255);
     EXPECT_EQ(w.pump(), 0);
 }
 
 TEST(MainWindow, ActivationResumesTheTimerOnceTheEngineRuns) {
-    CommandLine options;
     using T = PlatformEvent::Type;
-    auto c = makeContext(options, {at0(T::kDeactivate), at0(T::kActivate)});
-    c->engineRunning = true;
-    c->timer.setPaused(false);
-    c->window.pump();
-    EXPECT_TRUE(c->timer.paused());
-    c->window.pump();
-    EXPECT_FALSE(c->timer.paused());
+    WindowRig c({at0(T::kDeactivate), at0(T::kActivate)});
+    c.window.setEngineRunning(true);
+    c.timer.setPaused(false);
+    c.window.pump();
+    EXPECT_TRUE(c.timer.paused());
+    c.window.pump();
+    EXPECT_FALSE(c.timer.paused());
+}
+
+TEST(MainWindow, EventsGoToTheirHandlersAndEveryPassEndsAtTheSyncPoint) {
+    using T = PlatformEvent::Type;
+    WindowRig c({at0(T::kMenu, 40010), at0(T::kDropFile, 0, "/a/B.MES"), at0(T::kScreenshot)});
+    std::vector<std::string> seen;
+    int passes = 0;
+    c.window.onMenu([&](int id) { seen.push_back("menu " + std::to_string(id)); });
+    c.window.onDrop([&](const std::string& path) { seen.push_back("drop " + path); });
+    c.window.onScreenshot([&] { seen.push_back("screenshot"); });
+    c.window.onPassEnd([&] { ++passes; });
+    for (int i = 0; i < 4; ++i) c.window.pump();
+    EXPECT_EQ(seen, (std::vector<std::string>{"menu 40010", "drop /a/B.MES", "screenshot"}));
+    EXPECT_EQ(passes, 4);
 }
 
 TEST(MainWindow, FatalErrorClosesTheWindowAndPausesTheTimer) {
-    CommandLine options;
-    auto c = makeContext(options, {});
-    c->timer.setPaused(false);
+    WindowRig c({});
+    c.timer.setPaused(false);
     testing::internal::CaptureStderr();
-    c->fatalError("标题", "正文");
+    c.errors.fatalError("标题", "正文");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "标题: 正文\n");
-    EXPECT_EQ(c->window.state(), 255);
-    EXPECT_TRUE(c->timer.paused());
-    EXPECT_TRUE(c->fatalErrorShown());
+    EXPECT_EQ(c.window.state(), 255);
+    EXPECT_TRUE(c.timer.paused());
+    EXPECT_TRUE(c.errors.shown());
+    // A restart asked for after the error does not undo the close.
+    c.window.setState(3);
+    EXPECT_EQ(c.window.pump(), 0);
+    EXPECT_EQ(c.window.state(), 255);
 }
 
 } // namespace
@@ -125,46 +154,46 @@ TEST_F(ContextInDirectory, DefaultsWithoutASettingsFile) {
     // Menu 104: the settings popup and "Help", no "Debug".
     ASSERT_EQ(platform_->menu().bar.size(), 2u);
     EXPECT_EQ(platform_->menu().bar[0].text, "环境设定");
-    EXPECT_EQ(platform_->menu().bar[1].id, MenuCommands::kHelp);
-    EXPECT_TRUE(platform_->menuChecked(MenuCommands::kMoveNormal));
-    EXPECT_EQ(context_->moveSpeed, 8);
+    EXPECT_EQ(platform_->menu().bar[1].id, menu_id::kHelp);
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kMoveNormal));
+    EXPECT_EQ(context_->settings().moveSpeed(), 8);
     // Without a sound device music and voices are off.
-    EXPECT_TRUE(platform_->menuChecked(MenuCommands::kMusicOff));
-    EXPECT_TRUE(platform_->menuChecked(MenuCommands::kVoiceOff));
-    EXPECT_TRUE(platform_->menuChecked(MenuCommands::kSubmapNormal));
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kMusicOff));
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kVoiceOff));
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kSubmapNormal));
     EXPECT_FALSE(std::filesystem::exists(dir_ / "KITE5HAN.INI")); // never created by reading
-    EXPECT_EQ(context_->machine.memory.scriptName(), "MAIN.MES");
+    EXPECT_EQ(context_->machine().memory.scriptName(), "MAIN.MES");
 }
 
 TEST_F(ContextInDirectory, UnknownMoveSettingChecksNothing) {
     writeSettings("[Config]\r\nMOVE=7\r\nSUBMAP=1\r\nbDEBUG=1\r\n");
     start();
-    EXPECT_FALSE(platform_->menuChecked(MenuCommands::kMoveFast));
-    EXPECT_FALSE(platform_->menuChecked(MenuCommands::kMoveNormal));
-    EXPECT_FALSE(platform_->menuChecked(MenuCommands::kMoveSlow));
-    EXPECT_EQ(context_->moveSpeed, 8);
-    EXPECT_TRUE(platform_->menuChecked(MenuCommands::kSubmapSkip));
+    EXPECT_FALSE(platform_->menuChecked(menu_id::kMoveFast));
+    EXPECT_FALSE(platform_->menuChecked(menu_id::kMoveNormal));
+    EXPECT_FALSE(platform_->menuChecked(menu_id::kMoveSlow));
+    EXPECT_EQ(context_->settings().moveSpeed(), 8);
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kSubmapSkip));
     EXPECT_TRUE(std::filesystem::exists(dir_ / "FERKITE.LOG"));
     // Menu 103 with "FileLoad" and "Debug".
     ASSERT_EQ(platform_->menu().bar.size(), 4u);
-    EXPECT_EQ(platform_->menu().bar[0].id, MenuCommands::kFileLoad);
+    EXPECT_EQ(platform_->menu().bar[0].id, menu_id::kFileLoad);
     EXPECT_EQ(platform_->menu().bar[2].text, "Debug");
 }
 
 TEST_F(ContextInDirectory, MenuTogglesWriteTheirSettingsAndChecks) {
     writeSettings("; my settings\r\n[Config]\r\nMOVE=1\r\n");
     start();
-    MenuCommands& menu = context_->menu;
-    menu.command(MenuCommands::kMoveSlow);
-    EXPECT_TRUE(platform_->menuChecked(MenuCommands::kMoveSlow));
-    EXPECT_FALSE(platform_->menuChecked(MenuCommands::kMoveNormal));
-    EXPECT_EQ(context_->moveSpeed, 16);
-    menu.command(MenuCommands::kMusicOn);
-    EXPECT_TRUE(platform_->menuChecked(MenuCommands::kMusicOn));
-    EXPECT_FALSE(platform_->menuChecked(MenuCommands::kMusicOff));
-    EXPECT_EQ(context_->machine.memory.reg32(1), 0xFFFFu);
-    menu.command(MenuCommands::kVoiceOff);
-    menu.command(MenuCommands::kSubmapSkip);
+    MenuCommands& menu = context_->menu();
+    menu.command(menu_id::kMoveSlow);
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kMoveSlow));
+    EXPECT_FALSE(platform_->menuChecked(menu_id::kMoveNormal));
+    EXPECT_EQ(context_->settings().moveSpeed(), 16);
+    menu.command(menu_id::kMusicOn);
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kMusicOn));
+    EXPECT_FALSE(platform_->menuChecked(menu_id::kMusicOff));
+    EXPECT_EQ(context_->machine().memory.reg32(1), 0xFFFFu);
+    menu.command(menu_id::kVoiceOff);
+    menu.command(menu_id::kSubmapSkip);
     const std::string text = settingsText();
     EXPECT_EQ(text.rfind("; my settings\r\n[Config]\r\nMOVE=2\r\n", 0), 0u) << text;
     EXPECT_NE(text.find("SOUND=1"), std::string::npos);

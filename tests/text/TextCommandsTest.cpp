@@ -125,6 +125,8 @@ TEST(TextColourCommand, ScriptByteSetsBackgroundAndTextColour) {
     EXPECT_EQ(rig.renderer->backgroundIndex(), 3);
     EXPECT_EQ(rig.renderer->foregroundIndex(), 12);
     EXPECT_EQ(rig.renderer->glyphIndex(), 12);
+    rig.run(sys(12, {0x12}));
+    EXPECT_EQ(rig.mem().reg16(reg::kColours), 0x0102);
 }
 
 // --- The cursor rule through the text instruction ---

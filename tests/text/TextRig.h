@@ -48,7 +48,6 @@ struct DrawnChar {
 class TextHost : public ScriptHost {
   public:
     TextRenderer* renderer = nullptr;
-    TextCommands* commands = nullptr;
     PlaneSet* planes = nullptr;
     std::vector<DrawnChar> drawn;
     std::vector<std::array<int, 4>> presents;
@@ -81,12 +80,6 @@ class TextHost : public ScriptHost {
     int readWholeFile(std::string_view, std::span<uint8_t>) override { return 0; }
     int writeSaveFile(std::string_view, std::span<const uint8_t>) override { return 0; }
     uint16_t moveSpeed() const override { return 8; }
-    void reportFailures() override {}
-    void stopSound(int) override {}
-    void systemCommand(uint32_t number, const ArgumentList& args) override {
-        commands->execute(number, args);
-    }
-    void externalCommand(uint32_t, const ArgumentList&) override {}
     void logLine(std::string_view) override {}
     void fatalError(std::string_view title, std::string_view text) override {
         fatals.push_back(std::string(title) + ": " + std::string(text));
@@ -105,7 +98,7 @@ inline constexpr uint8_t kPlane = 27, kLeft = 32, kTop = 33, kRight = 34, kBotto
 class TextRig {
   public:
     explicit TextRig(const BuildVariant& variant)
-        : evaluator(machine, host), interpreter(machine, evaluator, host, variant) {
+        : evaluator(machine, host), interpreter(machine, evaluator, host, variant, table, sound) {
         auto fake = std::make_unique<FakeRasterizer>();
         font = fake.get();
         renderer = std::make_unique<TextRenderer>(variant, std::move(fake));
@@ -115,10 +108,10 @@ class TextRig {
         Palette screen;
         for (int i = 0; i < 256; ++i) screen[i] = {uint8_t(i), uint8_t(255 - i), uint8_t(i / 2), 0};
         renderer->refreshTextColours(screen);
-        commands = std::make_unique<TextCommands>(interpreter, *renderer);
+        commands = std::make_unique<TextCommands>(machine.memory, host, *renderer, variant);
+        commands->registerWith(table);
         EXPECT_TRUE(planes.allocate());
         host.renderer = renderer.get();
-        host.commands = commands.get();
         host.planes = &planes;
         mem().setReg16(reg::kPlane, 3); // off screen unless a test says otherwise
     }
@@ -135,6 +128,8 @@ class TextRig {
 
     ScriptMachine machine;
     TextHost host;
+    CommandTable table;
+    SilentSound sound;
     Evaluator evaluator;
     Interpreter interpreter;
     PlaneSet planes;

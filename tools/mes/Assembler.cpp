@@ -3,7 +3,7 @@
 #include "CodeBuffer.h"
 #include "ExpressionParser.h"
 #include "Lexer.h"
-#include "Opcodes.h"
+#include "core/Opcodes.h"
 
 #include <algorithm>
 #include <array>

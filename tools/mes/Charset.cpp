@@ -1,6 +1,6 @@
 #include "Charset.h"
 
-#include "script/BuildVariant.h"
+#include "core/BuildVariant.h"
 
 #include <cerrno>
 

@@ -2,7 +2,7 @@
 
 #include "ExpressionDecoder.h"
 #include "InstructionIndex.h"
-#include "Opcodes.h"
+#include "core/Opcodes.h"
 #include "StringLiteral.h"
 
 #include <algorithm>

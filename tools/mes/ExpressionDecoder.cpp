@@ -1,6 +1,6 @@
 #include "ExpressionDecoder.h"
 
-#include "Opcodes.h"
+#include "core/Opcodes.h"
 
 #include <cstdio>
 #include <vector>

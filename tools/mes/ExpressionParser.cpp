@@ -1,6 +1,6 @@
 #include "ExpressionParser.h"
 
-#include "Opcodes.h"
+#include "core/Opcodes.h"
 
 #include <array>
 #include <cstdio>

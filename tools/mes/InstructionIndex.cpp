@@ -1,7 +1,7 @@
 #include "InstructionIndex.h"
 
 #include "Charset.h"
-#include "Opcodes.h"
+#include "core/Opcodes.h"
 
 #include <algorithm>
 

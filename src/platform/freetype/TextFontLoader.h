@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "graphics/GlyphRasterizer.h"
-#include "script/BuildVariant.h"
-#include "script/FatalErrorHandler.h"
+#include "core/BuildVariant.h"
+#include "core/FatalErrorHandler.h"
 
 namespace fer {
 

@@ -13,6 +13,8 @@
 #include <span>
 #include <string_view>
 
+#include "core/ScriptRegisters.h"
+
 namespace fer {
 
 static_assert(std::endian::native == std::endian::little,
@@ -31,9 +33,6 @@ class ScriptMemory {
     static constexpr uint32_t kCodeBase = 0x1000;
     static constexpr uint32_t kCodeSize = kSize - kCodeBase; // 1,049,028
     static constexpr uint32_t kSaveSize = 4096;
-
-    // Registers with an engine meaning.
-    static constexpr uint8_t kRegControlWord = 29;
 
     ScriptMemory() : bytes_(std::make_unique<uint8_t[]>(kSize)) { clear(); }
 
@@ -81,8 +80,8 @@ class ScriptMemory {
     uint32_t reg32(uint8_t r) const { return dword(kReg32Base + 4u * r); }
     void setReg32(uint8_t r, uint32_t v) { setDword(kReg32Base + 4u * r, v); }
 
-    uint16_t controlWord() const { return reg16(kRegControlWord); }
-    void setControlWord(uint16_t v) { setReg16(kRegControlWord, v); }
+    uint16_t controlWord() const { return reg16(reg16::kControlWord); }
+    void setControlWord(uint16_t v) { setReg16(reg16::kControlWord, v); }
     bool controlBits(uint16_t mask) const { return (controlWord() & mask) == mask; }
     void setControlBits(uint16_t mask) { setControlWord(controlWord() | mask); }
     void clearControlBits(uint16_t mask) { setControlWord(controlWord() & ~mask); }
@@ -97,20 +96,5 @@ class ScriptMemory {
   private:
     std::unique_ptr<uint8_t[]> bytes_;
 };
-
-// Bits of the control word (16-bit register 29).
-namespace control {
-inline constexpr uint16_t kTakePalette = 0x01;
-inline constexpr uint16_t kKeepPalette = 0x02;
-inline constexpr uint16_t kAnimate = 0x04;
-inline constexpr uint16_t kLeaveChoice = 0x08;
-inline constexpr uint16_t kChangePending = 0x10;
-inline constexpr uint16_t kAutoPresent = 0x20;
-inline constexpr uint16_t kMessageOpen = 0x40;
-inline constexpr uint16_t kRecording = 0x80;
-inline constexpr uint16_t kVoicesAllowed = 0x200;
-inline constexpr uint16_t kLoggingEnabled = 0x400;
-inline constexpr uint16_t kInitial = 0x27;
-} // namespace control
 
 } // namespace fer

@@ -1,4 +1,4 @@
-#include "script/ScriptMemory.h"
+#include "core/ScriptMemory.h"
 
 #include <algorithm>
 

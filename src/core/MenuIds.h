@@ -1,0 +1,33 @@
+#pragma once
+// The ids of the window's menu items. The menu bar is built from them and
+// menu events carry them.
+
+namespace fer::menu_id {
+
+inline constexpr int kFileLoad = 40001;
+inline constexpr int kHelp = 40003;
+inline constexpr int kViewPrimary = 40004;
+inline constexpr int kViewBack1 = 40005; // 40005..40008: planes 1 to 4
+inline constexpr int kViewBack2 = 40006;
+inline constexpr int kViewBack3 = 40007;
+inline constexpr int kViewBack4 = 40008;
+inline constexpr int kNowFile = 40009;
+inline constexpr int kViewFlags = 40010;
+inline constexpr int kViewReg16 = 40011;
+inline constexpr int kViewReg32 = 40012;
+inline constexpr int kDump = 40013;
+inline constexpr int kViewDim16 = 40014;
+inline constexpr int kViewDim32 = 40015;
+inline constexpr int kViewBack5 = 40016;
+inline constexpr int kMusicOn = 40017;
+inline constexpr int kMusicOff = 40018;
+inline constexpr int kVoiceOn = 40019;
+inline constexpr int kVoiceOff = 40020;
+inline constexpr int kMoveSlow = 40021;
+inline constexpr int kMoveNormal = 40022;
+inline constexpr int kMoveFast = 40023;
+inline constexpr int kCommand = 40024;
+inline constexpr int kSubmapNormal = 40025;
+inline constexpr int kSubmapSkip = 40026;
+
+} // namespace fer::menu_id

@@ -1,0 +1,73 @@
+#include "shell/PlayerSettings.h"
+
+namespace fer {
+
+namespace {
+constexpr const char* kSection = "Config";
+
+uint16_t speedOf(int32_t setting) {
+    switch (setting) {
+    case 0: return 0;
+    case 2: return 16;
+    default: return 8;
+    }
+}
+} // namespace
+
+void PlayerSettings::load(bool soundDevice) {
+    if (soundDevice) {
+        voice_ = file_.getInt(kSection, "VOICE", 1);
+        music_ = file_.getInt(kSection, "SOUND", 1);
+    } else {
+        voice_ = 0;
+        music_ = 0;
+    }
+    moveSetting_ = file_.getInt(kSection, "MOVE", 1);
+    // A value other than 0, 1 or 2 keeps the speed as it was.
+    if (moveSetting_ >= 0 && moveSetting_ <= 2) moveSpeed_ = speedOf(moveSetting_);
+    submap_ = file_.getInt(kSection, "SUBMAP", 0);
+    screen_ = file_.getInt(kSection, "SCREEN", 0);
+}
+
+void PlayerSettings::setMusic(int32_t on) {
+    music_ = on;
+    file_.putInt(kSection, "SOUND", on);
+    tell(Change::kMusic);
+}
+
+void PlayerSettings::setVoice(int32_t on) {
+    voice_ = on;
+    file_.putInt(kSection, "VOICE", on);
+    tell(Change::kVoice);
+}
+
+void PlayerSettings::setMove(int32_t setting) {
+    moveSetting_ = setting;
+    moveSpeed_ = speedOf(setting);
+    file_.putInt(kSection, "MOVE", setting);
+    tell(Change::kMove);
+}
+
+void PlayerSettings::setSubmap(int32_t skip) {
+    submap_ = skip;
+    file_.putInt(kSection, "SUBMAP", skip);
+    tell(Change::kSubmap);
+}
+
+void PlayerSettings::setScreen(int32_t fullScreen) {
+    screen_ = fullScreen;
+    file_.putInt(kSection, "SCREEN", fullScreen);
+    tell(Change::kScreen);
+}
+
+void PlayerSettings::setCursorShown(bool shown) {
+    if (cursorShown_ == shown) return;
+    cursorShown_ = shown;
+    tell(Change::kCursor);
+}
+
+void PlayerSettings::tell(Change change) {
+    for (const auto& listener : listeners_) listener(change);
+}
+
+} // namespace fer

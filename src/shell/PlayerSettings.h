@@ -1,0 +1,64 @@
+#pragma once
+// What the player chooses from the menu and the display: music and voices,
+// the movement speed, sub-map movement, the screen mode, and whether the
+// game shows the mouse cursor. Each change is written to the settings file
+// (section "Config"), except the cursor, and every listener hears of it: the
+// sound subsystem, the map and the display act on their own settings.
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "files/SettingsFile.h"
+
+namespace fer {
+
+class PlayerSettings {
+  public:
+    enum class Change { kMusic, kVoice, kMove, kSubmap, kScreen, kCursor };
+    using Listener = std::function<void(Change)>;
+
+    explicit PlayerSettings(SettingsFile& file) : file_(file) {}
+
+    // Reads "SOUND", "VOICE", "MOVE" and "SUBMAP" (and "SCREEN"). Without a
+    // sound device music and voices stay off whatever the file says. A
+    // "MOVE" other than 0, 1 or 2 keeps the normal speed. Nothing is written
+    // and no listener is told.
+    void load(bool soundDevice);
+
+    int32_t musicEnabled() const { return music_; }
+    int32_t voiceEnabled() const { return voice_; }
+    // The "MOVE" setting as read or chosen, and the speed it gives (0, 8, 16).
+    int32_t moveSetting() const { return moveSetting_; }
+    uint16_t moveSpeed() const { return moveSpeed_; }
+    int32_t submapSetting() const { return submap_; }
+    int32_t screenSetting() const { return screen_; }
+    bool cursorShown() const { return cursorShown_; }
+
+    // The player's choices: each writes its key and tells the listeners.
+    void setMusic(int32_t on);
+    void setVoice(int32_t on);
+    // 0 fast, 1 normal, 2 slow.
+    void setMove(int32_t setting);
+    void setSubmap(int32_t skip);
+    void setScreen(int32_t fullScreen);
+    // Whether the game shows the cursor (not written).
+    void setCursorShown(bool shown);
+
+    void addListener(Listener listener) { listeners_.push_back(std::move(listener)); }
+
+  private:
+    void tell(Change change);
+
+    SettingsFile& file_;
+    int32_t music_ = 0;
+    int32_t voice_ = 0;
+    int32_t moveSetting_ = 1;
+    uint16_t moveSpeed_ = 8;
+    int32_t submap_ = 0;
+    int32_t screen_ = 0;
+    bool cursorShown_ = true;
+    std::vector<Listener> listeners_;
+};
+
+} // namespace fer
