@@ -201,5 +201,16 @@ TEST_F(ContextInDirectory, MenuTogglesWriteTheirSettingsAndChecks) {
     EXPECT_NE(text.find("SUBMAP=1"), std::string::npos);
 }
 
+TEST_F(ContextInDirectory, EveryCommandOfABuiltSubsystemIsRegisteredByItsOwner) {
+    start();
+    const CommandTable& table = context_->commands();
+    for (const CommandOwner& c : command_listing::kOwners) {
+        // Animations, sound and the map have no commands in this build yet.
+        const bool built = c.owner != Subsystem::kAnimation && c.owner != Subsystem::kSound &&
+                           c.owner != Subsystem::kMap;
+        EXPECT_EQ(table.has(c.kind, c.number), built) << c.number;
+    }
+}
+
 } // namespace
 } // namespace fer
