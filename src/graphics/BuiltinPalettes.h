@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "graphics/PaletteEntry.h"
+#include "core/PaletteEntry.h"
 
 namespace fer {
 

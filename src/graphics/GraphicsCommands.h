@@ -14,7 +14,7 @@
 #include "graphics/BlockTransfer.h"
 #include "graphics/GraphicsHost.h"
 #include "graphics/ImageLoader.h"
-#include "graphics/PaletteEntry.h"
+#include "core/PaletteEntry.h"
 #include "graphics/PaletteManager.h"
 #include "graphics/PlaneSet.h"
 #include "core/ArgumentList.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "graphics/PaletteEntry.h"
+#include "core/PaletteEntry.h"
 #include "core/FatalErrorHandler.h"
 
 namespace fer {

@@ -23,7 +23,7 @@
 #include <span>
 
 #include "files/Lzss.h"
-#include "graphics/PaletteEntry.h"
+#include "core/PaletteEntry.h"
 #include "graphics/VramPlane.h"
 
 namespace fer {

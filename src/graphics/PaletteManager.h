@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "graphics/PaletteEntry.h"
+#include "core/PaletteEntry.h"
 
 namespace fer {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/PaletteEntry.h"
+#include "core/PaletteEntry.h"
 #include "graphics/VramPlane.h"
 
 namespace fer {

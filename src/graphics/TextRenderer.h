@@ -22,7 +22,7 @@
 #include "graphics/CharsetDecoder.h"
 #include "graphics/GlyphMask.h"
 #include "graphics/GlyphRasterizer.h"
-#include "graphics/PaletteEntry.h"
+#include "core/PaletteEntry.h"
 #include "graphics/PlaneSet.h"
 #include "graphics/VramPlane.h"
 #include "core/BuildVariant.h"

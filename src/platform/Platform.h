@@ -1,7 +1,8 @@
 #pragma once
 // What the engine needs of the machine it runs on: a window with a menu bar,
 // one event at a time, showing plane 0 through a 256-colour palette, message
-// boxes, the mouse cursor, the Shift key's physical state and a clock. The
+// boxes, the mouse cursor and its image, the display mode, the sound output,
+// the debug monitor's views, the Shift key's physical state and a clock. The
 // SDL2 backend shows a real window; the headless backend shows nothing,
 // prints its message boxes on stderr and plays scripted input.
 
@@ -10,7 +11,11 @@
 #include <string>
 #include <string_view>
 
-#include "graphics/PaletteEntry.h"
+#include "core/PaletteEntry.h"
+#include "platform/AudioOutput.h"
+#include "platform/CursorImage.h"
+#include "platform/DebugView.h"
+#include "platform/DisplayMode.h"
 #include "platform/MenuModel.h"
 #include "platform/PlatformEvent.h"
 
@@ -59,6 +64,27 @@ class Platform {
     virtual void releaseCursor() = 0;
     virtual void moveCursor(int x, int y) = 0;
     virtual void cursorPosition(int& x, int& y) const = 0;
+    // The cursor's look: the game's image, or the system arrow for nullptr
+    // (or an image that is not valid).
+    virtual void setCursorImage(const CursorImage* image) = 0;
+
+    // Full screen or a window, and how the picture is scaled. False when the
+    // mode cannot be entered (the mode stays as it was).
+    virtual bool setDisplayMode(DisplayMode mode) = 0;
+    virtual DisplayMode displayMode() const = 0;
+    virtual void setScaleMode(ScaleMode mode) = 0;
+    virtual ScaleMode scaleMode() const = 0;
+
+    // The sound output (closed until the engine opens it).
+    virtual AudioOutput& audio() = 0;
+
+    // The debug monitor's windows. A shown view stays up, drawn afresh from
+    // its cells, until hidden or closed by the player; a modal view runs
+    // until the player closes it, while the timer goes on.
+    virtual void showDebugView(DebugView& view) = 0;
+    virtual void hideDebugView(DebugView& view) = 0;
+    virtual bool debugViewShown(const DebugView& view) const = 0;
+    virtual void runDebugView(DebugView& view) = 0;
 
     // Whether Shift is down at this moment, whatever has the focus.
     virtual bool shiftHeld() const = 0;

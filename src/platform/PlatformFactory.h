@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/headless/ScriptedInput.h"
+#include "platform/ScriptedInput.h"
 
 namespace fer {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "graphics/PaletteEntry.h"
+#include "core/PaletteEntry.h"
 #include "graphics/PlaneSet.h"
 #include "platform/Platform.h"
 

@@ -10,7 +10,7 @@
 
 #include "files/LzssEncoder.h"
 #include "graphics/GraphicsHost.h"
-#include "graphics/PaletteEntry.h"
+#include "core/PaletteEntry.h"
 #include "graphics/VramPlane.h"
 #include "core/ArgumentList.h"
 #include "script/ScriptMachine.h"

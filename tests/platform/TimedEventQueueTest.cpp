@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sdl/TimedEventQueue.h"
+#include "platform/TimedEventQueue.h"
 
 namespace fer {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/headless/ScriptedInput.h"
+#include "platform/ScriptedInput.h"
 
 namespace fer {
 namespace {

@@ -1,12 +1,13 @@
 #include "platform/headless/HeadlessPlatform.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
+#include <map>
 #include <thread>
+
+#include "platform/ScriptFiles.h"
 
 namespace fer {
 
@@ -20,7 +21,7 @@ uint64_t coarseMilliseconds() {
 
 HeadlessPlatform::HeadlessPlatform(std::vector<TimedEvent> events,
                                    std::optional<uint64_t> quitAfterMs)
-    : events_(std::move(events)), quitAfter_(quitAfterMs) {}
+    : script_(std::move(events), quitAfterMs) {}
 
 bool HeadlessPlatform::openWindow(std::string_view title, const MenuModel& menu) {
     title_ = std::string(title);
@@ -44,62 +45,34 @@ void HeadlessPlatform::aboutBox(std::string_view title, std::string_view text) {
 }
 
 std::string HeadlessPlatform::chooseScriptFile(const std::string& directory) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(directory, ec)) {
-        std::string name = entry.path().filename().string();
-        if (name.size() > 4) {
-            std::string ext = name.substr(name.size() - 4);
-            for (auto& ch : ext)
-                ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-            if (ext == ".mes" && entry.is_regular_file(ec)) names.push_back(name);
-        }
-    }
-    std::sort(names.begin(), names.end());
+    const std::vector<std::string> names = scriptFilesIn(directory);
     return names.empty() ? std::string() : names.front();
 }
 
 void HeadlessPlatform::startClock() {
-    started_ = true;
-    startCoarse_ = coarseMilliseconds();
-}
-
-uint64_t HeadlessPlatform::elapsed() const {
-    return started_ ? coarseMilliseconds() - startCoarse_ : 0;
+    script_.start(coarseMilliseconds());
 }
 
 bool HeadlessPlatform::nextEvent(PlatformEvent& event) {
-    if (!started_) return false;
-    const bool eventsLeft = nextEvent_ < events_.size();
-    if (!eventsLeft && (!quitAfter_ || quitSent_)) return false;
-    const uint64_t now = elapsed();
-    if (eventsLeft && events_[nextEvent_].at <= now) {
-        event = events_[nextEvent_++].event;
-        switch (event.type) {
-        case PlatformEvent::Type::kKeyDown:
-            if (event.code == 16) shift_ = true;
-            break;
-        case PlatformEvent::Type::kKeyUp:
-            if (event.code == 16) shift_ = false;
-            break;
-        case PlatformEvent::Type::kMouseMove:
-            cursorX_ = event.x;
-            cursorY_ = event.y;
-            clampCursor();
-            event.x = cursorX_;
-            event.y = cursorY_;
-            break;
-        default: break;
-        }
-        return true;
+    if (!script_.started() || script_.finished()) return false;
+    if (!script_.next(coarseMilliseconds(), event)) return false;
+    switch (event.type) {
+    case PlatformEvent::Type::kKeyDown:
+        if (event.code == 16) shift_ = true;
+        break;
+    case PlatformEvent::Type::kKeyUp:
+        if (event.code == 16) shift_ = false;
+        break;
+    case PlatformEvent::Type::kMouseMove:
+        cursorX_ = event.x;
+        cursorY_ = event.y;
+        clampCursor();
+        event.x = cursorX_;
+        event.y = cursorY_;
+        break;
+    default: break;
     }
-    if (quitAfter_ && !quitSent_ && now >= *quitAfter_) {
-        quitSent_ = true;
-        event = PlatformEvent{};
-        event.type = PlatformEvent::Type::kClose;
-        return true;
-    }
-    return false;
+    return true;
 }
 
 void HeadlessPlatform::present(const PlaneView&, std::span<const PaletteEntry, 256>, int, int, int,
@@ -144,6 +117,50 @@ void HeadlessPlatform::moveCursor(int x, int y) {
 void HeadlessPlatform::cursorPosition(int& x, int& y) const {
     x = cursorX_;
     y = cursorY_;
+}
+
+void HeadlessPlatform::setCursorImage(const CursorImage* image) {
+    ++cursorImagesSet_;
+    if (image && image->valid())
+        cursorImage_ = *image;
+    else
+        cursorImage_.reset();
+}
+
+bool HeadlessPlatform::setDisplayMode(DisplayMode mode) {
+    displayMode_ = mode;
+    return true;
+}
+
+void HeadlessPlatform::printDebugView(DebugView& view, std::FILE* out) {
+    std::fprintf(out, "== %s\n", view.title().c_str());
+    std::map<std::pair<int, int>, std::string> ordered;
+    for (DebugCell& cell : view.cells()) ordered[{cell.y, cell.x}] = std::move(cell.text);
+    int row = 0;
+    bool first = true;
+    for (const auto& [at, text] : ordered) {
+        if (!first && at.first != row) std::fputc('\n', out);
+        else if (!first) std::fputc(' ', out);
+        std::fputs(text.c_str(), out);
+        row = at.first;
+        first = false;
+    }
+    if (!first) std::fputc('\n', out);
+    std::fflush(out);
+}
+
+void HeadlessPlatform::showDebugView(DebugView& view) {
+    shownViews_.insert(&view);
+    printDebugView(view, stdout);
+}
+
+bool HeadlessPlatform::debugViewShown(const DebugView& view) const {
+    return shownViews_.count(&view) != 0;
+}
+
+void HeadlessPlatform::runDebugView(DebugView& view) {
+    // Nobody is there to read it: it is printed and closed at once.
+    printDebugView(view, stdout);
 }
 
 uint64_t HeadlessPlatform::milliseconds() const {

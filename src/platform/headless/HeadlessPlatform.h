@@ -1,7 +1,9 @@
 #pragma once
-// The headless backend: no window and no audio device. Message boxes print
+// The headless backend: no window and no sound device. Message boxes print
 // "TITLE: TEXT" on stderr and take their default answer (OK); input comes
-// from a script of timed events; --quit-after becomes a close request.
+// from a script of timed events; --quit-after becomes a close request; the
+// sound output consumes frames in real time; debug views print their text
+// on stdout; cursor images and display modes are recorded.
 
 #include <cstdint>
 #include <optional>
@@ -10,7 +12,9 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/headless/ScriptedInput.h"
+#include "platform/ScriptedInput.h"
+#include "platform/TimedEventQueue.h"
+#include "platform/headless/VirtualAudioOutput.h"
 
 namespace fer {
 
@@ -35,6 +39,16 @@ class HeadlessPlatform : public Platform {
     void releaseCursor() override { confined_ = false; }
     void moveCursor(int x, int y) override;
     void cursorPosition(int& x, int& y) const override;
+    void setCursorImage(const CursorImage* image) override;
+    bool setDisplayMode(DisplayMode mode) override;
+    DisplayMode displayMode() const override { return displayMode_; }
+    void setScaleMode(ScaleMode mode) override { scaleMode_ = mode; }
+    ScaleMode scaleMode() const override { return scaleMode_; }
+    AudioOutput& audio() override { return audio_; }
+    void showDebugView(DebugView& view) override;
+    void hideDebugView(DebugView& view) override { shownViews_.erase(&view); }
+    bool debugViewShown(const DebugView& view) const override;
+    void runDebugView(DebugView& view) override;
     bool shiftHeld() const override { return shift_; }
     uint64_t milliseconds() const override;
     void sleepMilliseconds(int ms) override;
@@ -44,18 +58,17 @@ class HeadlessPlatform : public Platform {
     // The title and menu bar the window would show.
     const std::string& title() const { return title_; }
     const MenuModel& menu() const { return menu_; }
+    // The cursor image set last (empty for the system arrow), and how many were set.
+    const std::optional<CursorImage>& cursorImage() const { return cursorImage_; }
+    uint64_t cursorImagesSet() const { return cursorImagesSet_; }
+
+    // Writes a view's text: its title, then its cells row by row.
+    static void printDebugView(DebugView& view, std::FILE* out);
 
   private:
-    // Milliseconds since startClock, from the cheap coarse clock.
-    uint64_t elapsed() const;
     void clampCursor();
 
-    std::vector<TimedEvent> events_;
-    size_t nextEvent_ = 0;
-    std::optional<uint64_t> quitAfter_;
-    bool quitSent_ = false;
-    bool started_ = false;
-    uint64_t startCoarse_ = 0;
+    TimedEventQueue script_;
     bool shift_ = false;
     int cursorX_ = 0;
     int cursorY_ = 0;
@@ -65,6 +78,12 @@ class HeadlessPlatform : public Platform {
     std::set<int> checked_;
     std::string title_;
     MenuModel menu_;
+    std::optional<CursorImage> cursorImage_;
+    uint64_t cursorImagesSet_ = 0;
+    DisplayMode displayMode_ = DisplayMode::kWindowed;
+    ScaleMode scaleMode_ = ScaleMode::kWholeFactor;
+    VirtualAudioOutput audio_;
+    std::set<const DebugView*> shownViews_;
 };
 
 } // namespace fer

@@ -22,21 +22,33 @@ void ScaledView::resize(int windowWidth, int windowHeight, int menuBarHeight) {
     factor_ = largestFactor(windowWidth, windowHeight, menuBarHeight);
     picture_.w = kWidth * factor_;
     picture_.h = kHeight * factor_;
+    const int areaHeight = windowHeight - menuBarHeight;
+    if (mode_ == ScaleMode::kFit && windowWidth >= kWidth && areaHeight >= kHeight) {
+        // The largest 16:10 rectangle inside the area.
+        if (static_cast<long>(windowWidth) * kHeight <= static_cast<long>(areaHeight) * kWidth) {
+            picture_.w = windowWidth;
+            picture_.h = windowWidth * kHeight / kWidth;
+        } else {
+            picture_.h = areaHeight;
+            picture_.w = areaHeight * kWidth / kHeight;
+        }
+    }
     // A window smaller than the picture shows its top-left part.
     picture_.x = std::max(0, (windowWidth - picture_.w) / 2);
     picture_.y = menuBarHeight + std::max(0, (windowHeight - menuBarHeight - picture_.h) / 2);
 }
 
 void ScaledView::toClient(int windowX, int windowY, int& x, int& y) const {
-    x = std::clamp(floorDiv(windowX - picture_.x, factor_), 0, kWidth - 1);
-    y = std::clamp(floorDiv(windowY - picture_.y, factor_), 0, kHeight - 1);
+    x = std::clamp(floorDiv((windowX - picture_.x) * kWidth, picture_.w), 0, kWidth - 1);
+    y = std::clamp(floorDiv((windowY - picture_.y) * kHeight, picture_.h), 0, kHeight - 1);
 }
 
 void ScaledView::toWindow(int x, int y, int& windowX, int& windowY) const {
     x = std::clamp(x, 0, kWidth - 1);
     y = std::clamp(y, 0, kHeight - 1);
-    windowX = picture_.x + x * factor_ + factor_ / 2;
-    windowY = picture_.y + y * factor_ + factor_ / 2;
+    // The centre of the client pixel's area in the window.
+    windowX = picture_.x + (2 * x + 1) * picture_.w / (2 * kWidth);
+    windowY = picture_.y + (2 * y + 1) * picture_.h / (2 * kHeight);
 }
 
 bool ScaledView::contains(int windowX, int windowY) const {

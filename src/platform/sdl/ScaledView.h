@@ -1,7 +1,10 @@
 #pragma once
 // Where the 640x400 picture lies in the window: below the menu bar, scaled by
-// the largest whole factor that fits, centred with black borders; and the
-// mapping of window points to 640x400 client coordinates and back.
+// the largest whole factor that fits (or, fitted, to the largest size that
+// keeps its shape), centred with black borders; and the mapping of window
+// points to 640x400 client coordinates and back.
+
+#include "platform/DisplayMode.h"
 
 namespace fer {
 
@@ -25,6 +28,9 @@ class ScaledView {
     // Lays the picture out in a window of the given size.
     void resize(int windowWidth, int windowHeight, int menuBarHeight);
 
+    void setMode(ScaleMode mode) { mode_ = mode; }
+    ScaleMode mode() const { return mode_; }
+    // The whole factor (fitted: the whole part of the scale, at least 1).
     int factor() const { return factor_; }
     // The picture's rectangle in window pixels.
     ViewRect picture() const { return picture_; }
@@ -37,6 +43,7 @@ class ScaledView {
     bool contains(int windowX, int windowY) const;
 
   private:
+    ScaleMode mode_ = ScaleMode::kWholeFactor;
     int factor_ = 1;
     ViewRect picture_{0, 0, kWidth, kHeight};
 };

@@ -1,10 +1,11 @@
 #pragma once
-// The SDL2 backend: a real, resizable window with a Dear ImGui menu bar above
-// the 640x400 picture, which is scaled by a whole factor (nearest neighbour)
-// and centred with black borders. Boxes are modal ImGui popups inside the
-// window that run their own small event loop. Scripted input and the quit
-// timer work as in the headless backend, alongside the player's input.
-// Every call must come from the thread that created it.
+// The SDL2 backend: a real, resizable window (SdlWindow) with a Dear ImGui
+// menu bar, boxes and debug views (ImGuiLayer) over the 640x400 picture,
+// SDL's events translated (SdlEventTranslator), the cursor (SdlCursor) and
+// the sound device (SdlAudioOutput). Boxes and modal views run their own
+// small event loop. Scripted input and the quit timer work as in the
+// headless backend, alongside the player's input. Every call but the sound
+// device's pulls must come from the thread that created it.
 
 #include <cstdint>
 #include <memory>
@@ -13,7 +14,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/headless/ScriptedInput.h"
+#include "platform/ScriptedInput.h"
 
 namespace fer {
 
@@ -47,6 +48,16 @@ class SdlPlatform : public Platform {
     void releaseCursor() override;
     void moveCursor(int x, int y) override;
     void cursorPosition(int& x, int& y) const override;
+    void setCursorImage(const CursorImage* image) override;
+    bool setDisplayMode(DisplayMode mode) override;
+    DisplayMode displayMode() const override;
+    void setScaleMode(ScaleMode mode) override;
+    ScaleMode scaleMode() const override;
+    AudioOutput& audio() override;
+    void showDebugView(DebugView& view) override;
+    void hideDebugView(DebugView& view) override;
+    bool debugViewShown(const DebugView& view) const override;
+    void runDebugView(DebugView& view) override;
     bool shiftHeld() const override;
     uint64_t milliseconds() const override;
     void sleepMilliseconds(int ms) override;
@@ -64,6 +75,7 @@ class SdlPlatform : public Platform {
     // The colour (0xRRGGBB) shown at a window point, read back from the renderer.
     uint32_t shownPixel(int windowX, int windowY) const;
     uint64_t frames() const;
+    bool hasCursorImage() const;
 
   private:
     struct Impl;

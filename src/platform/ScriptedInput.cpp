@@ -1,4 +1,4 @@
-#include "platform/headless/ScriptedInput.h"
+#include "platform/ScriptedInput.h"
 
 #include <algorithm>
 #include <charconv>

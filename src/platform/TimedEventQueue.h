@@ -1,13 +1,14 @@
 #pragma once
-// Scripted input for the real window: timed events played alongside the
-// player's, and the --quit-after timer that turns into a close request. Times
-// count from start(); the caller passes the clock in.
+// Scripted input, the same for both backends: timed events (alongside the
+// player's, in a window) and the --quit-after timer that turns into a close
+// request. Times count from start(); the caller passes the clock in. Events
+// come in time order; one due after the quit time comes only after the close.
 
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-#include "platform/headless/ScriptedInput.h"
+#include "platform/ScriptedInput.h"
 
 namespace fer {
 

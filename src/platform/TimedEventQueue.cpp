@@ -1,4 +1,4 @@
-#include "platform/sdl/TimedEventQueue.h"
+#include "platform/TimedEventQueue.h"
 
 namespace fer {
 

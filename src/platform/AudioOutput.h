@@ -1,0 +1,36 @@
+#pragma once
+// The platform's sound output. Once open, it pulls frames from its source on
+// a thread of its own, at the device's pace; the window backend plays them
+// on the sound device, the headless backend consumes them in real time on
+// the engine's clock. Open, pause and close are called from the main thread.
+
+#include <cstdint>
+#include <string>
+
+#include "core/AudioSource.h"
+
+namespace fer {
+
+class AudioOutput {
+  public:
+    virtual ~AudioOutput() = default;
+
+    // Opens the output asking for `wanted` and starts pulling from source
+    // (which must outlive the open output). False, with the reason in error,
+    // when no output can be opened.
+    virtual bool open(const AudioFormat& wanted, AudioSource& source, std::string& error) = 0;
+    // Stops pulling; the source is not touched after close returns.
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // The format the output really uses (valid while open).
+    virtual AudioFormat format() const = 0;
+    // While paused nothing is pulled and the output is silent.
+    virtual void setPaused(bool paused) = 0;
+
+    // Frames pulled since open, and the times the source was pulled too late
+    // to keep the device fed.
+    virtual uint64_t framesPulled() const = 0;
+    virtual uint64_t underruns() const = 0;
+};
+
+} // namespace fer

@@ -1,0 +1,35 @@
+#pragma once
+// A window of the debug monitor: text cells laid out in the view's own pixel
+// space, which the platform scales to its window. The monitor says what the
+// cells are; the platform draws them (Dear ImGui in the window backend, text
+// on standard output headless).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fer {
+
+struct DebugCell {
+    int x = 0; // the cell's top-left corner in the view's pixel space
+    int y = 0;
+    std::string text; // UTF-8
+    uint32_t colour = 0xFFFFFF; // 0xRRGGBB
+};
+
+class DebugView {
+  public:
+    virtual ~DebugView() = default;
+
+    virtual std::string title() const = 0;
+    // The view's own pixel space.
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+    // The cells as they are now; called whenever the view is drawn.
+    virtual std::vector<DebugCell> cells() = 0;
+    // A key pressed while the view has the focus (a virtual-key code: 33
+    // Page Up, 34 Page Down...). False closes a modal view.
+    virtual bool key(int virtualKey) { return virtualKey != 27; }
+};
+
+} // namespace fer

@@ -1,0 +1,145 @@
+#include "platform/sdl/ImGuiLayer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include <imgui.h>
+#include <imgui_impl_sdl.h>
+#include <imgui_impl_sdlrenderer.h>
+
+namespace fer {
+
+ImGuiLayer::ImGuiLayer() {
+    IMGUI_CHECKVERSION();
+    context_ = ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr; // no imgui.ini in the game directory
+    io.LogFilename = nullptr;
+    // The engine decides whether the cursor is shown.
+    io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;
+    ImGui::StyleColorsDark();
+    ImGuiStyle& style = ImGui::GetStyle();
+    style.WindowRounding = 0;
+    style.PopupRounding = 0;
+    style.FrameRounding = 0;
+    style.Colors[ImGuiCol_ModalWindowDimBg] = ImVec4(0, 0, 0, 0.4f); // darken, not fog
+}
+
+ImGuiLayer::~ImGuiLayer() {
+    if (rendererAttached_) ImGui_ImplSDLRenderer_Shutdown();
+    if (platformAttached_) ImGui_ImplSDL2_Shutdown();
+    ImGui::DestroyContext(context_);
+}
+
+int ImGuiLayer::initialMenuHeight() {
+    return static_cast<int>(MenuFont::kPixelSize + 2 * ImGui::GetStyle().FramePadding.y);
+}
+
+bool ImGuiLayer::attach(SDL_Window* window, SDL_Renderer* renderer) {
+    platformAttached_ = ImGui_ImplSDL2_InitForSDLRenderer(window);
+    rendererAttached_ = platformAttached_ && ImGui_ImplSDLRenderer_Init(renderer);
+    if (!rendererAttached_) return false;
+    fontPath_ = MenuFont::findFile();
+    if (!font_.build(fontPath_, glyphs_))
+        std::fprintf(stderr, "engine: no CJK font found for the menus (install fonts-unifont)\n");
+    return true;
+}
+
+void ImGuiLayer::rebuildFont() {
+    font_.build(fontPath_, glyphs_);
+    ImGui_ImplSDLRenderer_DestroyFontsTexture();
+    ImGui_ImplSDLRenderer_CreateFontsTexture();
+}
+
+void ImGuiLayer::setMenu(const MenuModel& menu, std::string_view title) {
+    menuBar_.setModel(menu);
+    glyphs_.add(title);
+    glyphs_.add(menu);
+    rebuildFont();
+}
+
+void ImGuiLayer::addTexts(std::string_view a, std::string_view b) {
+    bool added = glyphs_.add(a);
+    added |= glyphs_.add(b);
+    if (added) rebuildFont();
+}
+
+void ImGuiLayer::process(const SDL_Event& event) {
+    ImGui_ImplSDL2_ProcessEvent(&event);
+}
+
+bool ImGuiLayer::wantsPress(int y, int menuHeight) const {
+    return y < menuHeight || ImGui::GetIO().WantCaptureMouse ||
+           ImGui::IsPopupOpen(nullptr, ImGuiPopupFlags_AnyPopup);
+}
+
+void ImGuiLayer::showView(DebugView& view) {
+    if (!viewShown(view)) views_.push_back(&view);
+    addTexts(view.title(), {});
+}
+
+void ImGuiLayer::hideView(DebugView& view) {
+    views_.erase(std::remove(views_.begin(), views_.end(), &view), views_.end());
+}
+
+bool ImGuiLayer::viewShown(const DebugView& view) const {
+    return std::find(views_.begin(), views_.end(), &view) != views_.end();
+}
+
+void ImGuiLayer::drawView(DebugView& view, bool* open, int pictureW, int pictureH) {
+    // The view's own pixel space, scaled as the picture is.
+    const float scale = std::max(1.0f, std::min(static_cast<float>(pictureW) / 640.0f,
+                                                static_cast<float>(pictureH) / 400.0f));
+    const ImVec2 size(static_cast<float>(view.width()) * scale,
+                      static_cast<float>(view.height()) * scale);
+    ImGui::SetNextWindowSize(ImVec2(size.x + 16, size.y + 40), ImGuiCond_Appearing);
+    const std::string title = view.title() + "##" + std::to_string(reinterpret_cast<uintptr_t>(&view));
+    if (ImGui::Begin(title.c_str(), open, ImGuiWindowFlags_NoSavedSettings)) {
+        const ImVec2 origin = ImGui::GetCursorScreenPos();
+        ImDrawList* draw = ImGui::GetWindowDrawList();
+        draw->AddRectFilled(origin, ImVec2(origin.x + size.x, origin.y + size.y),
+                            IM_COL32(0, 0, 0, 255));
+        const float fontSize = MenuFont::kPixelSize * scale;
+        for (const DebugCell& cell : view.cells()) {
+            const ImU32 colour = IM_COL32((cell.colour >> 16) & 0xFF, (cell.colour >> 8) & 0xFF,
+                                          cell.colour & 0xFF, 255);
+            draw->AddText(ImGui::GetFont(), fontSize,
+                          ImVec2(origin.x + static_cast<float>(cell.x) * scale,
+                                 origin.y + static_cast<float>(cell.y) * scale),
+                          colour, cell.text.c_str());
+        }
+        ImGui::Dummy(size);
+    }
+    ImGui::End();
+}
+
+int ImGuiLayer::drawFrame(const Overlays& o, int pictureW, int pictureH) {
+    ImGui_ImplSDLRenderer_NewFrame();
+    ImGui_ImplSDL2_NewFrame();
+    ImGui::NewFrame();
+    const bool modal = o.box || o.chooser || o.modalView;
+    const int chosen = menuBar_.draw(!modal);
+    for (size_t i = 0; i < views_.size();) {
+        bool open = true;
+        drawView(*views_[i], &open, pictureW, pictureH);
+        if (open)
+            ++i;
+        else
+            views_.erase(views_.begin() + static_cast<ptrdiff_t>(i));
+    }
+    modalClosed_ = false;
+    if (o.modalView) {
+        bool open = true;
+        drawView(*o.modalView, &open, pictureW, pictureH);
+        modalClosed_ = !open;
+    }
+    BoxAnswer given = BoxAnswer::kNone;
+    if (o.box) given = o.box->draw();
+    if (o.chooser) given = o.chooser->draw();
+    if (o.answer) *o.answer = given;
+    ImGui::Render();
+    ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
+    return chosen;
+}
+
+} // namespace fer

@@ -1,0 +1,82 @@
+#pragma once
+// Everything Dear ImGui draws over the picture: the menu bar, the modal boxes
+// and the debug monitor's views, with the menu font built for the texts they
+// show. One frame at a time, between the picture and the present.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <SDL.h>
+
+#include "platform/DebugView.h"
+#include "platform/MenuModel.h"
+#include "platform/sdl/ImGuiDialogs.h"
+#include "platform/sdl/ImGuiMenuBar.h"
+#include "platform/sdl/MenuFont.h"
+#include "platform/sdl/MenuGlyphs.h"
+
+struct ImGuiContext;
+
+namespace fer {
+
+class ImGuiLayer {
+  public:
+    ImGuiLayer();
+    ~ImGuiLayer();
+    ImGuiLayer(const ImGuiLayer&) = delete;
+    ImGuiLayer& operator=(const ImGuiLayer&) = delete;
+
+    // Connects to the window and renderer and finds the menu font. False
+    // when ImGui's SDL backends cannot start.
+    bool attach(SDL_Window* window, SDL_Renderer* renderer);
+    // The menu bar's height before the first frame: one line of the font
+    // with the frame padding above and below.
+    static int initialMenuHeight();
+
+    // The menu model, and the texts whose glyphs the font must hold.
+    void setMenu(const MenuModel& menu, std::string_view title);
+    ImGuiMenuBar& menuBar() { return menuBar_; }
+    void addTexts(std::string_view a, std::string_view b);
+
+    // Hands an SDL event to ImGui.
+    void process(const SDL_Event& event);
+    // Whether a press at window row y belongs to the menus.
+    bool wantsPress(int y, int menuHeight) const;
+
+    // What a frame draws besides the menu bar.
+    struct Overlays {
+        MessageBoxView* box = nullptr;
+        ScriptChooserView* chooser = nullptr;
+        DebugView* modalView = nullptr;
+        BoxAnswer* answer = nullptr;
+    };
+    // Draws one ImGui frame over what the renderer holds. Returns the id of a
+    // menu item chosen in it, or 0. pictureX/Y/W/H: where debug views are laid.
+    int drawFrame(const Overlays& overlays, int pictureW, int pictureH);
+
+    // The debug views shown without blocking, drawn in every frame until
+    // hidden or closed by the player.
+    void showView(DebugView& view);
+    void hideView(DebugView& view);
+    bool viewShown(const DebugView& view) const;
+    // Whether the modal view was closed in the last frame (its close button).
+    bool modalClosed() const { return modalClosed_; }
+
+  private:
+    void drawView(DebugView& view, bool* open, int pictureW, int pictureH);
+    void rebuildFont();
+
+    ImGuiContext* context_ = nullptr;
+    bool platformAttached_ = false;
+    bool rendererAttached_ = false;
+    ImGuiMenuBar menuBar_;
+    MenuGlyphs glyphs_;
+    MenuFont font_;
+    std::string fontPath_;
+    std::vector<DebugView*> views_;
+    bool modalClosed_ = false;
+};
+
+} // namespace fer

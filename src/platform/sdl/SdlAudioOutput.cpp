@@ -1,0 +1,79 @@
+#include "platform/sdl/SdlAudioOutput.h"
+
+namespace fer {
+
+bool SdlAudioOutput::open(const AudioFormat& wanted, AudioSource& source, std::string& error) {
+    if (isOpen()) {
+        error = "the sound output is open already";
+        return false;
+    }
+    if (!subsystemStarted_) {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            error = std::string("cannot start SDL audio: ") + SDL_GetError();
+            return false;
+        }
+        subsystemStarted_ = true;
+    }
+    SDL_AudioSpec want{};
+    want.freq = wanted.sampleRate;
+    want.format = AUDIO_S16SYS;
+    want.channels = static_cast<Uint8>(wanted.channels);
+    want.samples = 1024;
+    want.callback = &SdlAudioOutput::callback;
+    want.userdata = this;
+    SDL_AudioSpec have{};
+    source_ = &source;
+    pulled_.store(0, std::memory_order_release);
+    underruns_.store(0, std::memory_order_release);
+    lastCallbackTicks_.store(0, std::memory_order_release);
+    // The device may choose its rate and channel count; the samples stay 16-bit.
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have,
+                                  SDL_AUDIO_ALLOW_FREQUENCY_CHANGE |
+                                      SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+    if (device_ == 0) {
+        source_ = nullptr;
+        error = std::string("cannot open the sound device: ") + SDL_GetError();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        subsystemStarted_ = false;
+        return false;
+    }
+    format_.sampleRate = have.freq;
+    format_.channels = have.channels;
+    bufferFrames_ = have.samples;
+    SDL_PauseAudioDevice(device_, 0);
+    return true;
+}
+
+void SdlAudioOutput::close() {
+    if (device_ != 0) {
+        SDL_CloseAudioDevice(device_); // waits for a running callback
+        device_ = 0;
+    }
+    source_ = nullptr;
+    if (subsystemStarted_) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        subsystemStarted_ = false;
+    }
+}
+
+void SdlAudioOutput::setPaused(bool paused) {
+    if (device_ != 0) SDL_PauseAudioDevice(device_, paused ? 1 : 0);
+}
+
+void SdlAudioOutput::callback(void* self, Uint8* stream, int length) {
+    static_cast<SdlAudioOutput*>(self)->fill(reinterpret_cast<int16_t*>(stream),
+                                             static_cast<size_t>(length) / sizeof(int16_t));
+}
+
+void SdlAudioOutput::fill(int16_t* samples, size_t count) {
+    // A callback that comes more than two buffers after the last one means
+    // the device ran dry in between.
+    const uint64_t now = SDL_GetTicks64();
+    const uint64_t last = lastCallbackTicks_.exchange(now, std::memory_order_acq_rel);
+    const uint64_t bufferMs = 1000u * bufferFrames_ / static_cast<uint64_t>(format_.sampleRate);
+    if (last != 0 && now - last > 2 * bufferMs + 10) underruns_.fetch_add(1, std::memory_order_acq_rel);
+    source_->render({samples, count}, format_);
+    pulled_.fetch_add(count / static_cast<size_t>(format_.channels), std::memory_order_acq_rel);
+}
+
+} // namespace fer

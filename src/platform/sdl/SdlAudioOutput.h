@@ -1,0 +1,44 @@
+#pragma once
+// The sound device that SDL finds (PulseAudio, PipeWire, ALSA...;
+// SDL_AUDIODRIVER chooses another). SDL's audio thread pulls the source
+// through the device callback.
+
+#include <atomic>
+#include <cstdint>
+
+#include <SDL.h>
+
+#include "platform/AudioOutput.h"
+
+namespace fer {
+
+class SdlAudioOutput : public AudioOutput {
+  public:
+    SdlAudioOutput() = default;
+    ~SdlAudioOutput() override { close(); }
+    SdlAudioOutput(const SdlAudioOutput&) = delete;
+    SdlAudioOutput& operator=(const SdlAudioOutput&) = delete;
+
+    bool open(const AudioFormat& wanted, AudioSource& source, std::string& error) override;
+    void close() override;
+    bool isOpen() const override { return device_ != 0; }
+    AudioFormat format() const override { return format_; }
+    void setPaused(bool paused) override;
+    uint64_t framesPulled() const override { return pulled_.load(std::memory_order_acquire); }
+    uint64_t underruns() const override { return underruns_.load(std::memory_order_acquire); }
+
+  private:
+    static void callback(void* self, Uint8* stream, int length);
+    void fill(int16_t* samples, size_t count);
+
+    bool subsystemStarted_ = false;
+    SDL_AudioDeviceID device_ = 0;
+    AudioSource* source_ = nullptr; // set before the device starts, cleared after it closes
+    AudioFormat format_;
+    uint32_t bufferFrames_ = 0;
+    std::atomic<uint64_t> pulled_{0};
+    std::atomic<uint64_t> underruns_{0};
+    std::atomic<uint64_t> lastCallbackTicks_{0};
+};
+
+} // namespace fer

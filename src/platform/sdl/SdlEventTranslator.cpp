@@ -1,0 +1,129 @@
+#include "platform/sdl/SdlEventTranslator.h"
+
+#include "platform/sdl/KeyMapping.h"
+
+namespace fer {
+
+namespace {
+using T = PlatformEvent::Type;
+
+bool make(PlatformEvent& out, T type, int code = 0) {
+    out = PlatformEvent{};
+    out.type = type;
+    out.code = code;
+    return true;
+}
+} // namespace
+
+bool SdlEventTranslator::translate(SDL_Event& e, PlatformEvent& out) {
+    switch (e.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: return key(e, out);
+    case SDL_MOUSEMOTION: return motion(e, out);
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: return button(e, out);
+    case SDL_WINDOWEVENT: return windowChange(e, out);
+    case SDL_DROPBEGIN:
+    case SDL_DROPFILE:
+    case SDL_DROPTEXT:
+    case SDL_DROPCOMPLETE: return drop(e, out);
+    default:
+        // SDL_QUIT follows the window's close event, which is what counts.
+        return false;
+    }
+}
+
+bool SdlEventTranslator::key(const SDL_Event& e, PlatformEvent& out) {
+    imgui_.process(e);
+    framesOwed_ = kFramesAfterInput;
+    const bool down = e.type == SDL_KEYDOWN;
+    if (e.key.keysym.scancode == SDL_SCANCODE_F12)
+        return down && !e.key.repeat && make(out, T::kScreenshot);
+    const int vk = virtualKeyForScancode(e.key.keysym.scancode);
+    if (vk == 0) return false;
+    return make(out, down ? T::kKeyDown : T::kKeyUp, vk);
+}
+
+bool SdlEventTranslator::motion(const SDL_Event& e, PlatformEvent& out) {
+    imgui_.process(e);
+    framesOwed_ = kFramesAfterInput;
+    cursor_.apply(e.motion.y, menuHeight_);
+    int x = 0, y = 0;
+    window_.view().toClient(e.motion.x, e.motion.y, x, y);
+    cursor_.clamp(x, y);
+    if (x == cursor_.x() && y == cursor_.y()) return false;
+    cursor_.setPosition(x, y);
+    make(out, T::kMouseMove);
+    out.x = x;
+    out.y = y;
+    return true;
+}
+
+bool SdlEventTranslator::button(const SDL_Event& e, PlatformEvent& out) {
+    imgui_.process(e);
+    framesOwed_ = kFramesAfterInput;
+    const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+    if (down) {
+        // Clicks on the menu bar or an open menu belong to the menus.
+        if (imgui_.wantsPress(e.button.y, menuHeight_)) {
+            if (drawFrame_) drawFrame_(); // let the menu see the press
+            return false;
+        }
+        int x = 0, y = 0;
+        window_.view().toClient(e.button.x, e.button.y, x, y);
+        cursor_.clamp(x, y);
+        cursor_.setPosition(x, y);
+    }
+    const int message = mouseButtonMessage(e.button.button, down);
+    return message != 0 && make(out, down ? T::kKeyDown : T::kKeyUp, message);
+}
+
+bool SdlEventTranslator::windowChange(const SDL_Event& e, PlatformEvent& out) {
+    imgui_.process(e);
+    framesOwed_ = kFramesAfterInput;
+    switch (e.window.event) {
+    case SDL_WINDOWEVENT_CLOSE: return make(out, T::kClose);
+    case SDL_WINDOWEVENT_FOCUS_GAINED: return make(out, T::kActivate);
+    case SDL_WINDOWEVENT_FOCUS_LOST: return make(out, T::kDeactivate);
+    case SDL_WINDOWEVENT_MINIMIZED: return make(out, T::kMinimise);
+    case SDL_WINDOWEVENT_RESTORED: window_.layout(menuHeight_); return make(out, T::kRestore);
+    case SDL_WINDOWEVENT_SIZE_CHANGED: window_.layout(menuHeight_); return make(out, T::kExpose);
+    case SDL_WINDOWEVENT_EXPOSED: return make(out, T::kExpose);
+    default: return false;
+    }
+}
+
+bool SdlEventTranslator::drop(SDL_Event& e, PlatformEvent& out) {
+    switch (e.type) {
+    case SDL_DROPBEGIN:
+        dropping_ = true;
+        droppedFiles_.clear();
+        return false;
+    case SDL_DROPFILE: {
+        std::string path = e.drop.file ? e.drop.file : "";
+        SDL_free(e.drop.file);
+        e.drop.file = nullptr;
+        if (dropping_) {
+            droppedFiles_.push_back(std::move(path));
+            return false;
+        }
+        make(out, T::kDropFile);
+        out.text = std::move(path);
+        return true;
+    }
+    case SDL_DROPTEXT:
+        SDL_free(e.drop.file);
+        e.drop.file = nullptr;
+        return false;
+    default: // SDL_DROPCOMPLETE
+        dropping_ = false;
+        // Only a drop of exactly one file switches scripts.
+        if (droppedFiles_.size() != 1) return false;
+        make(out, T::kDropFile);
+        out.text = std::move(droppedFiles_.front());
+        droppedFiles_.clear();
+        return true;
+    }
+}
+
+} // namespace fer

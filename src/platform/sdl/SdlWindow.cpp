@@ -1,0 +1,169 @@
+#include "platform/sdl/SdlWindow.h"
+
+#include <algorithm>
+
+namespace fer {
+
+namespace {
+// Room for the window's title bar and frame when the default scale is chosen.
+constexpr int kFrameAllowance = 48;
+
+uint32_t toArgb(const PaletteEntry& e) {
+    return 0xFF000000u | (uint32_t{e.red} << 16) | (uint32_t{e.green} << 8) | e.blue;
+}
+} // namespace
+
+SdlWindow::SdlWindow() {
+    // Other subsystems, such as audio, are counted separately by SDL.
+    videoStarted_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+SdlWindow::~SdlWindow() {
+    texture_.reset();
+    renderer_.reset();
+    window_.reset();
+    if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool SdlWindow::create(int scale, int menuHeight, std::string& error) {
+    if (!videoStarted_) {
+        error = std::string("cannot start SDL video: ") + SDL_GetError();
+        return false;
+    }
+    if (scale > 0) {
+        factor_ = std::clamp(scale, 1, ScaledView::kMaxFactor);
+    } else {
+        SDL_Rect usable{0, 0, ScaledView::kWidth, ScaledView::kHeight + menuHeight};
+        if (SDL_GetDisplayUsableBounds(0, &usable) != 0) SDL_GetDisplayBounds(0, &usable);
+        factor_ = ScaledView::largestFactor(usable.w, usable.h - kFrameAllowance, menuHeight);
+    }
+    window_.reset(SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   ScaledView::kWidth * factor_,
+                                   menuHeight + ScaledView::kHeight * factor_,
+                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE));
+    if (!window_) {
+        error = std::string("cannot create the window: ") + SDL_GetError();
+        return false;
+    }
+    renderer_.reset(SDL_CreateRenderer(window_.get(), -1, 0));
+    if (!renderer_) renderer_.reset(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_SOFTWARE));
+    if (!renderer_) {
+        error = std::string("cannot create a renderer: ") + SDL_GetError();
+        return false;
+    }
+    texture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_ARGB8888,
+                                     SDL_TEXTUREACCESS_STREAMING, ScaledView::kWidth,
+                                     ScaledView::kHeight));
+    if (!texture_) {
+        error = std::string("cannot create the picture texture: ") + SDL_GetError();
+        return false;
+    }
+    SDL_SetTextureScaleMode(texture_.get(), SDL_ScaleModeNearest);
+    // The picture starts black.
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(texture_.get(), nullptr, &pixels, &pitch) == 0) {
+        for (int row = 0; row < ScaledView::kHeight; ++row) {
+            auto* line = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + row * pitch);
+            std::fill(line, line + ScaledView::kWidth, 0xFF000000u);
+        }
+        SDL_UnlockTexture(texture_.get());
+    }
+    setMinimumSize(menuHeight);
+    layout(menuHeight);
+    return true;
+}
+
+void SdlWindow::show(std::string_view title) {
+    SDL_SetWindowTitle(window_.get(), std::string(title).c_str());
+    SDL_ShowWindow(window_.get());
+    SDL_RaiseWindow(window_.get());
+    shown_ = true;
+}
+
+void SdlWindow::hide() {
+    if (!shown_) return;
+    shown_ = false;
+    SDL_SetWindowMouseRect(window_.get(), nullptr);
+    SDL_HideWindow(window_.get());
+}
+
+void SdlWindow::layout(int menuHeight) {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_.get(), &w, &h);
+    view_.resize(w, h, menuHeight);
+}
+
+void SdlWindow::setMinimumSize(int menuHeight) {
+    SDL_SetWindowMinimumSize(window_.get(), ScaledView::kWidth, menuHeight + ScaledView::kHeight);
+}
+
+void SdlWindow::growBy(int grow, int menuHeight) {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_.get(), &w, &h);
+    setMinimumSize(menuHeight);
+    if (mode_ == DisplayMode::kWindowed) SDL_SetWindowSize(window_.get(), w, h + grow);
+    layout(menuHeight);
+}
+
+void SdlWindow::upload(const PlaneView& plane, std::span<const PaletteEntry, 256> palette, int x,
+                       int y, int w, int h) {
+    // Clip to the picture and the plane; a bad rectangle shows nothing new.
+    const int right = std::min({x + std::max(w, 0), ScaledView::kWidth, plane.width});
+    const int bottom = std::min({y + std::max(h, 0), ScaledView::kHeight, plane.height});
+    x = std::max(x, 0);
+    y = std::max(y, 0);
+    if (!plane.pixels || plane.stride < plane.width || right <= x || bottom <= y) return;
+    uint32_t lookup[256];
+    for (int i = 0; i < 256; ++i) lookup[i] = toArgb(palette[static_cast<size_t>(i)]);
+    const SDL_Rect rect{x, y, right - x, bottom - y};
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(texture_.get(), &rect, &pixels, &pitch) != 0) return;
+    for (int row = 0; row < rect.h; ++row) {
+        // Plane rows are stored bottom-up.
+        const uint8_t* src = plane.pixels +
+                             static_cast<size_t>(plane.height - 1 - (y + row)) *
+                                 static_cast<size_t>(plane.stride) +
+                             static_cast<size_t>(x);
+        auto* dst = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) +
+                                                static_cast<ptrdiff_t>(row) * pitch);
+        for (int col = 0; col < rect.w; ++col) dst[col] = lookup[src[col]];
+    }
+    SDL_UnlockTexture(texture_.get());
+}
+
+void SdlWindow::drawPicture() {
+    SDL_Renderer* r = renderer_.get();
+    SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
+    SDL_RenderClear(r);
+    const ViewRect p = view_.picture();
+    const SDL_Rect dst{p.x, p.y, p.w, p.h};
+    SDL_RenderCopy(r, texture_.get(), nullptr, &dst);
+}
+
+bool SdlWindow::setDisplayMode(DisplayMode mode, int menuHeight) {
+    if (mode == mode_) return true;
+    const Uint32 flags = mode == DisplayMode::kFullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
+    if (SDL_SetWindowFullscreen(window_.get(), flags) != 0) {
+        // Leaving full screen cannot be refused: the window keeps what it has.
+        if (mode == DisplayMode::kFullScreen) return false;
+    }
+    mode_ = mode;
+    if (mode == DisplayMode::kWindowed) {
+        SDL_SetWindowSize(window_.get(), ScaledView::kWidth * factor_,
+                          menuHeight + ScaledView::kHeight * factor_);
+        SDL_SetWindowPosition(window_.get(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    layout(menuHeight);
+    return true;
+}
+
+void SdlWindow::setScaleMode(ScaleMode mode, int menuHeight) {
+    view_.setMode(mode);
+    SDL_SetTextureScaleMode(texture_.get(),
+                            mode == ScaleMode::kFit ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    layout(menuHeight);
+}
+
+} // namespace fer
