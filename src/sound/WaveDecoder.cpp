@@ -1,6 +1,7 @@
 #include "sound/WaveDecoder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <sndfile.h>
@@ -155,6 +156,8 @@ bool WaveDecoder::open(WaveSource& source, const WaveFormat& sourceFormat, uint3
     }
     sf_command(sndfile_.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
     channels_ = info.channels;
+    const int subtype = info.format & SF_FORMAT_SUBMASK;
+    floatSamples_ = subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
     frames_ = static_cast<uint64_t>(info.frames);
     frameLimit_ = frames_;
     result_ = 0;
@@ -186,6 +189,7 @@ bool WaveDecoder::allocateBlocks() {
     destinationBlock_ = static_cast<uint32_t>(frames * frameBytes);
     try {
         samples_.assign(frames * static_cast<uint64_t>(channels_), 0);
+        if (floatSamples_) floats_.assign(samples_.size(), 0.0f);
         converted_.assign(destinationBlock_, 0);
     } catch (const std::bad_alloc&) {
         return false;
@@ -212,8 +216,21 @@ std::span<const uint8_t> WaveDecoder::convertBlock(uint64_t k) {
         position_ = first;
     }
     const uint64_t want = std::min<uint64_t>(framesPerBlock_, frameLimit_ - first);
-    const sf_count_t got =
-        sf_readf_int(sndfile_.get(), samples_.data(), static_cast<sf_count_t>(want));
+    sf_count_t got = 0;
+    if (floatSamples_) {
+        // libsndfile gives floats as integers unscaled; scale them to the
+        // full 32-bit range here.
+        got = sf_readf_float(sndfile_.get(), floats_.data(), static_cast<sf_count_t>(want));
+        const size_t count =
+            got > 0 ? static_cast<size_t>(got) * static_cast<size_t>(channels_) : 0;
+        for (size_t i = 0; i < count; ++i) {
+            const double v = std::clamp(static_cast<double>(floats_[i]) * 2147483648.0,
+                                        -2147483648.0, 2147483647.0);
+            samples_[i] = static_cast<int32_t>(std::lrint(v));
+        }
+    } else {
+        got = sf_readf_int(sndfile_.get(), samples_.data(), static_cast<sf_count_t>(want));
+    }
     const uint64_t n = got > 0 ? static_cast<uint64_t>(got) : 0;
     position_ += n;
     ++conversions_;

@@ -79,7 +79,9 @@ class WaveDecoder {
     uint32_t sourceBlock_ = 0;
     uint32_t destinationBlock_ = 0;
     uint32_t framesPerBlock_ = 0;
+    bool floatSamples_ = false;
     std::vector<int32_t> samples_;
+    std::vector<float> floats_;
     std::vector<uint8_t> converted_;
     int64_t lastBlock_ = -1;
     size_t lastBytes_ = 0;
