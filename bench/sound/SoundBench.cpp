@@ -46,8 +46,8 @@ double soxSeconds(const SoxEncoding& e) {
         const auto t0 = std::chrono::steady_clock::now();
         fer::test::run("sox -D '" + longFile(e).string() +
                        "' -t raw -e signed-integer -b 16 /dev/null");
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0)
-                                  .count());
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     }
     return measured[e.name] = best;
 }
@@ -84,7 +84,8 @@ void BM_StreamDecode(benchmark::State& state) {
         for (uint64_t at = 0; at < stream.decodedSize(); at += chunk.size())
             stream.readDecoded(at, chunk);
         benchmark::DoNotOptimize(chunk.data());
-        const double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        const double t =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         state.SetIterationTime(t);
         total += t;
         bytes += stream.decodedSize();
@@ -139,8 +140,16 @@ void encodings(benchmark::internal::Benchmark* b) {
 
 } // namespace
 
-BENCHMARK(BM_SoxDecode)->Apply(encodings)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StreamDecode)->Apply(encodings)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SoxDecode)
+    ->Apply(encodings)
+    ->UseManualTime()
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StreamDecode)
+    ->Apply(encodings)
+    ->UseManualTime()
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Memcpy64K);
 BENCHMARK(BM_TouchCommittedUnit);
 BENCHMARK(BM_TenMinuteTrackCommitted)->Iterations(1)->Unit(benchmark::kMillisecond);
