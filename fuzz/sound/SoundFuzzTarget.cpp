@@ -1,0 +1,52 @@
+#include "SoundFuzzTarget.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "core/ByteSource.h"
+#include "sound/WaveStream.h"
+
+namespace fer::fuzz {
+
+namespace {
+
+class InputSource : public ByteSource {
+  public:
+    InputSource(const uint8_t* data, size_t size) : bytes_(data, data + size) {}
+    uint64_t size() const override { return bytes_.size(); }
+    size_t readAt(uint64_t offset, std::span<uint8_t> destination) const override {
+        if (offset >= bytes_.size()) return 0;
+        const size_t n = std::min<uint64_t>(destination.size(), bytes_.size() - offset);
+        std::memcpy(destination.data(), bytes_.data() + offset, n);
+        return n;
+    }
+
+  private:
+    std::vector<uint8_t> bytes_;
+};
+
+constexpr uint64_t kFirstUnits = 48;
+constexpr uint64_t kLastUnits = 16;
+
+} // namespace
+
+int waveStream(const uint8_t* data, size_t size) {
+    WaveStream stream;
+    if (!stream.open(std::make_shared<InputSource>(data, size))) return 0;
+    if (stream.prepareOutput(1, 0, 0, 0) != 0) return 0;
+    DecodedRegion& region = stream.decodedRegion();
+    const uint64_t units = region.size() / region.unitSize();
+    uint64_t sum = 0;
+    for (uint64_t u = 0; u < units; ++u) {
+        if (u == kFirstUnits && units > kFirstUnits + kLastUnits) u = units - kLastUnits;
+        uint8_t byte = 0;
+        const uint8_t* at = region.base() + u * region.unitSize() + region.unitSize() - 1;
+        if (region.copyOut(at, std::span<uint8_t>(&byte, 1))) sum += byte;
+    }
+    return sum == 0xFFFFFFFFFFFFFFFF ? 1 : 0;
+}
+
+} // namespace fer::fuzz

@@ -1,0 +1,5 @@
+#include "SoundFuzzTarget.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    return fer::fuzz::waveStream(data, size);
+}

@@ -1,0 +1,14 @@
+#include "sound/DecodedRegion.h"
+
+namespace fer {
+
+uint8_t* DecodedRegion::open(uint64_t size, Decode decode) {
+    decode_ = std::move(decode);
+    return reserve(size, kUnit, kLimit, kLag);
+}
+
+void DecodedRegion::produceUnit(uint8_t* unit) {
+    if (decode_) decode_(unit, unitSize());
+}
+
+} // namespace fer

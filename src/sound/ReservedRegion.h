@@ -1,0 +1,108 @@
+#pragma once
+// A range of address space reserved at once and committed unit by unit when
+// it is first used. Reserved memory costs nothing; a committed unit is
+// readable and writable; a decommitted unit gives its memory back and reads
+// as zeros when it is committed again.
+//
+// The plain region commits and decommits whole ranges. A derived region
+// gives units their contents in produceUnit, which runs for every unit whose
+// contents were lost or never there when fill commits it. The bounded region
+// (BoundedRegion) limits how many units stay committed.
+//
+// Nothing faults a unit in: a reader calls touch() over the range it is about
+// to read, which fills every unit there that is not accessible, just as a
+// fault on its first byte would. touch() returns false when a unit could not
+// be committed; the reader must then leave the range alone.
+//
+// Every operation takes an address and a length, rounds the address down and
+// the length up to whole units, and returns the (rounded) address, or null on
+// failure. All may be called from any thread; the unit table is guarded by the
+// region's lock, which is held while units are produced.
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <span>
+#include <vector>
+
+namespace fer {
+
+class ReservedRegion {
+  public:
+    ReservedRegion();
+    virtual ~ReservedRegion();
+    ReservedRegion(const ReservedRegion&) = delete;
+    ReservedRegion& operator=(const ReservedRegion&) = delete;
+
+    // Rounds unit up to whole pages and size up to whole units and reserves
+    // that much address space. The base address, or null (also for size 0).
+    uint8_t* reserve(uint64_t size, uint64_t unit);
+
+    virtual uint8_t* fill(const uint8_t* address, size_t length);
+    virtual uint8_t* decommit(const uint8_t* address, size_t length);
+    // Fills the range whether it is accessible or not.
+    uint8_t* prefetch(const uint8_t* address, size_t length) { return fill(address, length); }
+    uint8_t* protectNone(const uint8_t* address, size_t length);
+    uint8_t* protectReadWrite(const uint8_t* address, size_t length);
+    // Fills the units of the range that are not accessible; false when one of
+    // them could not be committed (or the range leaves the region).
+    bool touch(const uint8_t* address, size_t length);
+    // Copies bytes of the region out one unit at a time, each touched first
+    // and copied under the lock, so that no other thread evicts it meanwhile.
+    // A range wider than the second-chance lag is read safely this way. False
+    // (with the rest of the destination unchanged) when a unit could not be
+    // committed or the range leaves the region.
+    bool copyOut(const uint8_t* from, std::span<uint8_t> to);
+
+    uint8_t* base() const { return base_; }
+    uint64_t size() const { return size_; }
+    uint64_t unitSize() const { return unitSize_; }
+    uint64_t pageSize() const { return pageSize_; }
+    bool contains(const uint8_t* address) const;
+
+    // Counters kept by the region itself.
+    uint64_t committedBytes() const;
+    uint64_t peakCommittedBytes() const;
+    // How many times a unit's contents were produced.
+    uint64_t unitsProduced() const;
+    bool isCommitted(const uint8_t* address) const;
+    bool isAccessible(const uint8_t* address) const;
+
+  protected:
+    enum class UnitState : uint8_t { Reserved, ReadWrite, NoAccess };
+
+    // Gives a freshly committed (all zero) unit its contents. The lock is held.
+    virtual void produceUnit(uint8_t* /*unit*/) {}
+    // The system calls, one unit at a time; a test region may make them fail.
+    virtual bool commitUnit(uint8_t* unit);
+    virtual bool decommitUnit(uint8_t* unit);
+
+    // Commits one unit; fresh tells whether its contents must be produced.
+    bool commitLocked(uint64_t index, bool& fresh);
+    bool decommitLocked(uint64_t index);
+    bool protectLocked(uint64_t index, UnitState state);
+    // Produces the unit's contents when fresh, counting it.
+    void produceLocked(uint64_t index);
+
+    // The rounded range [first, end) of unit indexes; false when it is empty
+    // or does not start inside the region.
+    bool unitRange(const uint8_t* address, size_t length, uint64_t& first, uint64_t& end) const;
+    uint8_t* unitAddress(uint64_t index) const { return base_ + index * unitSize_; }
+    UnitState stateLocked(uint64_t index) const { return states_[index]; }
+
+    mutable std::recursive_mutex mutex_;
+
+  private:
+    void release();
+
+    uint64_t pageSize_;
+    uint64_t unitSize_ = 0;
+    uint8_t* base_ = nullptr;
+    uint64_t size_ = 0;
+    std::vector<UnitState> states_; // guarded by mutex_
+    uint64_t committedUnits_ = 0;   // guarded by mutex_
+    uint64_t peakCommittedUnits_ = 0;
+    uint64_t produced_ = 0;
+};
+
+} // namespace fer

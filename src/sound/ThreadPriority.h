@@ -1,0 +1,23 @@
+#pragma once
+// Thread priorities on the scale the sound code speaks (-2 lowest, 0 normal,
+// 2 highest; -15 idle and 15 time-critical at the ends), mapped to the Linux
+// per-thread nice value. Raising a priority needs a privilege that a normal
+// process lacks; such a failure is not an error, the thread keeps what it
+// has and the read-back shows it.
+
+#include <cstdint>
+
+namespace fer {
+
+constexpr int32_t kThreadPriorityLowest = -2;
+constexpr int32_t kThreadPriorityNormal = 0;
+constexpr int32_t kThreadPriorityHighest = 2;
+
+// The kernel id of the calling thread.
+int32_t currentThreadId();
+// Sets the priority of the thread with that kernel id; false when refused.
+bool setThreadPriority(int32_t threadId, int32_t priority);
+// The priority of the thread with that kernel id as it is now.
+int32_t threadPriority(int32_t threadId);
+
+} // namespace fer
