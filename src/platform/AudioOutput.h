@@ -15,9 +15,9 @@ class AudioOutput {
   public:
     virtual ~AudioOutput() = default;
 
-    // Opens the output asking for `wanted` and starts pulling from source
-    // (which must outlive the open output). False, with the reason in error,
-    // when no output can be opened.
+    // Opens the output asking for `wanted`, paused: it pulls from source
+    // (which must outlive the open output) once resumed with setPaused(false).
+    // False, with the reason in error, when no output can be opened.
     virtual bool open(const AudioFormat& wanted, AudioSource& source, std::string& error) = 0;
     // Stops pulling; the source is not touched after close returns.
     virtual void close() = 0;

@@ -8,8 +8,9 @@ const char* CommandLine::usage() {
     return "usage: engine [OPTIONS] [GAME_DIR]\n"
            "  GAME_DIR            change to this directory before start-up (settings, saves, log, "
            "loose files)\n"
-           "  --headless          no window, no audio device; message boxes -> stderr \"TITLE: "
-           "TEXT\", default answer\n"
+           "  --headless          no window, no sound device (a silent output that plays in real "
+           "time);\n"
+           "                      message boxes -> stderr \"TITLE: TEXT\", default answer\n"
            "  --input FILE        scripted input, one event per line, '#' comments:\n"
            "                        <ms> down KEY | up KEY | press KEY (down, then up 60 ms "
            "later)\n"
@@ -22,8 +23,8 @@ const char* CommandLine::usage() {
            "  --screenshot PATH   at shut-down write what the player sees (plane 0 through the "
            "on-screen palette), 640x400 PNG\n"
            "  --dump-memory PATH  at shut-down write the whole script memory (1,053,124 bytes)\n"
-           "  --audio-out PATH    (with --headless) write the mixed audio output as a 16-bit PCM "
-           "WAV\n"
+           "  --audio-out PATH    write everything the engine plays, from the start script on, as "
+           "a 16-bit PCM WAV\n"
            "  --print-text        print the text the scripts show on stdout, one line per text\n"
            "  --font FILE         draw the text with this font file instead of the default\n"
            "  --scale N           show the 640x400 picture N times as large (default: the largest "
@@ -91,10 +92,6 @@ bool CommandLine::parse(const std::vector<std::string_view>& args, std::string& 
             gameDirectory = std::string(a);
             gameDirectorySeen = true;
         }
-    }
-    if (!audioOutPath.empty() && !headless) {
-        error = "--audio-out goes with --headless";
-        return false;
     }
     return true;
 }

@@ -158,12 +158,41 @@ int EngineContext::mainSequence() {
         window_.setEngineRunning(true);
         timer_.setPaused(false);
         platform_->startClock();
+        startRecording();
         interpreter_.run();
         timer_.setPaused(true);
     }
+    stopRecording();
     screen_.flush();
     window_.destroy();
     return 0;
+}
+
+void EngineContext::startRecording() {
+    if (options_.audioOutPath.empty()) return;
+    AudioOutput& output = platform_->audio();
+    std::string error;
+    if (!output.open(AudioFormat{}, recording_, error)) {
+        std::fprintf(stderr, "engine: %s; nothing is recorded\n", error.c_str());
+        return;
+    }
+    audioFile_.emplace(options_.audioOutPath, output.format());
+    if (!audioFile_->isOpen()) {
+        std::fprintf(stderr, "engine: cannot write %s\n", options_.audioOutPath.c_str());
+        audioFile_.reset();
+        output.close();
+        return;
+    }
+    recording_.setWriter(&*audioFile_);
+    output.setPaused(false);
+}
+
+void EngineContext::stopRecording() {
+    platform_->audio().close();
+    recording_.setWriter(nullptr);
+    if (audioFile_ && !audioFile_->close())
+        std::fprintf(stderr, "engine: cannot write %s\n", options_.audioOutPath.c_str());
+    audioFile_.reset();
 }
 
 void EngineContext::switchTo(std::string_view name) {
@@ -204,6 +233,7 @@ void EngineContext::writeShutdownFiles() {
 void EngineContext::shutDown() {
     if (shutDownDone_) return;
     shutDownDone_ = true;
+    stopRecording();
     timer_.stop();
     if (transcript_) transcript_->flush();
     shell_.closeLog();

@@ -27,6 +27,8 @@
 #include "script/Interpreter.h"
 #include "script/ScriptMachine.h"
 #include "shell/AppShell.h"
+#include "sound/RecordingSource.h"
+#include "sound/WaveFileWriter.h"
 #include "shell/CommandLine.h"
 #include "shell/CursorCommands.h"
 #include "shell/EngineGraphicsHost.h"
@@ -77,6 +79,9 @@ class EngineContext {
     void saveScreenshot();
     void shutDown();
     void writeShutdownFiles();
+    // --audio-out: opens the sound output and records what it plays.
+    void startRecording();
+    void stopRecording();
 
     const CommandLine& options_;
     const BuildVariant& variant_;
@@ -93,6 +98,9 @@ class EngineContext {
     FileStore files_;
     // No sound device yet: nothing plays.
     SilentSound sound_;
+    SilenceSource mix_;
+    RecordingSource recording_{mix_};
+    std::optional<WaveFileWriter> audioFile_;
     CommandTable commands_;
     ScriptMachine machine_;
     TextRenderer text_;

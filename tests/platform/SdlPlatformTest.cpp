@@ -414,5 +414,92 @@ TEST_F(SdlPlatformTest, ClosedWindowStillAcceptsCallsSafely) {
     p->closeWindow();
 }
 
+std::string SDL_VIDEODRIVER_NAME() {
+    const char* name = std::getenv("SDL_VIDEODRIVER");
+    return name ? name : "";
+}
+
+class CellsView : public DebugView {
+  public:
+    std::string title() const override { return "16BIT REG"; }
+    int width() const override { return 640; }
+    int height() const override { return 400; }
+    std::vector<DebugCell> cells() override {
+        ++drawn;
+        return {{48, 24, "    A", 0x00FFFF}, {120, 24, "00001", 0xFFFFFF}};
+    }
+    bool key(int vk) override {
+        keys.push_back(vk);
+        return vk != 27;
+    }
+    int drawn = 0;
+    std::vector<int> keys;
+};
+
+TEST_F(SdlPlatformTest, DebugViewsAreDrawnInEveryFrameAndModalOnesAnswerKeys) {
+    SdlOptions options;
+    TimedEvent pageDown, esc;
+    pageDown.event.type = T::kKeyDown;
+    pageDown.event.code = 34;
+    esc.at = 20;
+    esc.event.type = T::kKeyDown;
+    esc.event.code = 27;
+    options.events = {pageDown, esc};
+    auto p = open(1, options);
+    ASSERT_TRUE(p);
+    CellsView shown;
+    p->showDebugView(shown);
+    EXPECT_TRUE(p->debugViewShown(shown));
+    drain(*p);
+    const int before = shown.drawn;
+    Plane plane;
+    p->present(plane.view(), palette(), 0, 0, 640, 400);
+    EXPECT_GT(shown.drawn, before);
+    p->hideDebugView(shown);
+    EXPECT_FALSE(p->debugViewShown(shown));
+
+    CellsView modal;
+    p->startClock();
+    p->runDebugView(modal); // the scripted Page Down, then Esc, closes it
+    EXPECT_EQ(modal.keys, (std::vector<int>{34, 27}));
+    EXPECT_GT(modal.drawn, 0);
+}
+
+TEST_F(SdlPlatformTest, CursorImagesAndDisplayModes) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    CursorImage image;
+    image.width = 16;
+    image.height = 16;
+    image.pixels.assign(256, 3);
+    image.palette[3] = {255, 255, 0, 0};
+    image.transparent = 0;
+    image.hotX = 8;
+    image.hotY = 8;
+    // The dummy video driver has no cursors: the arrow stays, nothing breaks.
+    p->setCursorImage(&image);
+    const bool colourCursors = std::string(SDL_VIDEODRIVER_NAME()) != "dummy";
+    EXPECT_EQ(p->hasCursorImage(), colourCursors);
+    image.hotX = 16; // outside the image: refused, the arrow again
+    p->setCursorImage(&image);
+    EXPECT_FALSE(p->hasCursorImage());
+    p->setCursorImage(nullptr);
+    EXPECT_FALSE(p->hasCursorImage());
+
+    EXPECT_EQ(p->displayMode(), DisplayMode::kWindowed);
+    p->setScaleMode(ScaleMode::kFit);
+    EXPECT_EQ(p->scaleMode(), ScaleMode::kFit);
+    p->setScaleMode(ScaleMode::kWholeFactor);
+    if (p->setDisplayMode(DisplayMode::kFullScreen)) {
+        EXPECT_EQ(p->displayMode(), DisplayMode::kFullScreen);
+        EXPECT_TRUE(p->setDisplayMode(DisplayMode::kWindowed));
+    }
+    EXPECT_EQ(p->displayMode(), DisplayMode::kWindowed);
+    int w = 0, h = 0;
+    p->windowSize(w, h);
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 400 + p->menuBarHeight());
+}
+
 } // namespace
 } // namespace fer

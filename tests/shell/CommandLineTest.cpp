@@ -24,7 +24,7 @@ TEST(CommandLine, AcceptsTheDocumentedForms) {
 TEST(CommandLine, RejectsBadUsage) {
     const std::vector<std::vector<std::string_view>> bad = {
         {"--quit-after"}, {"--quit-after", "soon"}, {"--quit-after", "-5"}, {"--bogus"},
-        {"a", "b"},       {"--audio-out", "x.wav"}, {"--scale", "0"},
+        {"a", "b"},       {"--audio-out"},          {"--scale", "0"},
     };
     for (const auto& args : bad) {
         CommandLine c;

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstring>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -138,6 +141,61 @@ TEST(EngineRun, QuitAfterEndsAnEndlessScript) {
     const RunResult r = runEngine("--headless --quit-after 300 " + game.path().string());
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "游戏的结束: 结束游戏吗？\n");
+}
+
+// The RIFF size, the data size and the frames of a 16-bit wave file.
+struct WaveSizes {
+    uint32_t riff = 0, data = 0, rate = 0, channels = 0;
+};
+WaveSizes readWaveSizes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> h(44);
+    in.read(h.data(), 44);
+    WaveSizes w;
+    if (!in || std::string(h.data(), 4) != "RIFF" || std::string(h.data() + 36, 4) != "data")
+        return w;
+    std::memcpy(&w.riff, h.data() + 4, 4);
+    std::memcpy(&w.data, h.data() + 40, 4);
+    std::memcpy(&w.rate, h.data() + 24, 4);
+    uint16_t channels = 0;
+    std::memcpy(&channels, h.data() + 22, 2);
+    w.channels = channels;
+    return w;
+}
+
+TEST(EngineRun, AudioOutRecordsInRealTimeFromTheStartScriptOn) {
+    GameDir game;
+    game.write("MAIN.MES", Bytes{0x0A, 0x00, 0x00, 0x00, 0x00}); // jump to itself
+    const std::string wav = (game.path() / "out.wav").string();
+    const auto start = std::chrono::steady_clock::now();
+    const RunResult r =
+        runEngine("--headless --quit-after 1200 --audio-out " + wav + " " + game.path().string());
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(r.status, 0);
+    const WaveSizes w = readWaveSizes(wav);
+    ASSERT_EQ(w.rate, 48000u);
+    ASSERT_EQ(w.channels, 2u);
+    EXPECT_EQ(w.riff, w.data + 36);
+    EXPECT_EQ(std::filesystem::file_size(wav), w.data + 44u);
+    // The run lasted 1.2 s from the start script on; the process a little longer.
+    const double seconds = w.data / (4.0 * 48000.0);
+    EXPECT_GT(seconds, 0.8);
+    EXPECT_LT(seconds, wall + 0.2);
+}
+
+TEST(EngineRun, AudioOutIsCompleteAfterAFatalError) {
+    GameDir game;
+    // A wait of 160 / 4 = 40 ticks (0.6 s: system command 11, argument the word
+    // 160), then a byte that is no instruction.
+    game.write("MAIN.MES", Bytes{0x0B, 0x0B, 0xFF, 0x02, 0xF1, 0xA0, 0x00, 0xFF, 0x00, 0x63});
+    const std::string wav = (game.path() / "out.wav").string();
+    const RunResult r =
+        runEngine("--headless --quit-after 3000 --audio-out " + wav + " " + game.path().string());
+    const WaveSizes w = readWaveSizes(wav);
+    EXPECT_EQ(w.riff, w.data + 36);
+    EXPECT_EQ(std::filesystem::file_size(wav), w.data + 44u);
+    EXPECT_EQ(r.status, 1) << r.err;
 }
 
 TEST(EngineRun, ScriptedInputEndsAWaitForAClick) {

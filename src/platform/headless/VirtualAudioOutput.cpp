@@ -16,6 +16,7 @@ bool VirtualAudioOutput::open(const AudioFormat& wanted, AudioSource& source, st
     format_.sampleRate = std::clamp(wanted.sampleRate, 8000, 192000);
     format_.channels = std::clamp(wanted.channels, 1, 8);
     source_ = &source;
+    paused_.store(true, std::memory_order_release);
     pulled_.store(0, std::memory_order_release);
     underruns_.store(0, std::memory_order_release);
     {

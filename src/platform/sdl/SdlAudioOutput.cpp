@@ -1,6 +1,16 @@
 #include "platform/sdl/SdlAudioOutput.h"
 
+#include <SDL.h>
+
 namespace fer {
+
+// SDL's audio thread calls this for every buffer the device needs.
+struct SdlAudioCallback {
+    static void call(void* self, Uint8* stream, int length) {
+        static_cast<SdlAudioOutput*>(self)->fill(reinterpret_cast<int16_t*>(stream),
+                                                 static_cast<size_t>(length) / sizeof(int16_t));
+    }
+};
 
 bool SdlAudioOutput::open(const AudioFormat& wanted, AudioSource& source, std::string& error) {
     if (isOpen()) {
@@ -19,7 +29,7 @@ bool SdlAudioOutput::open(const AudioFormat& wanted, AudioSource& source, std::s
     want.format = AUDIO_S16SYS;
     want.channels = static_cast<Uint8>(wanted.channels);
     want.samples = 1024;
-    want.callback = &SdlAudioOutput::callback;
+    want.callback = &SdlAudioCallback::call;
     want.userdata = this;
     SDL_AudioSpec have{};
     source_ = &source;
@@ -40,8 +50,7 @@ bool SdlAudioOutput::open(const AudioFormat& wanted, AudioSource& source, std::s
     format_.sampleRate = have.freq;
     format_.channels = have.channels;
     bufferFrames_ = have.samples;
-    SDL_PauseAudioDevice(device_, 0);
-    return true;
+    return true; // paused until setPaused(false)
 }
 
 void SdlAudioOutput::close() {
@@ -58,11 +67,6 @@ void SdlAudioOutput::close() {
 
 void SdlAudioOutput::setPaused(bool paused) {
     if (device_ != 0) SDL_PauseAudioDevice(device_, paused ? 1 : 0);
-}
-
-void SdlAudioOutput::callback(void* self, Uint8* stream, int length) {
-    static_cast<SdlAudioOutput*>(self)->fill(reinterpret_cast<int16_t*>(stream),
-                                             static_cast<size_t>(length) / sizeof(int16_t));
 }
 
 void SdlAudioOutput::fill(int16_t* samples, size_t count) {

@@ -6,8 +6,6 @@
 #include <atomic>
 #include <cstdint>
 
-#include <SDL.h>
-
 #include "platform/AudioOutput.h"
 
 namespace fer {
@@ -28,11 +26,11 @@ class SdlAudioOutput : public AudioOutput {
     uint64_t underruns() const override { return underruns_.load(std::memory_order_acquire); }
 
   private:
-    static void callback(void* self, Uint8* stream, int length);
+    friend struct SdlAudioCallback;
     void fill(int16_t* samples, size_t count);
 
     bool subsystemStarted_ = false;
-    SDL_AudioDeviceID device_ = 0;
+    uint32_t device_ = 0; // SDL_AudioDeviceID
     AudioSource* source_ = nullptr; // set before the device starts, cleared after it closes
     AudioFormat format_;
     uint32_t bufferFrames_ = 0;
