@@ -301,5 +301,26 @@ TEST(HostileFiles, InputFilesThatAreNoScriptAreBadUsage) {
     }
 }
 
+TEST(HostileFiles, LogFileIsWrittenOnlyAsARegularFileInTheGameDirectory) {
+    for (Odd odd : kOddKinds) {
+        Folder folder;
+        folder.write(folder.game() / "MAIN.MES", kSetsNine);
+        folder.write(folder.game() / "KITE5HAN.INI", std::string("[Config]\nbDEBUG=1\n"));
+        OddFile log(odd, folder.game() / "FERKITE.LOG");
+        ASSERT_TRUE(log.made());
+        const RunResult r = runEngine(headless(folder));
+        EXPECT_EQ(r.status, 0) << nameOf(odd) << ": " << r.err;
+        expectPrompt(r);
+    }
+    Folder folder;
+    folder.write(folder.game() / "MAIN.MES", kSetsNine);
+    folder.write(folder.game() / "KITE5HAN.INI", std::string("[Config]\nbDEBUG=1\n"));
+    folder.write(folder.outside() / "KEEP", std::string("kept"));
+    fs::create_symlink(folder.outside() / "KEEP", folder.game() / "FERKITE.LOG");
+    const RunResult r = runEngine(headless(folder));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(folder.read(folder.outside() / "KEEP"), (Bytes{'k', 'e', 'p', 't'}));
+}
+
 } // namespace
 } // namespace fer
