@@ -38,9 +38,9 @@ uint16_t low16(uint32_t v) {
 
 GraphicsCommands::GraphicsCommands(ScriptMachine& machine, PlaneSet& planes,
                                    PaletteManager& palette, GraphicsHost& host,
-                                   ImageLoader::Format format)
-    : machine_(machine), planes_(planes), palette_(palette), host_(host), loader_(format),
-      blocks_(planes, host) {}
+                                   ImageLoader::Format format, NameCharset nameCharset)
+    : machine_(machine), planes_(planes), palette_(palette), host_(host), nameCharset_(nameCharset),
+      loader_(format), blocks_(planes, host) {}
 
 bool GraphicsCommands::systemCommand(uint32_t number, const ArgumentList& args) {
     switch (number) {
@@ -58,7 +58,7 @@ int GraphicsCommands::loadImage(const ArgumentList& args) {
 
     const uint64_t offset = uint64_t{ScriptMemory::kCodeBase} + memory.reg32(kRegPictureOffset);
     if (offset >= ScriptMemory::kSize) {
-        host_.fatalError(file_text::kReadFailed, name);
+        host_.fatalError(file_text::kReadFailed, printableName(name, nameCharset_));
         return 0;
     }
     if (host_.loadPicture(name, static_cast<uint32_t>(offset)) == 0) return 0;

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "files/PrintableName.h"
 #include "graphics/BlockTransfer.h"
 #include "graphics/GraphicsHost.h"
 #include "graphics/ImageLoader.h"
@@ -30,9 +31,11 @@ class GraphicsCommands {
     static constexpr uint8_t kInitialFadeSpeed = 16;
 
     // format: the picture format chosen once at start-up
-    // (ImageLoader::formatFromSettings).
+    // (ImageLoader::formatFromSettings); nameCharset: the build's code page,
+    // for file names in messages.
     GraphicsCommands(ScriptMachine& machine, PlaneSet& planes, PaletteManager& palette,
-                     GraphicsHost& host, ImageLoader::Format format);
+                     GraphicsHost& host, ImageLoader::Format format,
+                     NameCharset nameCharset = NameCharset::kGbk);
 
     // Runs system command 8, 9 or 10; false for any other number.
     bool systemCommand(uint32_t number, const ArgumentList& args);
@@ -75,6 +78,7 @@ class GraphicsCommands {
     PlaneSet& planes_;
     PaletteManager& palette_;
     GraphicsHost& host_;
+    NameCharset nameCharset_; // for names in messages
     ImageLoader loader_;
     BlockTransfer blocks_;
     Palette working_{};
