@@ -5,6 +5,8 @@
 #include <string>
 #include <system_error>
 
+#include "files/GameFolder.h"
+
 namespace fer {
 namespace {
 
@@ -28,7 +30,9 @@ std::string unescapeMountField(const std::string& field) {
 
 } // namespace
 
-std::filesystem::path findDiscMount(const std::filesystem::path& mountTable) noexcept {
+std::vector<std::filesystem::path>
+findDiscMounts(const std::filesystem::path& mountTable) noexcept {
+    std::vector<std::filesystem::path> mounts;
     try {
         std::ifstream in(mountTable);
         std::string line;
@@ -36,12 +40,40 @@ std::filesystem::path findDiscMount(const std::filesystem::path& mountTable) noe
             std::istringstream fields(line);
             std::string device, mountPoint, type;
             if (!(fields >> device >> mountPoint >> type)) continue;
-            if (type == "iso9660" || type == "udf") return unescapeMountField(mountPoint);
+            if (type == "iso9660" || type == "udf")
+                mounts.push_back(unescapeMountField(mountPoint));
         }
     } catch (...) {
+        mounts.clear();
     }
-    return {};
+    return mounts;
 }
+
+std::filesystem::path findDiscMount(const std::filesystem::path& mountTable) noexcept {
+    auto mounts = findDiscMounts(mountTable);
+    return mounts.empty() ? std::filesystem::path{} : mounts.front();
+}
+
+namespace {
+
+// A directory the setting may name: one inside the game directory, or a
+// mounted disc. Anywhere else would open the whole machine to game names.
+bool allowedDiscRoot(const std::filesystem::path& named, const std::filesystem::path& gameDirectory,
+                     const std::filesystem::path& mountTable) {
+    namespace fs = std::filesystem;
+    const GameFolder game(gameDirectory);
+    std::error_code error;
+    const fs::path real = fs::canonical(named, error);
+    if (error) return false;
+    if (real == game.root() || game.holds(real)) return true;
+    for (const fs::path& mount : findDiscMounts(mountTable)) {
+        const fs::path mounted = fs::canonical(mount, error);
+        if (!error && mounted == real) return true;
+    }
+    return false;
+}
+
+} // namespace
 
 std::filesystem::path chooseDiscRoot(std::string_view setting,
                                      const std::filesystem::path& gameDirectory,
@@ -51,7 +83,9 @@ std::filesystem::path chooseDiscRoot(std::string_view setting,
             std::filesystem::path named(std::string{setting});
             if (named.is_relative()) named = gameDirectory / named;
             std::error_code error;
-            if (std::filesystem::is_directory(named, error)) return named;
+            if (std::filesystem::is_directory(named, error) &&
+                allowedDiscRoot(named, gameDirectory, mountTable))
+                return named;
         }
         return findDiscMount(mountTable);
     } catch (...) {

@@ -20,12 +20,23 @@ File& File::operator=(File&& other) noexcept {
     return *this;
 }
 
-File File::openForRead(const std::filesystem::path& path) noexcept {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return File{};
+File File::openForRead(const std::filesystem::path& path, OpenError* error) noexcept {
+    auto fail = [&](OpenError why) {
+        if (error) *error = why;
+        return File{};
+    };
+    // Without O_NONBLOCK, opening a pipe waits for a writer for ever.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return fail(errno == ENXIO ? OpenError::kNotRegular : OpenError::kMissing);
     File file(fd);
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return File{};
+    if (::fstat(fd, &info) != 0) return fail(OpenError::kMissing);
+    if (!S_ISREG(info.st_mode)) return fail(OpenError::kNotRegular);
+    // Reads of a regular file block as usual.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return fail(OpenError::kMissing);
+    if (error) *error = OpenError::kNone;
     return file;
 }
 

@@ -10,6 +10,14 @@
 
 namespace fer {
 
+// Why a file could not be opened for reading.
+enum class OpenError {
+    kNone,
+    kMissing,    // no such file, or it may not be read
+    kNotRegular, // a directory, pipe, socket or device
+    kOutside,    // its name leads out of the folder it must stay in
+};
+
 class File {
   public:
     File() = default;
@@ -20,8 +28,12 @@ class File {
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
-    // Opens an existing regular file for reading; a closed File on failure.
-    static File openForRead(const std::filesystem::path& path) noexcept;
+    // Opens an existing regular file for reading; a closed File on failure,
+    // with the reason in error when given. Pipes, sockets, devices and
+    // directories are refused without waiting for a writer or reading a
+    // byte: the open never blocks, and the type is checked on the opened
+    // descriptor, so a file swapped for a pipe meanwhile is refused too.
+    static File openForRead(const std::filesystem::path& path, OpenError* error = nullptr) noexcept;
 
     bool isOpen() const { return fd_ >= 0; }
     int descriptor() const { return fd_; }

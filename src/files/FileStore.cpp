@@ -33,7 +33,8 @@ constexpr const char* kCloseTexts[] = {
 
 FileStore::FileStore(FatalErrorHandler& errors, const SettingsFile& settings,
                      FileStoreOptions options)
-    : errors_(errors), settings_(settings), options_(std::move(options)) {}
+    : errors_(errors), settings_(settings), options_(std::move(options)),
+      game_(options_.gameDirectory) {}
 
 FileStore::~FileStore() {
     shutDown();
@@ -45,6 +46,7 @@ int FileStore::setUp() {
     };
     std::string drive = settings_.getText(kFileSection, "CDDRV", "NOCD", kMaxNameLength);
     discRoot_ = chooseDiscRoot(drive, options_.gameDirectory, options_.mountTable);
+    disc_ = discRoot_.empty() ? GameFolder{} : GameFolder(discRoot_);
     useDisc_ = settings_.getInt(kFileSection, "bCDROM", 1) == 1;
     slots_[index(ArchiveSlot::kMes)].enabled = flag(kFileSection, "bARCMES");
     slots_[index(ArchiveSlot::kBg)].enabled = flag(kFileSection, "bARCBG");
@@ -73,19 +75,31 @@ int FileStore::setUp() {
     return 1;
 }
 
-File FileStore::openForRead(std::string_view name) const {
-    if (auto found = findIgnoringCase(options_.gameDirectory, name)) {
-        File file = File::openForRead(*found);
-        if (file.isOpen()) return file;
-    }
-    if (useDisc_ && !discRoot_.empty()) {
-        std::string relative = toSlashes(name);
-        if (!relative.empty() && relative.front() != '/') {
-            if (auto found = findIgnoringCase(discRoot_, relative))
-                return File::openForRead(*found);
+File FileStore::openForRead(std::string_view name, OpenError* error) const {
+    try {
+        if (chosen_.find(name) != chosen_.end())
+            return File::openForRead(std::filesystem::path(std::string(name)), error);
+        OpenError why = OpenError::kMissing;
+        File file = game_.openForRead(name, &why);
+        if (!file.isOpen() && useDisc_ && !disc_.empty()) {
+            OpenError discWhy = OpenError::kMissing;
+            file = disc_.openForRead(name, &discWhy);
+            if (why == OpenError::kMissing) why = discWhy;
         }
+        if (error) *error = file.isOpen() ? OpenError::kNone : why;
+        return file;
+    } catch (...) {
+        if (error) *error = OpenError::kMissing;
+        return File{};
     }
-    return File{};
+}
+
+void FileStore::admitChosenFile(std::string_view path) {
+    if (!path.empty()) chosen_.emplace(path);
+}
+
+std::string FileStore::shown(std::string_view name) const {
+    return printableName(name, options_.nameCharset);
 }
 
 int FileStore::openArchive(ArchiveSlot slot, std::string_view name) {
@@ -118,7 +132,7 @@ std::optional<ArcEntry> FileStore::seekEntry(ArchiveSlot slot, std::string& name
     ArcArchive& archive = slots_[index(slot)].archive;
     auto entry = archive.lookup(name);
     if (!entry) {
-        if (report) errors_.fatalError(file_text::kLookupErrorTitle, name);
+        if (report) errors_.fatalError(file_text::kLookupErrorTitle, shown(name));
         return std::nullopt;
     }
     if (!archive.handle().seek(entry->offset)) return std::nullopt;
@@ -150,7 +164,7 @@ int FileStore::loadKind(ArchiveSlot slot, bool fromArchive, bool coded, std::str
         if (fromArchive) return loadFromArchive(slot, coded, name, memory, offset);
         return loadLoose(coded, name, memory, offset);
     } catch (...) {
-        errors_.fatalError(file_text::kReadFailed, name);
+        errors_.fatalError(file_text::kReadFailed, shown(name));
         return 0;
     }
 }
@@ -159,7 +173,7 @@ int FileStore::loadFromArchive(ArchiveSlot slot, bool coded, std::string_view na
                                ScriptMemory& memory, uint32_t offset) {
     Slot& s = slots_[index(slot)];
     if (!ensureHandle(slot)) {
-        errors_.fatalError(file_text::kOpenErrorTitle, s.name);
+        errors_.fatalError(file_text::kOpenErrorTitle, shown(s.name));
         return 0;
     }
     std::string wanted(name);
@@ -168,7 +182,7 @@ int FileStore::loadFromArchive(ArchiveSlot slot, bool coded, std::string_view na
     auto archiveSize = s.archive.handle().size();
     if (!archiveSize || uint64_t{entry->offset} + entry->size > *archiveSize ||
         !readInto(s.archive.handle(), entry->size, coded, memory, offset)) {
-        errors_.fatalError(file_text::kReadFailed, wanted);
+        errors_.fatalError(file_text::kReadFailed, shown(wanted));
         return 0;
     }
     if (!keepsOpenAfterLoad(slot)) s.archive.closeHandle();
@@ -178,21 +192,21 @@ int FileStore::loadFromArchive(ArchiveSlot slot, bool coded, std::string_view na
 int FileStore::loadLoose(bool coded, std::string_view name, ScriptMemory& memory, uint32_t offset) {
     File file = openForRead(name);
     if (!file.isOpen()) {
-        errors_.fatalError(file_text::kOpenErrorTitle, name);
+        errors_.fatalError(file_text::kOpenErrorTitle, shown(name));
         return 0;
     }
     auto size = file.size();
     if (!size) {
-        errors_.fatalError(file_text::kSizeFailedTitle, name);
+        errors_.fatalError(file_text::kSizeFailedTitle, shown(name));
         return 0;
     }
     if (*size > ScriptMemory::kSize ||
         !readInto(file, static_cast<uint32_t>(*size), coded, memory, offset)) {
-        errors_.fatalError(file_text::kReadFailed, name);
+        errors_.fatalError(file_text::kReadFailed, shown(name));
         return 0;
     }
     if (!file.close()) {
-        errors_.fatalError(file_text::kCloseFailed, name);
+        errors_.fatalError(file_text::kCloseFailed, shown(name));
         return 0;
     }
     return 1;
@@ -225,22 +239,22 @@ bool FileStore::readInto(File& file, uint32_t size, bool coded, ScriptMemory& me
 int FileStore::readWholeFile(std::string_view name, std::span<uint8_t> destination) {
     File file = openForRead(name);
     if (!file.isOpen()) {
-        errors_.fatalError(file_text::kOpenErrorTitle, name);
+        errors_.fatalError(file_text::kOpenErrorTitle, shown(name));
         return 0;
     }
     auto size = file.size();
     if (!size) {
-        errors_.fatalError(file_text::kSizeFailedTitle, name);
+        errors_.fatalError(file_text::kSizeFailedTitle, shown(name));
         return 0;
     }
     // A longer file (a save written by another tool) gives its first bytes.
     const uint64_t length = std::min<uint64_t>(*size, destination.size());
     if (!file.readExact(destination.first(static_cast<size_t>(length)))) {
-        errors_.fatalError(file_text::kReadFailed, name);
+        errors_.fatalError(file_text::kReadFailed, shown(name));
         return 0;
     }
     if (!file.close()) {
-        errors_.fatalError(file_text::kCloseFailed, name);
+        errors_.fatalError(file_text::kCloseFailed, shown(name));
         return 0;
     }
     return 1;
@@ -249,18 +263,16 @@ int FileStore::readWholeFile(std::string_view name, std::span<uint8_t> destinati
 int FileStore::writeSaveFile(std::string_view name, std::span<const uint8_t> source) {
     std::array<uint8_t, kSaveFileSize> bytes{};
     std::copy_n(source.begin(), std::min<size_t>(source.size(), bytes.size()), bytes.begin());
-    std::filesystem::path target;
-    try {
-        // An existing save of another letter case is replaced, not doubled.
-        auto existing = findIgnoringCase(options_.gameDirectory, name);
-        target = existing ? *existing : options_.gameDirectory / toSlashes(name);
-    } catch (...) {
-        errors_.fatalError(file_text::kOpenErrorTitle, name);
+    const auto target = game_.placeForWrite(name);
+    if (!target) {
+        errors_.fatalError(file_text::kOpenErrorTitle, shown(name));
         return 0;
     }
-    switch (replaceFileAtomically(target, bytes)) {
+    switch (replaceFileAtomically(*target, bytes)) {
     case WriteOutcome::kDone: return 1;
-    case WriteOutcome::kCreateFailed: errors_.fatalError(file_text::kOpenErrorTitle, name); break;
+    case WriteOutcome::kCreateFailed:
+        errors_.fatalError(file_text::kOpenErrorTitle, shown(name));
+        break;
     case WriteOutcome::kWriteFailed:
         errors_.fatalError(file_text::kFileErrorTitle, file_text::kReadFailed);
         break;
@@ -278,14 +290,14 @@ File* FileStore::openStream(std::string_view name, int kind) {
             if (!s.enabled) {
                 looseMusic_ = openForRead(name);
                 if (looseMusic_.isOpen()) return &looseMusic_;
-                errors_.fatalError(file_text::kOpenErrorTitle, name);
+                errors_.fatalError(file_text::kOpenErrorTitle, shown(name));
                 return nullptr;
             }
             std::string wanted(name);
             if (ensureHandle(ArchiveSlot::kBgm) && seekEntry(ArchiveSlot::kBgm, wanted, true)) {
                 return &s.archive.handle();
             }
-            errors_.fatalError(file_text::kOpenErrorTitle, s.name);
+            errors_.fatalError(file_text::kOpenErrorTitle, shown(s.name));
             return nullptr;
         }
         if (kind == 2) {

@@ -10,18 +10,27 @@
 // decodes past its destination, fails with the read error instead of
 // writing beyond the script memory. Coded files are staged in script memory
 // at 32-bit register 26 + 4096 and must not overlap what they decode into.
+//
+// Names from game data stay inside the game folder, and on the disc inside
+// the disc root (see GameFolder.h); files the player chose are admitted by
+// their whole path (admitChosenFile). Only regular files are read: a pipe,
+// socket, device or directory in a file's place fails as a missing file
+// would. Names in messages are shown with unprintable bytes escaped.
 
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "files/ArcArchive.h"
 #include "files/File.h"
+#include "files/GameFolder.h"
 #include "files/Lzss.h"
+#include "files/PrintableName.h"
 #include "files/SettingsFile.h"
 #include "core/FatalErrorHandler.h"
 #include "core/ScriptMemory.h"
@@ -37,6 +46,8 @@ struct FileStoreOptions {
     std::filesystem::path mountTable = "/proc/self/mounts";
     // How many archive files may stay open between loads (see setUp).
     uint32_t handleBudget = 5;
+    // The code page of names, for showing them in messages.
+    NameCharset nameCharset = NameCharset::kGbk;
 };
 
 class FileStore {
@@ -54,9 +65,16 @@ class FileStore {
     // opens the enabled archives (MES, BG, DATA, BGM). 0 when one fails.
     int setUp();
 
-    // Opens name for reading: in the game directory (any letter case), then,
-    // with "bCDROM" = 1, under the disc root. No message.
-    File openForRead(std::string_view name) const;
+    // Opens name for reading: a file the player chose by its whole path;
+    // else in the game directory (any letter case), then, with "bCDROM" = 1,
+    // under the disc root. No message; the reason in error when given.
+    File openForRead(std::string_view name, OpenError* error = nullptr) const;
+
+    // Admits a file the player chose (dropped on the window or picked from
+    // the file choice): for the rest of the run, path names that file
+    // wherever it lies. A save made while it runs holds the path as its
+    // script name, so loading that save in this run finds the file again.
+    void admitChosenFile(std::string_view path);
 
     // Loads a file of its kind to memory at offset. 1 or 0.
     int loadScript(std::string_view name, ScriptMemory& memory, uint32_t offset);
@@ -81,6 +99,7 @@ class FileStore {
     void shutDown();
 
     const std::filesystem::path& discRoot() const { return discRoot_; }
+    const GameFolder& gameFolder() const { return game_; }
     uint32_t handleBudget() const { return options_.handleBudget; }
     const ArcArchive& archive(ArchiveSlot slot) const { return slots_[index(slot)].archive; }
 
@@ -107,10 +126,15 @@ class FileStore {
     bool keepsOpenAfterLoad(ArchiveSlot slot) const;
     File* openVoiceArchive(std::string_view name);
     bool tryVoiceArchive(std::string_view archiveName, std::string& name);
+    // name as messages show it.
+    std::string shown(std::string_view name) const;
 
     FatalErrorHandler& errors_;
     const SettingsFile& settings_;
     FileStoreOptions options_;
+    GameFolder game_;
+    GameFolder disc_;
+    std::set<std::string, std::less<>> chosen_;
     std::unique_ptr<LzssDecoder> decoder_;
     std::array<Slot, 5> slots_;
     File looseMusic_;

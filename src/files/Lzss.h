@@ -109,7 +109,9 @@ LzssResult LzssDecoder::decode(std::span<const uint8_t> input, Sink& sink) {
                     const uint32_t from = in[pos] | ((b1 & 0xF0u) << 4);
                     const uint32_t length = (b1 & 0x0Fu) + kMinMatch;
                     pos += 2;
-                    if constexpr (requires(Sink& s, const uint8_t* p, size_t n) { s.putBlock(p, n); }) {
+                    if constexpr (requires(Sink & s, const uint8_t* p, size_t n) {
+                                      s.putBlock(p, n);
+                                  }) {
                         // A reference that neither wraps nor overlaps the bytes it
                         // writes is one block copy.
                         if (from + length <= kRingSize && r + length <= kRingSize &&

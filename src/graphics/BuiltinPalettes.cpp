@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "files/FileStore.h"
+#include "files/FileText.h"
 #include "files/JascPalette.h"
 
 namespace fer {
@@ -133,6 +135,28 @@ std::vector<std::string> BuiltinPalettes::loadOverrides(
         for (uint32_t i = 0; i < kPointerEntries; ++i)
             apply(pointedFileName(t + 1, i), pointed_[t][i]);
     return malformed;
+}
+
+std::vector<std::string> BuiltinPalettes::loadOverrides(const FileStore& files) {
+    std::vector<std::string> skipped;
+    const auto malformed =
+        loadOverrides([&](const std::string& name) -> std::optional<std::string> {
+            OpenError error = OpenError::kNone;
+            File file = files.openForRead(name, &error);
+            std::string text;
+            const ReadFailure failure =
+                file.isOpen() ? readFileText(file, kMaxFileSize, text) : toReadFailure(error);
+            if (failure == ReadFailure::kNone) return text;
+            if (failure == ReadFailure::kTooLarge) {
+                skipped.push_back(name + " is too large (more than " +
+                                  std::to_string(kMaxFileSize) + " bytes)");
+            } else if (failure != ReadFailure::kMissing) {
+                skipped.push_back(name + " " + describe(failure));
+            }
+            return std::nullopt;
+        });
+    for (const auto& name : malformed) skipped.push_back(name + " is not a JASC-PAL palette file");
+    return skipped;
 }
 
 void BuiltinPalettes::copyEntries(const std::vector<StoredEntry>& source, size_t from,

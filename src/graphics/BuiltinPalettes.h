@@ -21,6 +21,8 @@
 
 namespace fer {
 
+class FileStore;
+
 class BuiltinPalettes {
   public:
     struct StoredEntry {
@@ -30,6 +32,8 @@ class BuiltinPalettes {
     static constexpr std::array<size_t, kTables> kSizes{16, 48, 192, 16, 256};
     static constexpr int kPointerTables = 3;
     static constexpr uint32_t kPointerEntries = 16;
+    // Palette files are short texts; a larger file is skipped.
+    static constexpr uint64_t kMaxFileSize = 64 * 1024;
 
     BuiltinPalettes();
 
@@ -41,6 +45,12 @@ class BuiltinPalettes {
     // Returns the names of malformed files.
     std::vector<std::string> loadOverrides(
         const std::function<std::optional<std::string>(const std::string& name)>& readText);
+    // The same with the files the game directory holds (looked for as the
+    // file services look for loose files). Returns one line for each file
+    // that is there but was skipped, naming it and saying why ("PALETTE2.PAL
+    // is not a regular file", "... is too large", "... is not a JASC-PAL
+    // palette file"); files the game does not have are not mentioned.
+    std::vector<std::string> loadOverrides(const FileStore& files);
 
     // Copies count entries of fixed table `table` (1..5) from entry `from`
     // into destination entries `to` on, within both tables.

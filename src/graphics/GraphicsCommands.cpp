@@ -28,9 +28,9 @@ uint16_t low16(uint32_t v) {
 
 GraphicsCommands::GraphicsCommands(ScriptMemory& memory, PlaneSet& planes,
                                    PaletteManager& palette, GraphicsHost& host,
-                                   ImageLoader::Format format)
-    : memory_(memory), planes_(planes), palette_(palette), host_(host), loader_(format),
-      blocks_(planes, host) {}
+                                   ImageLoader::Format format, NameCharset nameCharset)
+    : memory_(memory), planes_(planes), palette_(palette), host_(host), nameCharset_(nameCharset),
+      loader_(format), blocks_(planes, host) {}
 
 void GraphicsCommands::registerWith(CommandTable& table) {
     table.add(CommandKind::kSystem, kLoadImage, Subsystem::kGraphics,
@@ -48,7 +48,7 @@ int GraphicsCommands::loadImage(const ArgumentList& args) {
 
     const uint64_t offset = uint64_t{ScriptMemory::kCodeBase} + memory.reg32(reg32::kPictureOffset);
     if (offset >= ScriptMemory::kSize) {
-        host_.fatalError(file_text::kReadFailed, name);
+        host_.fatalError(file_text::kReadFailed, printableName(name, nameCharset_));
         return 0;
     }
     if (host_.loadPicture(name, static_cast<uint32_t>(offset)) == 0) return 0;

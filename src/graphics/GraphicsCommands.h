@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "files/PrintableName.h"
 #include "graphics/BlockTransfer.h"
 #include "graphics/GraphicsHost.h"
 #include "graphics/ImageLoader.h"
@@ -31,9 +32,11 @@ class GraphicsCommands {
     static constexpr uint8_t kInitialFadeSpeed = 16;
 
     // format: the picture format chosen once at start-up
-    // (ImageLoader::formatFromSettings).
+    // (ImageLoader::formatFromSettings); nameCharset: the build's code page,
+    // for file names in messages.
     GraphicsCommands(ScriptMemory& memory, PlaneSet& planes, PaletteManager& palette,
-                     GraphicsHost& host, ImageLoader::Format format);
+                     GraphicsHost& host, ImageLoader::Format format,
+                     NameCharset nameCharset = NameCharset::kGbk);
 
     // Registers system commands 8, 9 and 10.
     void registerWith(CommandTable& table);
@@ -76,6 +79,7 @@ class GraphicsCommands {
     PlaneSet& planes_;
     PaletteManager& palette_;
     GraphicsHost& host_;
+    NameCharset nameCharset_; // for names in messages
     ImageLoader loader_;
     BlockTransfer blocks_;
     Palette working_{};

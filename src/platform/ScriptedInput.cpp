@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <sstream>
+#include <string>
 
 namespace fer {
 
@@ -77,7 +78,9 @@ bool ScriptedInput::parse(std::string_view text, std::string& error) {
         std::vector<std::string_view> words = splitWords(line, 3);
         if (words.empty()) continue;
         long long at = 0;
-        if (!parseNumber(words[0], at) || at < 0) return fail("expected a time in milliseconds");
+        if (!parseNumber(words[0], at)) return fail("expected a time in milliseconds");
+        if (at < 0 || at > kMaxTime)
+            return fail("time out of range (0 to " + std::to_string(kMaxTime) + " ms)");
         if (words.size() < 2) return fail("expected an event after the time");
         const std::string_view verb = words[1];
         const std::string_view rest = words.size() > 2 ? words[2] : std::string_view{};
@@ -109,10 +112,17 @@ bool ScriptedInput::parse(std::string_view text, std::string& error) {
             long long x = 0, y = 0;
             if (xy.size() != 2 || !parseNumber(xy[0], x) || !parseNumber(xy[1], y))
                 return fail("expected 'mouse X Y'");
+            for (long long v : {x, y}) {
+                if (v < kMinCoordinate || v > kMaxCoordinate)
+                    return fail("mouse coordinate out of range (" + std::to_string(kMinCoordinate) +
+                                " to " + std::to_string(kMaxCoordinate) + ")");
+            }
             add(t, T::kMouseMove, 0, static_cast<int>(x), static_cast<int>(y));
         } else if (verb == "menu") {
             long long id = 0;
             if (!parseNumber(rest, id)) return fail("expected 'menu ID'");
+            if (id < 0 || id > kMaxMenuId)
+                return fail("menu ID out of range (0 to " + std::to_string(kMaxMenuId) + ")");
             add(t, T::kMenu, static_cast<int>(id));
         } else if (verb == "drop") {
             if (rest.empty()) return fail("expected 'drop PATH'");

@@ -4,6 +4,8 @@
 //   <ms> mouse X Y | close | menu ID | drop PATH | deactivate | activate
 // <ms> counts from the moment the start script began to run.
 // KEY: enter space esc up down left right kp2 kp4 kp6 kp8 ctrl shift lbutton rbutton
+// Numbers outside their range are mistakes, not cut to fit: <ms> 0 to
+// kMaxTime, X and Y kMinCoordinate to kMaxCoordinate, ID 0 to kMaxMenuId.
 
 #include <cstdint>
 #include <string>
@@ -22,6 +24,10 @@ struct TimedEvent {
 class ScriptedInput {
   public:
     static constexpr uint64_t kPressLength = 60;
+    static constexpr long long kMaxTime = 2147483647; // about 24.8 days
+    static constexpr long long kMinCoordinate = -32768;
+    static constexpr long long kMaxCoordinate = 32767;
+    static constexpr long long kMaxMenuId = 65535;
 
     // Parses the whole text; on a mistake returns false with "line N: what" in error.
     bool parse(std::string_view text, std::string& error);

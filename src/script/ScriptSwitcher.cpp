@@ -2,10 +2,17 @@
 
 #include <string>
 
+#include "files/PrintableName.h"
 #include "script/Interpreter.h"
 #include "script/ScriptMessages.h"
 
 namespace fer {
+
+void ScriptSwitcher::logName() {
+    const char* charset = interpreter_.variant().iconvCharset;
+    interpreter_.host().logLine(
+        printableName(interpreter_.machine().memory.scriptName(), nameCharsetFor(charset)));
+}
 
 void ScriptSwitcher::setName(std::string_view name) {
     ScriptMachine& machine = interpreter_.machine();
@@ -29,7 +36,7 @@ void ScriptSwitcher::change() {
     }
     const std::string name(machine.arguments.text(0));
     setName(name);
-    host.logLine(machine.memory.scriptName());
+    logName();
     host.loadScript(machine.memory.scriptName());
     machine.memory.setControlBits(control::kChangePending);
 }
@@ -51,7 +58,7 @@ void ScriptSwitcher::call() {
     const std::string callerName(machine.memory.scriptName());
     const std::string name(machine.arguments.text(0));
     setName(name);
-    host.logLine(machine.memory.scriptName());
+    logName();
     machine.setPc(ScriptMemory::kCodeBase);
     if (host.loadScript(machine.memory.scriptName()) == 0) return;
     interpreter_.run();

@@ -24,6 +24,8 @@ class ScriptSwitcher {
   private:
     // Writes the name into both copies of the script name.
     void setName(std::string_view name);
+    // Logs the script name, with unprintable bytes escaped.
+    void logName();
 
     Interpreter& interpreter_;
 };

@@ -1,5 +1,9 @@
 #include "shell/AppShell.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace fer {
 
 AppShell::AppShell(std::filesystem::path startDirectory, std::string_view settingsFileName)
@@ -8,7 +12,25 @@ AppShell::AppShell(std::filesystem::path startDirectory, std::string_view settin
 void AppShell::readDebugSetting() {
     debugEnabled_ = settings_.getInt("Config", "bDEBUG", 0);
     // A log file that cannot be created is not reported; writes then do nothing.
-    if (debugEnabled_ == 1) log_.reset(std::fopen("FERKITE.LOG", "wb"));
+    if (debugEnabled_ == 1) log_.reset(createLog("FERKITE.LOG"));
+}
+
+std::FILE* AppShell::createLog(const char* name) {
+    // Never waits for a pipe's reader, never writes through a link, and
+    // writes only into a regular file.
+    const int fd = ::open(
+        name, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0644);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) ::close(fd);
+    return file;
 }
 
 void AppShell::logLine(std::string_view text) {

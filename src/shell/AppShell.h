@@ -43,6 +43,10 @@ class AppShell {
     void closeLog() { log_.reset(); }
 
   private:
+    // The log file, created or emptied; nullptr when it cannot be, or when
+    // something other than a regular file (a pipe, a device, a link) is there.
+    static std::FILE* createLog(const char* name);
+
     struct FileCloser {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "files/PrintableName.h"
 #include "platform/freetype/FontLocator.h"
 #include "platform/freetype/TextFontLoader.h"
 
@@ -21,7 +22,10 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
       settings_(shell_.settings()), screen_(*platform_, planes_),
       window_(*platform_, timer_, settings_, screen_),
       errors_(*platform_, window_, timer_, settings_, screen_),
-      files_(errors_, shell_.settings(), {shell_.startDirectory()}), text_(variant),
+      files_(errors_, shell_.settings(),
+             {.gameDirectory = shell_.startDirectory(),
+              .nameCharset = nameCharsetFor(variant.iconvCharset)}),
+      text_(variant),
       host_({window_, *platform_, timer_, screen_, text_, planes_, files_, machine_,
              machine_.memory, fileNames_, settings_, shell_, errors_}),
       evaluator_(machine_, host_),
@@ -29,7 +33,8 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
       graphicsHost_(screen_, *platform_, host_, files_, machine_.memory, fileNames_, text_,
                     errors_),
       graphics_(machine_.memory, planes_, palette_, graphicsHost_,
-                ImageLoader::formatFromSettings(shell_.settings())),
+                ImageLoader::formatFromSettings(shell_.settings()),
+                nameCharsetFor(variant.iconvCharset)),
       paletteCommands_(machine_.memory, planes_, palette_, graphics_, graphicsHost_,
                        builtinPalettes_),
       textCommands_(machine_.memory, host_, text_, variant),
@@ -111,21 +116,8 @@ int EngineContext::run() {
 }
 
 void EngineContext::loadPaletteFiles() {
-    constexpr uint64_t kLargestPaletteFile = 64 * 1024;
-    const auto malformed = builtinPalettes_.loadOverrides(
-        [this](const std::string& name) -> std::optional<std::string> {
-            File file = files_.openForRead(name);
-            const auto size = file.isOpen() ? file.size() : std::nullopt;
-            if (!size || *size > kLargestPaletteFile) return std::nullopt;
-            std::string text(static_cast<size_t>(*size), '\0');
-            if (!file.readExact({reinterpret_cast<uint8_t*>(text.data()), text.size()}))
-                return std::nullopt;
-            return text;
-        });
-    for (const auto& name : malformed)
-        std::fprintf(stderr,
-                     "engine: %s is not a JASC-PAL palette file; the built-in one is used\n",
-                     name.c_str());
+    for (const auto& skipped : builtinPalettes_.loadOverrides(files_))
+        std::fprintf(stderr, "engine: %s; the built-in one is used\n", skipped.c_str());
 }
 
 int EngineContext::mainSequence() {
@@ -196,6 +188,8 @@ void EngineContext::stopRecording() {
 }
 
 void EngineContext::switchTo(std::string_view name) {
+    // A file the player chose is read by its whole path, wherever it lies.
+    files_.admitChosenFile(name);
     interpreter_.switcher().switchTo(name);
 }
 

@@ -1,10 +1,9 @@
 #include "shell/EngineLauncher.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <unistd.h>
 
+#include "files/FileText.h"
 #include "files/SettingsFile.h"
 #include "platform/PlatformFactory.h"
 #include "shell/CommandLine.h"
@@ -25,15 +24,21 @@ int launchEngine(const std::vector<std::string_view>& args, const BuildVariant& 
     }
     ScriptedInput input;
     if (!options.inputPath.empty()) {
-        std::ifstream in(options.inputPath, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "engine: cannot read the input file %s\n",
+        // Input scripts are short; a device or a huge file is a mistake.
+        constexpr uint64_t kMaxInputFile = 64u << 20;
+        std::string text;
+        const ReadFailure failure = readFileText(options.inputPath, kMaxInputFile, text);
+        if (failure == ReadFailure::kTooLarge) {
+            std::fprintf(stderr, "engine: input file too large (more than 64 MiB): %s\n",
                          options.inputPath.c_str());
             return 2;
         }
-        std::stringstream text;
-        text << in.rdbuf();
-        if (!input.parse(text.str(), error)) {
+        if (failure != ReadFailure::kNone) {
+            std::fprintf(stderr, "engine: cannot read the input file %s: it %s\n",
+                         options.inputPath.c_str(), describe(failure));
+            return 2;
+        }
+        if (!input.parse(text, error)) {
             std::fprintf(stderr, "engine: %s: %s\n", options.inputPath.c_str(), error.c_str());
             return 2;
         }

@@ -4,8 +4,10 @@
 
 #include <sstream>
 
+#include "SpecialFiles.h"
 #include "TempDir.h"
 #include "TestData.h"
+#include "Within.h"
 
 namespace fer {
 namespace {
@@ -94,6 +96,21 @@ TEST(ArcTool, LzssEncodeDecodeFiles) {
     ASSERT_EQ(run({"lzss", "decode", (dir / "coded").string(), (dir / "back").string()}), 0);
     EXPECT_EQ(dir.read("back"), data);
     EXPECT_LT(dir.read("coded").size(), data.size());
+}
+
+TEST(ArcTool, OddInputFilesFailAtOnce) {
+    test::TempDir dir;
+    ASSERT_TRUE(test::makeFifo(dir / "PIPE.MES"));
+    std::string err;
+    test::within(std::chrono::seconds(2), [&] {
+        EXPECT_EQ(
+            run({"create", (dir / "T.ARC").string(), (dir / "PIPE.MES").string()}, nullptr, &err),
+            1);
+        EXPECT_NE(err.find("not a regular file"), std::string::npos) << err;
+        EXPECT_EQ(run({"list", (dir / "PIPE.MES").string()}, nullptr, &err), 1);
+        EXPECT_EQ(run({"lzss", "decode", "/dev/zero", (dir / "out").string()}, nullptr, &err), 1);
+    });
+    EXPECT_FALSE(std::filesystem::exists(dir / "T.ARC"));
 }
 
 } // namespace

@@ -5,14 +5,19 @@
 #include <utility>
 #include <vector>
 
+#include "SpecialFiles.h"
 #include "TempDir.h"
 #include "TestData.h"
+#include "Within.h"
 #include "files/ArcArchiveBuilder.h"
 #include "files/FileMessages.h"
 #include "files/LzssEncoder.h"
 
 namespace fer {
 namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 struct RecordingErrors : FatalErrorHandler {
     std::vector<std::pair<std::string, std::string>> reports;
@@ -97,6 +102,16 @@ TEST_F(FileStoreTest, ExactNameWinsOverOtherSpellings) {
 
 TEST_F(FileStoreTest, DiscRootFromTheSettingAndTheMountTable) {
     disc.writeText("ONDISC.MES", "d");
+    // A directory outside the game directory that is no mounted disc is not a disc root.
+    ASSERT_EQ(start("[FILE]\nCDDRV=" + disc.path().string() + "\n"), 1);
+    EXPECT_TRUE(store->discRoot().empty());
+    EXPECT_EQ(store->loadScript("ondisc.mes", memory, 0x1000), 0);
+
+    std::string path = disc.path().string();
+    std::string escaped;
+    for (char c : path) escaped += c == ' ' ? std::string("\\040") : std::string(1, c);
+    dir.writeText("no-mounts", "proc /proc proc rw 0 0\n/dev/sr1 /mnt/b udf ro 0 0\n/dev/sr0 " +
+                                   escaped + " iso9660 ro 0 0\n");
     ASSERT_EQ(start("[FILE]\nCDDRV=" + disc.path().string() + "\n"), 1);
     EXPECT_EQ(store->discRoot(), disc.path());
     ASSERT_EQ(store->loadScript("ondisc.mes", memory, 0x1000), 1);
@@ -105,13 +120,14 @@ TEST_F(FileStoreTest, DiscRootFromTheSettingAndTheMountTable) {
     ASSERT_EQ(start("[FILE]\nCDDRV=" + disc.path().string() + "\nbCDROM=0\n"), 1);
     EXPECT_EQ(store->loadScript("ONDISC.MES", memory, 0x1000), 0) << "bCDROM=0: no disc";
 
-    std::string path = disc.path().string();
-    std::string escaped;
-    for (char c : path) escaped += c == ' ' ? std::string("\\040") : std::string(1, c);
-    dir.writeText("no-mounts", "proc /proc proc rw 0 0\n/dev/sr0 " + escaped +
-                                   " iso9660 ro 0 0\n/dev/sr1 /mnt/b udf ro 0 0\n");
     ASSERT_EQ(start("[FILE]\nCDDRV=NOCD\n"), 1);
-    EXPECT_EQ(store->discRoot(), disc.path());
+    EXPECT_EQ(store->discRoot(), fs::path("/mnt/b"));
+
+    // A directory inside the game directory may stand for the disc.
+    dir.writeText("CD/ONCD.MES", "c");
+    ASSERT_EQ(start("[FILE]\nCDDRV=CD\n"), 1);
+    ASSERT_EQ(store->loadScript("ONCD.MES", memory, 0x1000), 1);
+    EXPECT_EQ(memory.byte(0x1000), 'c');
 }
 
 TEST_F(FileStoreTest, CodedLooseAndArchiveLoadsAreIdentical) {
@@ -293,6 +309,92 @@ TEST_F(FileStoreTest, ReopenArchivesReadsTheDirectoriesAgain) {
     std::filesystem::remove(dir / "BGM.ARC");
     EXPECT_EQ(store->reopenArchives(0), 0) << "the result of the BGM archive";
     EXPECT_TRUE(errors.reports.empty());
+}
+
+TEST_F(FileStoreTest, NamesFromGameDataStayInTheGameFolder) {
+    disc.writeText("OUTSIDE.MES", "x");
+    fs::create_symlink(disc / "OUTSIDE.MES", dir / "LINK.MES");
+    dir.writeText("MAIN.MES", "m");
+    fs::create_directory(dir / "SUB");
+    ASSERT_EQ(start("[FILE]\nbCDROM=0\n"), 1);
+    const std::string up = "../" + disc.path().filename().string() + "/OUTSIDE.MES";
+    for (const std::string& name : {up, (disc / "OUTSIDE.MES").string(), std::string("LINK.MES"),
+                                    std::string("..\\..\\..\\..\\etc\\passwd")}) {
+        memory.setByte(0x1000, 0);
+        EXPECT_EQ(store->loadScript(name, memory, 0x1000), 0) << name;
+        EXPECT_EQ(memory.byte(0x1000), 0) << name;
+        EXPECT_EQ(lastReport(), std::make_pair(std::string(file_text::kOpenErrorTitle), name));
+        std::vector<uint8_t> buffer(16, 0);
+        EXPECT_EQ(store->readWholeFile(name, buffer), 0) << name;
+        EXPECT_EQ(buffer[0], 0) << name;
+    }
+    // The game folder's own files, by a name that leaves and comes back or by its whole path.
+    ASSERT_EQ(store->loadScript("SUB\\..\\MAIN.MES", memory, 0x1000), 1);
+    ASSERT_EQ(store->loadScript((dir / "MAIN.MES").string(), memory, 0x1000), 1);
+    EXPECT_EQ(memory.byte(0x1000), 'm');
+}
+
+TEST_F(FileStoreTest, FilesThePlayerChoseAreReadByTheirWholePath) {
+    disc.writeText("CHOSEN.MES", "c");
+    ASSERT_EQ(start(""), 1);
+    const std::string path = (disc / "CHOSEN.MES").string();
+    EXPECT_EQ(store->loadScript(path, memory, 0x1000), 0);
+    store->admitChosenFile(path);
+    ASSERT_EQ(store->loadScript(path, memory, 0x1000), 1);
+    EXPECT_EQ(memory.byte(0x1000), 'c');
+    // Only that file: another spelling of it is still game data.
+    EXPECT_EQ(store->loadScript(disc.path().string() + "/./CHOSEN.MES", memory, 0x1000), 0);
+    // Once gone, it is the usual open error.
+    fs::remove(disc / "CHOSEN.MES");
+    EXPECT_EQ(store->loadScript(path, memory, 0x1000), 0);
+    EXPECT_EQ(lastReport(), std::make_pair(std::string(file_text::kOpenErrorTitle), path));
+}
+
+TEST_F(FileStoreTest, SpecialFilesFailAsMissingOnesWouldWithoutWaiting) {
+    ASSERT_TRUE(test::makeFifo(dir / "PIPE.MES"));
+    test::BoundSocket socket(dir / "SOCK.MES");
+    ASSERT_TRUE(socket.ok());
+    fs::create_directory(dir / "DIR.MES");
+    fs::create_symlink("/dev/zero", dir / "ZERO.MES");
+    ASSERT_EQ(start(""), 1);
+    for (std::string name : {"PIPE.MES", "SOCK.MES", "DIR.MES", "ZERO.MES"}) {
+        test::within(2s, [&] {
+            EXPECT_EQ(store->loadScript(name, memory, 0x1000), 0);
+            EXPECT_EQ(lastReport(), std::make_pair(std::string(file_text::kOpenErrorTitle), name));
+            EXPECT_EQ(store->loadData(name, memory, 0x1000), 0);
+            EXPECT_EQ(store->loadPicture(name, memory, 0x1000), 0);
+            std::vector<uint8_t> buffer(16);
+            EXPECT_EQ(store->readWholeFile(name, buffer), 0);
+            EXPECT_EQ(store->openStream(name, 0), nullptr);
+            EXPECT_EQ(store->openStream(name, 2), nullptr);
+            OpenError error = OpenError::kNone;
+            EXPECT_FALSE(store->openForRead(name, &error).isOpen());
+            EXPECT_EQ(error, OpenError::kNotRegular) << name;
+        });
+    }
+    // An archive in the place of a pipe fails the set-up.
+    test::within(2s, [&] {
+        EXPECT_EQ(start("[FILE]\nbARCMES=1\nARCMESNAME=PIPE.MES\n"), 0);
+        EXPECT_EQ(start("[FILE]\nbARCBG=1\nARCBGNAME=../../etc/passwd\n"), 0);
+    });
+}
+
+TEST_F(FileStoreTest, SavesAreWrittenOnlyInTheGameFolder) {
+    fs::create_directory_symlink(disc.path(), dir / "UP");
+    ASSERT_EQ(start(""), 1);
+    for (const std::string& name :
+         {std::string("../SAVE01"), std::string("UP/SAVE01"), (disc / "SAVE01").string()}) {
+        EXPECT_EQ(store->writeSaveFile(name, bytesOf("x")), 0) << name;
+        EXPECT_EQ(lastReport(), std::make_pair(std::string(file_text::kOpenErrorTitle), name));
+    }
+    EXPECT_FALSE(fs::exists(disc / "SAVE01"));
+    EXPECT_FALSE(fs::exists(dir.path().parent_path() / "SAVE01"));
+}
+
+TEST_F(FileStoreTest, NamesInMessagesHaveUnprintableBytesEscaped) {
+    ASSERT_EQ(start(""), 1);
+    EXPECT_EQ(store->loadScript("A\x1B]0;T\x07\xB2\xE2.MES", memory, 0x1000), 0);
+    EXPECT_EQ(lastReport().second, "A\\x1B]0;T\\x07\xB2\xE2.MES");
 }
 
 } // namespace

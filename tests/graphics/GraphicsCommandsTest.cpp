@@ -183,6 +183,12 @@ TEST_F(GraphicsCommandsTest, LoadImageThatCannotBeReadChangesNothing) {
     EXPECT_EQ(commands.loadImage(argsOf({"P.BMP"})), 0);
     ASSERT_EQ(host.errors.size(), 1u);
     EXPECT_EQ(host.errors[0], std::string(file_text::kReadFailed) + "|P.BMP");
+
+    // The name in the message has its control bytes escaped.
+    host.errors.clear();
+    EXPECT_EQ(commands.loadImage(argsOf({"P\x1B[2J.BMP"})), 0);
+    ASSERT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(host.errors[0], std::string(file_text::kReadFailed) + "|P\\x1B[2J.BMP");
 }
 
 TEST_F(GraphicsCommandsTest, LoadImageOfAnLzssPicture) {

@@ -40,8 +40,21 @@ TEST(ScriptedInput, ParsesEveryEventKindInTimeOrder) {
 }
 
 TEST(ScriptedInput, ReportsTheLineOfAMistake) {
-    const char* bad[] = {"10 press f1", "x press enter", "10",      "10 mouse 1",
-                         "10 jump",     "10 close now",  "-5 close"};
+    const char* bad[] = {"10 press f1",
+                         "x press enter",
+                         "10",
+                         "10 mouse 1",
+                         "10 jump",
+                         "10 close now",
+                         "-5 close",
+                         "9223372036854775807 close",
+                         "2147483648 press enter",
+                         "99999999999999999999 close",
+                         "10 mouse 99999999999 0",
+                         "10 mouse 0 -99999999999",
+                         "10 mouse 32768 0",
+                         "10 menu 4294977296",
+                         "10 menu -1"};
     for (const char* text : bad) {
         ScriptedInput in;
         std::string error;
@@ -49,6 +62,17 @@ TEST(ScriptedInput, ReportsTheLineOfAMistake) {
         EXPECT_EQ(error.rfind("line 2:", 0), 0u) << error;
         EXPECT_TRUE(in.events().empty());
     }
+}
+
+TEST(ScriptedInput, NumbersAtTheEndsOfTheirRangesAreKept) {
+    ScriptedInput in;
+    std::string error;
+    ASSERT_TRUE(in.parse("2147483647 mouse -32768 32767\n0 menu 65535\n", error)) << error;
+    ASSERT_EQ(in.events().size(), 2u);
+    EXPECT_EQ(in.events()[1].at, 2147483647u);
+    EXPECT_EQ(in.events()[1].event.x, -32768);
+    EXPECT_EQ(in.events()[1].event.y, 32767);
+    EXPECT_EQ(in.events()[0].event.code, 65535);
 }
 
 } // namespace

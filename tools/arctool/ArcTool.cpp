@@ -1,13 +1,16 @@
 #include "ArcTool.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <ostream>
+#include <string_view>
 
 #include "files/ArcArchive.h"
 #include "files/ArcArchiveBuilder.h"
 #include "files/File.h"
 #include "files/Lzss.h"
 #include "files/LzssEncoder.h"
+#include "files/PrintableName.h"
 
 namespace fer {
 namespace {
@@ -22,11 +25,24 @@ constexpr const char* kUsage = "usage: arctool list ARCHIVE\n"
 // Decoded entries may be up to this large (the whole script memory).
 constexpr size_t kMaxDecoded = 1053124;
 
+// Files to pack or decode: at most what an archive entry can hold.
+constexpr uint64_t kMaxInputFile = UINT32_MAX;
+
 bool readFile(const fs::path& path, std::vector<uint8_t>& bytes, std::ostream& err) {
-    File file = File::openForRead(path);
+    OpenError error = OpenError::kNone;
+    File file = File::openForRead(path, &error);
+    if (!file.isOpen()) {
+        err << "arctool: cannot open " << path.string()
+            << (error == OpenError::kNotRegular ? ": not a regular file" : "") << "\n";
+        return false;
+    }
     auto size = file.size();
-    if (!file.isOpen() || !size) {
-        err << "arctool: cannot open " << path.string() << "\n";
+    if (!size) {
+        err << "arctool: cannot read " << path.string() << "\n";
+        return false;
+    }
+    if (*size > kMaxInputFile) {
+        err << "arctool: " << path.string() << " is too large (more than 4 GiB)\n";
         return false;
     }
     bytes.resize(static_cast<size_t>(*size));
@@ -35,6 +51,11 @@ bool readFile(const fs::path& path, std::vector<uint8_t>& bytes, std::ostream& e
         return false;
     }
     return true;
+}
+
+// An entry's name as messages and listings show it.
+std::string shown(std::string_view name) {
+    return printableName(name, NameCharset::kGbk);
 }
 
 bool writeFile(const fs::path& path, const std::vector<uint8_t>& bytes, std::ostream& err) {
@@ -102,7 +123,7 @@ int list(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (!openArchive(args[1], archive, err)) return 1;
     std::vector<uint8_t> directory(archive.directory().begin(), archive.directory().end());
     for (const Listed& l : listEntries(directory)) {
-        out << l.name << "\t" << l.entry.size << "\t" << l.entry.offset << "\n";
+        out << shown(l.name) << "\t" << l.entry.size << "\t" << l.entry.offset << "\n";
     }
     return 0;
 }
@@ -139,24 +160,24 @@ int extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     for (std::string name : names) {
         auto entry = archive.lookup(name);
         if (!entry) {
-            err << "arctool: " << name << " is not in " << archivePath << "\n";
+            err << "arctool: " << shown(name) << " is not in " << archivePath << "\n";
             status = 1;
             continue;
         }
         if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..") {
-            err << "arctool: refusing to write an entry named '" << name << "'\n";
+            err << "arctool: refusing to write an entry named '" << shown(name) << "'\n";
             status = 1;
             continue;
         }
         std::vector<uint8_t> bytes;
         if (uint64_t{entry->offset} + entry->size > fileSize) {
-            err << "arctool: " << name << " lies past the end of " << archivePath << "\n";
+            err << "arctool: " << shown(name) << " lies past the end of " << archivePath << "\n";
             status = 1;
             continue;
         }
         bytes.resize(entry->size);
         if (!archive.handle().seek(entry->offset) || !archive.handle().readExact(bytes)) {
-            err << "arctool: cannot read " << name << "\n";
+            err << "arctool: cannot read " << shown(name) << "\n";
             status = 1;
             continue;
         }
@@ -172,7 +193,7 @@ int extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             status = 1;
             continue;
         }
-        out << name << "\n";
+        out << shown(name) << "\n";
     }
     return status;
 }

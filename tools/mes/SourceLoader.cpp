@@ -1,18 +1,16 @@
 #include "SourceLoader.h"
 
-#include <fstream>
-#include <sstream>
+#include "files/FileText.h"
 
 namespace fer::mes {
 
 SourceLoader fileSourceLoader() {
     return [](const std::string& path) -> std::optional<std::string> {
-        std::ifstream in(path, std::ios::binary);
-        if (!in) return std::nullopt;
-        std::ostringstream text;
-        text << in.rdbuf();
-        if (in.bad()) return std::nullopt;
-        return text.str();
+        // Only regular files, so that a pipe or a device named by an include
+        // cannot stall the assembler or fill its memory.
+        std::string text;
+        if (readFileText(path, kMaxSourceFile, text) != ReadFailure::kNone) return std::nullopt;
+        return text;
     };
 }
 

@@ -5,10 +5,10 @@
 #include "OutputFile.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "files/FileText.h"
 
 int main(int argc, char** argv) {
     std::string input, output, charsetName = "gb2312";
@@ -33,13 +33,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mesdis: unknown or unavailable charset '%s'\n", charsetName.c_str());
         return 2;
     }
-    std::ifstream in(input, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "mesdis: cannot read '%s'\n", input.c_str());
+    // Scripts fit the script memory; anything much larger is no script.
+    constexpr uint64_t kMaxInput = 64u << 20;
+    std::string bytes;
+    const fer::ReadFailure failure = fer::readFileText(input, kMaxInput, bytes);
+    if (failure != fer::ReadFailure::kNone) {
+        std::fprintf(stderr, "mesdis: cannot read '%s': it %s\n", input.c_str(),
+                     fer::describe(failure));
         return 1;
     }
-    std::vector<uint8_t> code((std::istreambuf_iterator<char>(in)),
-                              std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> code(bytes.begin(), bytes.end());
     fer::mes::Disassembler disassembler(*charset);
     std::string text = disassembler.disassemble(code);
     if (output.empty()) {

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "files/FileText.h"
+
 namespace fer {
 
 std::unique_ptr<FreeTypeRasterizer> FreeTypeRasterizer::open(const std::string& path, int faceIndex,
@@ -13,8 +15,15 @@ std::unique_ptr<FreeTypeRasterizer> FreeTypeRasterizer::open(const std::string& 
         return nullptr;
     }
     LibraryHandle library(rawLibrary);
+    auto bytes = std::make_unique<std::string>();
+    const ReadFailure failure = readFileText(path, kMaxFileSize, *bytes);
+    if (failure != ReadFailure::kNone) {
+        error = "the font file " + path + " " + describe(failure);
+        return nullptr;
+    }
     FT_Face rawFace = nullptr;
-    if (FT_New_Face(library.get(), path.c_str(), faceIndex, &rawFace) != 0) {
+    if (FT_New_Memory_Face(library.get(), reinterpret_cast<const FT_Byte*>(bytes->data()),
+                           static_cast<FT_Long>(bytes->size()), faceIndex, &rawFace) != 0) {
         error = "FreeType cannot load the font file " + path;
         return nullptr;
     }
@@ -24,11 +33,13 @@ std::unique_ptr<FreeTypeRasterizer> FreeTypeRasterizer::open(const std::string& 
         return nullptr;
     }
     return std::unique_ptr<FreeTypeRasterizer>(
-        new FreeTypeRasterizer(std::move(library), std::move(face), path));
+        new FreeTypeRasterizer(std::move(library), std::move(bytes), std::move(face), path));
 }
 
-FreeTypeRasterizer::FreeTypeRasterizer(LibraryHandle library, FaceHandle face, std::string path)
-    : library_(std::move(library)), face_(std::move(face)), path_(std::move(path)) {}
+FreeTypeRasterizer::FreeTypeRasterizer(LibraryHandle library, std::unique_ptr<std::string> bytes,
+                                       FaceHandle face, std::string path)
+    : library_(std::move(library)), bytes_(std::move(bytes)), face_(std::move(face)),
+      path_(std::move(path)) {}
 
 bool FreeTypeRasterizer::hasGlyph(char32_t codePoint) const {
     return FT_Get_Char_Index(face_.get(), codePoint) != 0;

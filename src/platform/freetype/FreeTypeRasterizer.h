@@ -3,6 +3,7 @@
 // anti-aliasing). A font with embedded bitmaps uses the strike of the asked
 // size where it has one; an outline font is scaled to the pixel size.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -16,8 +17,13 @@ namespace fer {
 
 class FreeTypeRasterizer : public GlyphRasterizer {
   public:
+    // Font files larger than this are not read.
+    static constexpr uint64_t kMaxFileSize = 256u << 20;
+
     // Opens face faceIndex of the font file; nullptr with a reason in error
-    // when FreeType cannot load it.
+    // when it is no regular file, is too large, or FreeType cannot load it.
+    // The file is read whole and once, so it never blocks later and a file
+    // swapped for a pipe meanwhile is refused.
     static std::unique_ptr<FreeTypeRasterizer> open(const std::string& path, int faceIndex,
                                                     std::string& error);
 
@@ -36,11 +42,13 @@ class FreeTypeRasterizer : public GlyphRasterizer {
     using LibraryHandle = std::unique_ptr<std::remove_pointer_t<FT_Library>, LibraryCloser>;
     using FaceHandle = std::unique_ptr<std::remove_pointer_t<FT_Face>, FaceCloser>;
 
-    FreeTypeRasterizer(LibraryHandle library, FaceHandle face, std::string path);
+    FreeTypeRasterizer(LibraryHandle library, std::unique_ptr<std::string> bytes, FaceHandle face,
+                       std::string path);
     bool selectSize(int width, int height);
 
     // Destroyed in reverse order: the face before the library.
     LibraryHandle library_;
+    std::unique_ptr<std::string> bytes_; // the font file, read by the face
     FaceHandle face_;
     std::string path_;
     int sizeWidth_ = 0;

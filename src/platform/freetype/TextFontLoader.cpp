@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "files/PrintableName.h"
 #include "graphics/TextMessages.h"
 #include "platform/freetype/FontLocator.h"
 #include "platform/freetype/FreeTypeRasterizer.h"
@@ -11,8 +12,10 @@ namespace fer {
 std::unique_ptr<GlyphRasterizer>
 loadTextFont(const BuildVariant& variant, std::string_view chosenFile, FatalErrorHandler& errors) {
     const auto fail = [&](const std::string& reason) {
+        // The reason names the file, which the settings may have chosen.
         errors.fatalError(text_text::kFontCreateFailedTitle,
-                          std::string(text_text::kFontHandle) + "\n" + reason);
+                          std::string(text_text::kFontHandle) + "\n" +
+                              printableName(reason, nameCharsetFor(variant.iconvCharset)));
         return nullptr;
     };
     const FontLocator locator(variant.iconvCharset);
