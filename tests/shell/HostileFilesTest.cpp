@@ -323,4 +323,18 @@ TEST(HostileFiles, LogFileIsWrittenOnlyAsARegularFileInTheGameDirectory) {
 }
 
 } // namespace
+TEST(HostileFiles, AFailedDropEndsTheEngineAtOnce) {
+    Folder folder;
+    // A wait for a click that nobody gives; then a drop of a file that is not there.
+    folder.write(folder.game() / "MAIN.MES", Bytes{0x0B, 0x0B, 0xFF, 0x00, 0x00});
+    folder.write(folder.outside() / "input.txt",
+                 std::string("100 drop ") + (folder.outside() / "GONE.MES").string() + "\n");
+    const RunResult r = runEngine(
+        headless(folder, "--input " + (folder.outside() / "input.txt").string()));
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("文件打开错误"), std::string::npos) << r.err;
+    // The restart the drop asked for does not undo the close: no hidden process.
+    EXPECT_LT(r.took, std::chrono::seconds(2)) << r.err;
+}
+
 } // namespace fer
