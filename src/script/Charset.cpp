@@ -1,4 +1,4 @@
-#include "Charset.h"
+#include "script/Charset.h"
 
 #include "core/BuildVariant.h"
 
