@@ -8,6 +8,7 @@
 #include "files/CaseInsensitivePath.h"
 #include "files/DiscDrive.h"
 #include "files/FileMessages.h"
+#include "files/FileSlice.h"
 
 namespace fer {
 namespace {
@@ -283,39 +284,54 @@ int FileStore::writeSaveFile(std::string_view name, std::span<const uint8_t> sou
     return 0;
 }
 
-File* FileStore::openStream(std::string_view name, int kind) {
-    try {
-        if (kind == 0 || kind == 1) {
-            Slot& s = slots_[index(ArchiveSlot::kBgm)];
-            if (!s.enabled) {
-                looseMusic_ = openForRead(name);
-                if (looseMusic_.isOpen()) return &looseMusic_;
-                errors_.fatalError(file_text::kOpenErrorTitle, shown(name));
-                return nullptr;
-            }
-            std::string wanted(name);
-            if (ensureHandle(ArchiveSlot::kBgm) && seekEntry(ArchiveSlot::kBgm, wanted, true)) {
-                return &s.archive.handle();
-            }
-            errors_.fatalError(file_text::kOpenErrorTitle, shown(s.name));
-            return nullptr;
-        }
-        if (kind == 2) {
-            if (slots_[index(ArchiveSlot::kVoice)].enabled) return openVoiceArchive(name);
-            looseVoice_ = openForRead(name);
-            return looseVoice_.isOpen() ? &looseVoice_ : nullptr;
-        }
-    } catch (...) {
+std::unique_ptr<ByteSource> FileStore::openStream(std::string_view name, int kind) {
+    // Nothing here throws but allocation: the path searches report through
+    // error codes.
+    if (kind == 0 || kind == 1) {
+        if (!slots_[index(ArchiveSlot::kBgm)].enabled) return openLooseStream(name, true);
+        return openMusicArchive(name);
+    }
+    if (kind == 2) {
+        if (slots_[index(ArchiveSlot::kVoice)].enabled) return openVoiceArchive(name);
+        return openLooseStream(name, false);
     }
     return nullptr;
 }
 
-bool FileStore::tryVoiceArchive(std::string_view archiveName, std::string& name) {
-    if (!openArchive(ArchiveSlot::kVoice, archiveName)) return false;
-    return seekEntry(ArchiveSlot::kVoice, name, false).has_value();
+std::unique_ptr<ByteSource> FileStore::openLooseStream(std::string_view name, bool report) {
+    File file = openForRead(name);
+    if (!file.isOpen()) {
+        if (report) errors_.fatalError(file_text::kOpenErrorTitle, shown(name));
+        return nullptr;
+    }
+    auto size = file.size();
+    if (!size) {
+        if (report) errors_.fatalError(file_text::kSizeFailedTitle, shown(name));
+        return nullptr;
+    }
+    return std::make_unique<FileSlice>(std::move(file), 0, *size);
 }
 
-File* FileStore::openVoiceArchive(std::string_view name) {
+std::unique_ptr<ByteSource> FileStore::openMusicArchive(std::string_view name) {
+    Slot& s = slots_[index(ArchiveSlot::kBgm)];
+    std::string wanted(name);
+    if (ensureHandle(ArchiveSlot::kBgm)) {
+        if (auto entry = seekEntry(ArchiveSlot::kBgm, wanted, true)) {
+            auto slice = FileSlice::duplicate(s.archive.handle(), entry->offset, entry->size);
+            if (slice) return slice;
+        }
+    }
+    errors_.fatalError(file_text::kOpenErrorTitle, shown(s.name));
+    return nullptr;
+}
+
+std::optional<ArcEntry> FileStore::tryVoiceArchive(std::string_view archiveName,
+                                                   std::string& name) {
+    if (!openArchive(ArchiveSlot::kVoice, archiveName)) return std::nullopt;
+    return seekEntry(ArchiveSlot::kVoice, name, false);
+}
+
+std::unique_ptr<ByteSource> FileStore::openVoiceArchive(std::string_view name) {
     std::string wanted(name);
     size_t prefix = 0;
     while (prefix < wanted.size() && prefix < kMaxVoicePrefix &&
@@ -323,17 +339,20 @@ File* FileStore::openVoiceArchive(std::string_view name) {
         ++prefix;
     }
     Slot& voice = slots_[index(ArchiveSlot::kVoice)];
-    bool found = false;
+    std::optional<ArcEntry> entry;
     if (prefix == 1) {
-        found = tryVoiceArchive("GIRL.ARC", wanted);
-        if (!found) {
+        entry = tryVoiceArchive("GIRL.ARC", wanted);
+        if (!entry) {
             closeArchive(ArchiveSlot::kVoice);
-            found = tryVoiceArchive("BOY.ARC", wanted);
+            entry = tryVoiceArchive("BOY.ARC", wanted);
         }
     } else if (prefix >= 2) {
-        found = tryVoiceArchive(wanted.substr(0, prefix - 1) + ".ARC", wanted);
+        entry = tryVoiceArchive(wanted.substr(0, prefix - 1) + ".ARC", wanted);
     }
-    if (found) return &voice.archive.handle();
+    if (entry) {
+        auto slice = FileSlice::duplicate(voice.archive.handle(), entry->offset, entry->size);
+        if (slice) return slice;
+    }
     closeArchive(ArchiveSlot::kVoice);
     return nullptr;
 }
@@ -341,17 +360,10 @@ File* FileStore::openVoiceArchive(std::string_view name) {
 int FileStore::closeStream(int kind) {
     if (kind == 0 || kind == 1) {
         Slot& s = slots_[index(ArchiveSlot::kBgm)];
-        if (!s.enabled) {
-            looseMusic_.close();
-        } else if (!keepsOpenAfterLoad(ArchiveSlot::kBgm)) {
-            s.archive.closeHandle();
-        }
+        // A loose file belongs to its stream alone.
+        if (s.enabled && !keepsOpenAfterLoad(ArchiveSlot::kBgm)) s.archive.closeHandle();
     } else if (kind == 2) {
-        if (slots_[index(ArchiveSlot::kVoice)].enabled) {
-            closeArchive(ArchiveSlot::kVoice);
-        } else {
-            looseVoice_.close();
-        }
+        if (slots_[index(ArchiveSlot::kVoice)].enabled) closeArchive(ArchiveSlot::kVoice);
     }
     return 1;
 }
@@ -377,8 +389,6 @@ void FileStore::shutDown() {
             closeArchive(slot);
         }
     }
-    looseMusic_.close();
-    looseVoice_.close();
 }
 
 } // namespace fer

@@ -26,14 +26,15 @@
 #include <string>
 #include <string_view>
 
+#include "core/ByteSource.h"
+#include "core/FatalErrorHandler.h"
+#include "core/ScriptMemory.h"
 #include "files/ArcArchive.h"
 #include "files/File.h"
 #include "files/GameFolder.h"
 #include "files/Lzss.h"
 #include "files/PrintableName.h"
 #include "files/SettingsFile.h"
-#include "core/FatalErrorHandler.h"
-#include "core/ScriptMemory.h"
 
 namespace fer {
 
@@ -89,9 +90,14 @@ class FileStore {
     // complete on disk.
     int writeSaveFile(std::string_view name, std::span<const uint8_t> source);
 
-    // Kind 0 or 1: music; 2: voice. A file positioned at the sound's first
-    // byte, owned by the store, or nullptr.
-    File* openStream(std::string_view name, int kind);
+    // Kind 0 or 1: music; 2: voice. The sound's bytes (a loose file, or its
+    // archive entry) through a descriptor of their own, for any thread to
+    // read; they stay readable after closeStream, reopenArchives, shutDown
+    // and the store's end. nullptr after a failure (reported for music,
+    // silent for voice) and for any other kind.
+    std::unique_ptr<ByteSource> openStream(std::string_view name, int kind);
+    // Gives back the store's own handles of a kind's stream; streams already
+    // handed out are not affected. 1.
     int closeStream(int kind);
 
     // Closes and re-opens the archives; the result of opening the BGM archive.
@@ -124,8 +130,10 @@ class FileStore {
     // Looks name up and positions the slot's file at the entry.
     std::optional<ArcEntry> seekEntry(ArchiveSlot slot, std::string& name, bool report);
     bool keepsOpenAfterLoad(ArchiveSlot slot) const;
-    File* openVoiceArchive(std::string_view name);
-    bool tryVoiceArchive(std::string_view archiveName, std::string& name);
+    std::unique_ptr<ByteSource> openLooseStream(std::string_view name, bool report);
+    std::unique_ptr<ByteSource> openMusicArchive(std::string_view name);
+    std::unique_ptr<ByteSource> openVoiceArchive(std::string_view name);
+    std::optional<ArcEntry> tryVoiceArchive(std::string_view archiveName, std::string& name);
     // name as messages show it.
     std::string shown(std::string_view name) const;
 
@@ -137,8 +145,6 @@ class FileStore {
     std::set<std::string, std::less<>> chosen_;
     std::unique_ptr<LzssDecoder> decoder_;
     std::array<Slot, 5> slots_;
-    File looseMusic_;
-    File looseVoice_;
     std::filesystem::path discRoot_;
     bool useDisc_ = false;
     bool mesCoded_ = false;

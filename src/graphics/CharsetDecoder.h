@@ -7,21 +7,16 @@
 #include <optional>
 #include <string>
 
-#include <iconv.h>
+#include "core/IconvConverter.h"
 
 namespace fer {
 
 class CharsetDecoder {
   public:
-    CharsetDecoder() = default;
-    ~CharsetDecoder();
-    CharsetDecoder(const CharsetDecoder&) = delete;
-    CharsetDecoder& operator=(const CharsetDecoder&) = delete;
-
     // Opens the conversion from charset (an iconv name such as "CP936").
     // False when iconv does not know it.
     bool open(const std::string& charset);
-    bool isOpen() const { return handle_ != kClosed; }
+    bool isOpen() const { return converter_.valid(); }
 
     // The code point of one character: the two bytes lead, trail or the one
     // byte single. Empty when the bytes are not exactly one character of the
@@ -30,11 +25,9 @@ class CharsetDecoder {
     std::optional<char32_t> decodeSingle(uint8_t single);
 
   private:
-    static inline const iconv_t kClosed = reinterpret_cast<iconv_t>(-1);
-
     std::optional<char32_t> decode(const char* bytes, size_t length);
 
-    iconv_t handle_ = kClosed;
+    IconvConverter converter_;
 };
 
 } // namespace fer

@@ -1,18 +1,12 @@
 #include "shell/TextTranscript.h"
 
-#include <iconv.h>
-
 namespace fer {
 
 TextTranscript::TextTranscript(const BuildVariant& variant, std::FILE* out)
-    : variant_(variant), out_(out) {
-    iconv_t cd = iconv_open("UTF-8", variant.iconvCharset);
-    converter_ = cd == reinterpret_cast<iconv_t>(-1) ? nullptr : cd;
-}
+    : variant_(variant), out_(out), converter_("UTF-8", variant.iconvCharset) {}
 
 TextTranscript::~TextTranscript() {
     flush();
-    if (converter_) iconv_close(static_cast<iconv_t>(converter_));
 }
 
 std::string TextTranscript::toUtf8(uint16_t code) const {
@@ -27,16 +21,7 @@ std::string TextTranscript::toUtf8(uint16_t code) const {
         if (static_cast<uint8_t>(in[0]) < 0x20) return {};
         return std::string(1, in[0]);
     }
-    if (!converter_) return {};
-    char outBuffer[16];
-    char* inPtr = in;
-    char* outPtr = outBuffer;
-    size_t outLeft = sizeof outBuffer;
-    iconv(static_cast<iconv_t>(converter_), nullptr, nullptr, nullptr, nullptr);
-    if (iconv(static_cast<iconv_t>(converter_), &inPtr, &inLength, &outPtr, &outLeft) ==
-        static_cast<size_t>(-1))
-        return {};
-    return std::string(outBuffer, outPtr);
+    return converter_.convert(std::string_view(in, inLength)).value_or(std::string());
 }
 
 void TextTranscript::add(uint16_t code, int x, int y) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/BuildVariant.h"
+#include "core/IconvConverter.h"
 
 namespace fer {
 
@@ -28,7 +29,7 @@ class TextTranscript {
   private:
     const BuildVariant& variant_;
     std::FILE* out_;
-    void* converter_; // iconv_t
+    mutable IconvConverter converter_; // from the build's code page to UTF-8
     std::string line_;
     int lastX_ = -1;
     int lastY_ = -1;

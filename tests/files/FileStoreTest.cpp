@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -247,10 +248,10 @@ TEST_F(FileStoreTest, SaveFilesAreAlways4096BytesAndReplacedWhole) {
 TEST_F(FileStoreTest, MusicStreamFromTheArchiveStaysOpenWithFullBudget) {
     writeArchive("BGM.ARC", {{"A.WAV", {1, 2, 3}}, {"B.WAV", {4, 5, 6}}});
     ASSERT_EQ(start("[FILE]\nbARCBGM=1\n"), 1);
-    File* stream = store->openStream("b.wav", 0);
+    auto stream = store->openStream("b.wav", 0);
     ASSERT_NE(stream, nullptr);
     uint8_t first = 0;
-    ASSERT_TRUE(stream->readExact({&first, 1}));
+    ASSERT_EQ(stream->readAt(0, {&first, 1}), 1u);
     EXPECT_EQ(first, 4);
     EXPECT_EQ(store->closeStream(0), 1);
     EXPECT_TRUE(store->archive(ArchiveSlot::kBgm).hasHandle());
@@ -260,6 +261,105 @@ TEST_F(FileStoreTest, MusicStreamFromTheArchiveStaysOpenWithFullBudget) {
     EXPECT_EQ(errors.reports[0].first, file_text::kLookupErrorTitle);
     EXPECT_EQ(errors.reports[1],
               std::make_pair(std::string(file_text::kOpenErrorTitle), std::string("BGM.ARC")));
+}
+
+std::vector<uint8_t> readAll(const ByteSource& source) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(source.size()));
+    EXPECT_EQ(source.readAt(0, bytes), bytes.size());
+    return bytes;
+}
+
+TEST_F(FileStoreTest, MusicStreamFromTheArchiveIsExactlyTheEntry) {
+    const std::vector<uint8_t> a = test::randomBytes(300, 1);
+    const std::vector<uint8_t> b = test::randomBytes(700, 2);
+    const std::vector<uint8_t> c = test::randomBytes(50, 3);
+    writeArchive("BGM.ARC", {{"A.WAV", a}, {"B.WAV", b}, {"C.WAV", c}});
+    ASSERT_EQ(start("[FILE]\nbARCBGM=1\n"), 1);
+    auto stream = store->openStream("B.WAV", 0);
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(stream->size(), b.size());
+    EXPECT_EQ(readAll(*stream), b);
+
+    // Reads at the end are short, past it empty: never the next entry's bytes.
+    std::vector<uint8_t> buffer(100, 0xEE);
+    ASSERT_EQ(stream->readAt(650, buffer), 50u);
+    EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + 50, b.begin() + 650));
+    EXPECT_EQ(buffer[50], 0xEE);
+    EXPECT_EQ(stream->readAt(700, buffer), 0u);
+    EXPECT_EQ(stream->readAt(1u << 20, buffer), 0u);
+    EXPECT_EQ(stream->readAt(UINT64_MAX, buffer), 0u);
+    EXPECT_TRUE(errors.reports.empty());
+}
+
+TEST_F(FileStoreTest, TwoMusicStreamsStayReadableTogether) {
+    const std::vector<uint8_t> a = test::randomBytes(400, 4);
+    const std::vector<uint8_t> b = test::randomBytes(500, 5);
+    writeArchive("BGM.ARC", {{"A.WAV", a}, {"B.WAV", b}});
+    dir.write("LA.WAV", a);
+    dir.write("LB.WAV", b);
+    for (const char* ini : {"[FILE]\nbARCBGM=1\n", "[FILE]\nbARCBGM=0\n"}) {
+        SCOPED_TRACE(ini);
+        ASSERT_EQ(start(ini), 1);
+        const bool archived = std::string_view(ini).find("=1") != std::string_view::npos;
+        auto first = store->openStream(archived ? "A.WAV" : "LA.WAV", 0);
+        auto second = store->openStream(archived ? "B.WAV" : "LB.WAV", 1);
+        ASSERT_NE(first, nullptr);
+        ASSERT_NE(second, nullptr);
+        EXPECT_EQ(readAll(*first), a);
+        EXPECT_EQ(readAll(*second), b);
+        EXPECT_EQ(store->closeStream(1), 1);
+        EXPECT_EQ(readAll(*first), a);
+    }
+    EXPECT_TRUE(errors.reports.empty());
+}
+
+TEST_F(FileStoreTest, StreamsOutliveTheStoresHandles) {
+    const std::vector<uint8_t> music = test::randomBytes(256, 6);
+    const std::vector<uint8_t> voice = test::randomBytes(128, 7);
+    writeArchive("BGM.ARC", {{"M.WAV", music}});
+    writeArchive("KA.ARC", {{"KA_01.WAV", voice}});
+    // Budget 1: the music archive's handle closes with its stream.
+    ASSERT_EQ(start("[FILE]\nbARCBGM=1\nbARCVOICE=1\n", 1), 1);
+    auto m = store->openStream("M.WAV", 0);
+    auto v = store->openStream("KA_01.WAV", 2);
+    ASSERT_NE(m, nullptr);
+    ASSERT_NE(v, nullptr);
+    store->closeStream(0);
+    store->closeStream(2);
+    EXPECT_FALSE(store->archive(ArchiveSlot::kBgm).hasHandle());
+    EXPECT_FALSE(store->archive(ArchiveSlot::kVoice).isLoaded());
+    EXPECT_EQ(readAll(*m), music);
+    EXPECT_EQ(readAll(*v), voice);
+    EXPECT_EQ(store->reopenArchives(0), 1);
+    EXPECT_EQ(readAll(*m), music);
+    store->shutDown();
+    store.reset();
+    EXPECT_EQ(readAll(*m), music);
+    EXPECT_EQ(readAll(*v), voice);
+    EXPECT_TRUE(errors.reports.empty());
+}
+
+TEST_F(FileStoreTest, LooseStreamsAndTheirFailures) {
+    const std::vector<uint8_t> song = test::randomBytes(1000, 8);
+    dir.write("Song.wav", song);
+    ASSERT_EQ(start(""), 1);
+    auto stream = store->openStream("SONG.WAV", 1);
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(stream->size(), song.size());
+    store->closeStream(1);
+    EXPECT_EQ(readAll(*stream), song);
+    auto voice = store->openStream("song.wav", 2);
+    ASSERT_NE(voice, nullptr);
+    EXPECT_EQ(readAll(*voice), song);
+    EXPECT_TRUE(errors.reports.empty());
+
+    EXPECT_EQ(store->openStream("NONE.WAV", 2), nullptr);
+    EXPECT_TRUE(errors.reports.empty()) << "voices fail silently";
+    EXPECT_EQ(store->openStream("SONG.WAV", 3), nullptr);
+    EXPECT_TRUE(errors.reports.empty());
+    EXPECT_EQ(store->openStream("NONE.WAV", 0), nullptr);
+    EXPECT_EQ(errors.reports, (std::vector<std::pair<std::string, std::string>>{
+                                  {file_text::kOpenErrorTitle, "NONE.WAV"}}));
 }
 
 TEST_F(FileStoreTest, SmallBudgetClosesArchivesBetweenLoads) {
@@ -281,10 +381,10 @@ TEST_F(FileStoreTest, VoiceArchiveChosenFromTheNamePrefix) {
     writeArchive("KA.ARC", {{"KA_0001.WAV", {3}}});
     ASSERT_EQ(start("[FILE]\nbARCVOICE=1\n"), 1);
     auto firstByte = [&](std::string_view name) -> int {
-        File* f = store->openStream(name, 2);
+        auto f = store->openStream(name, 2);
         if (!f) return -1;
         uint8_t b = 0;
-        int result = f->readExact({&b, 1}) ? b : -2;
+        int result = f->readAt(0, {&b, 1}) == 1 ? b : -2;
         store->closeStream(2);
         EXPECT_FALSE(store->archive(ArchiveSlot::kVoice).isLoaded());
         return result;

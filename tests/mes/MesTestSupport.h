@@ -2,7 +2,7 @@
 // Shared helpers of the MES toolchain tests.
 
 #include "Assembler.h"
-#include "Charset.h"
+#include "script/Charset.h"
 #include "Disassembler.h"
 
 #include <gtest/gtest.h>

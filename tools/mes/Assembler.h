@@ -1,7 +1,7 @@
 #pragma once
 // Compiles MES source text to script byte code.
 
-#include "Charset.h"
+#include "script/Charset.h"
 #include "Diagnostic.h"
 #include "SourceLoader.h"
 

@@ -5,7 +5,8 @@
 // as raw bytes. Jump targets that land on a line get a label.
 
 #include "Assembler.h"
-#include "Charset.h"
+#include "script/Charset.h"
+#include "script/SourceListing.h"
 
 #include <cstdint>
 #include <span>
@@ -16,12 +17,17 @@ namespace fer::mes {
 class Disassembler {
   public:
     explicit Disassembler(Charset& charset);
+    // The listing's check refers to this object's assembler.
+    Disassembler(const Disassembler&) = delete;
+    Disassembler& operator=(const Disassembler&) = delete;
 
     std::string disassemble(std::span<const uint8_t> code);
 
   private:
-    Charset& charset_;
+    bool assemblesTo(const std::string& source, std::span<const uint8_t> bytes);
+
     Assembler checker_;
+    SourceListing listing_;
 };
 
 } // namespace fer::mes

@@ -1,6 +1,6 @@
 #include "Lexer.h"
 
-#include "Charset.h"
+#include "script/Charset.h"
 
 #include <cctype>
 

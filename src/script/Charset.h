@@ -2,7 +2,7 @@
 // The double-byte character set of a build: conversion between UTF-8 source
 // text and script bytes, and the lead-byte test that starts implicit text.
 
-#include "IconvHandle.h"
+#include "core/IconvConverter.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -38,8 +38,8 @@ class Charset {
     int32_t decodeUncached(const uint8_t* p, size_t n);
 
     const BuildVariant& variant_;
-    IconvHandle toCharset_;
-    IconvHandle toUnicode_;
+    IconvConverter toCharset_;
+    IconvConverter toUnicode_;
     std::vector<int32_t> singleCache_; // 256 entries, -2 = not yet known
     std::vector<int32_t> doubleCache_; // 65536 entries
 };

@@ -1,8 +1,9 @@
-#include "Charset.h"
+#include "script/Charset.h"
 
 #include "core/BuildVariant.h"
 
-#include <cerrno>
+#include <algorithm>
+#include <cstring>
 
 namespace fer::mes {
 
@@ -47,17 +48,10 @@ size_t Charset::encode(std::string_view utf8, std::vector<uint8_t>& out) {
         out.insert(out.end(), utf8.begin(), utf8.end());
         return std::string::npos;
     }
-    toCharset_.reset();
-    std::vector<char> buffer(utf8.size() * 2 + 8);
-    char* in = const_cast<char*>(utf8.data());
-    size_t inLeft = utf8.size();
-    char* outPtr = buffer.data();
-    size_t outLeft = buffer.size();
-    if (iconv(toCharset_.get(), &in, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) {
-        return static_cast<size_t>(in - utf8.data());
-    }
-    out.insert(out.end(), reinterpret_cast<uint8_t*>(buffer.data()),
-               reinterpret_cast<uint8_t*>(outPtr));
+    size_t stoppedAt = 0;
+    auto encoded = toCharset_.convert(utf8, &stoppedAt);
+    if (!encoded) return stoppedAt;
+    out.insert(out.end(), encoded->begin(), encoded->end());
     return std::string::npos;
 }
 
@@ -74,18 +68,11 @@ int32_t Charset::decodeExact(const uint8_t* p, size_t n) {
 }
 
 int32_t Charset::decodeUncached(const uint8_t* p, size_t n) {
-    toUnicode_.reset();
-    char inBuf[2] = {static_cast<char>(p[0]), n > 1 ? static_cast<char>(p[1]) : '\0'};
-    char* in = inBuf;
-    size_t inLeft = n;
-    uint32_t units[4] = {};
-    char* outPtr = reinterpret_cast<char*>(units);
-    size_t outLeft = sizeof units;
-    if (iconv(toUnicode_.get(), &in, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) ||
-        inLeft != 0 || sizeof units - outLeft != 4) {
-        return kInvalid;
-    }
-    uint32_t cp = units[0];
+    const char bytes[2] = {static_cast<char>(p[0]), n > 1 ? static_cast<char>(p[1]) : '\0'};
+    auto units = toUnicode_.convert(std::string_view(bytes, n));
+    if (!units || units->size() != 4) return kInvalid;
+    uint32_t cp;
+    std::memcpy(&cp, units->data(), sizeof cp);
     std::string utf8;
     appendUtf8(utf8, cp);
     std::vector<uint8_t> back;

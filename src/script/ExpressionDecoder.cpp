@@ -1,4 +1,4 @@
-#include "ExpressionDecoder.h"
+#include "script/ExpressionDecoder.h"
 
 #include "core/Opcodes.h"
 

@@ -1,6 +1,6 @@
-#include "StringLiteral.h"
+#include "script/StringLiteral.h"
 
-#include "Charset.h"
+#include "script/Charset.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
-#include "InstructionIndex.h"
+#include "script/InstructionIndex.h"
 
-#include "Charset.h"
+#include "script/Charset.h"
 #include "core/Opcodes.h"
 
 #include <algorithm>
