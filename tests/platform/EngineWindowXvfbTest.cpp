@@ -117,5 +117,43 @@ TEST(EngineWindowXvfb, WindowWithMenuBarAppearsAndQuitTimerEndsTheRun) {
     fs::remove_all(dir, ec);
 }
 
+TEST(EngineWindowXvfb, AFailedDropInTheWindowEndsTheRunWithStatus1) {
+    if (!haveProgram("xvfb-run")) GTEST_SKIP() << "xvfb-run missing";
+    const fs::path dir =
+        fs::temp_directory_path() / ("fer-xvfb-drop-" + std::to_string(std::random_device{}()));
+    fs::create_directories(dir);
+    {
+        // A wait for a click that nobody gives.
+        const unsigned char script[] = {0x0B, 0x0B, 0xFF, 0x00, 0x00};
+        std::ofstream(dir / "MAIN.MES", std::ios::binary)
+            .write(reinterpret_cast<const char*>(script), sizeof script);
+        // The drop of a file that is not there arrives through the window's event queue.
+        // The fatal box it brings is answered with Enter, as a player would.
+        std::ofstream(dir / "input.txt")
+            << "300 drop " << (dir / "GONE.MES").string() << "\n900 press enter\n";
+    }
+    const fs::path log = dir / "run.log";
+    // No --quit-after: only the failed drop can end the run; timeout kills a hidden process.
+    const std::string inner = "unset SDL_VIDEODRIVER; ASAN_OPTIONS=detect_leaks=0 timeout 20 '" +
+                              std::string(FER_ENGINE_PATH) + "' --input '" +
+                              (dir / "input.txt").string() + "' '" + dir.string() + "'";
+    const std::string command = "xvfb-run -a -s '-screen 0 1280x1024x24' sh -c \"" + inner +
+                                "\" >'" + log.string() + "' 2>&1";
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    const auto took = std::chrono::steady_clock::now() - start;
+    std::string output;
+    {
+        std::ifstream in(log);
+        output.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_TRUE(WIFEXITED(status)) << output;
+    EXPECT_EQ(WEXITSTATUS(status), 1) << output;
+    // xvfb-run itself takes a moment to start the server.
+    EXPECT_LT(took, std::chrono::seconds(10)) << output;
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+}
+
 } // namespace
 } // namespace fer

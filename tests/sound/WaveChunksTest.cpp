@@ -114,7 +114,9 @@ TEST(WaveChunks, PcmFormatCopyIgnoresExtraBytesAndOthersKeepThem) {
         ASSERT_TRUE(chunks.format.has_value());
         EXPECT_EQ(chunks.format->cbSize, cb);
         EXPECT_EQ(chunks.format->extra.size(), static_cast<size_t>(cb));
-        if (cb == 3) EXPECT_EQ(chunks.format->extra, (Bytes{7, 8, 9}));
+        if (cb == 3) {
+            EXPECT_EQ(chunks.format->extra, (Bytes{7, 8, 9}));
+        }
     }
 }
 

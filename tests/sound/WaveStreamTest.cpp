@@ -138,7 +138,7 @@ TEST(WaveStream, RequestsChooseBitsAndLeaveShapeChangesAlone) {
         const auto v = static_cast<int16_t>(decoded[2 * i] | decoded[2 * i + 1] << 8);
         EXPECT_EQ(v, (samples[i] - 128) * 256);
     }
-    for (const WaveFormat request :
+    for (const WaveFormat& request :
          {WaveFormat::pcm(1, 0, 0), WaveFormat::pcm(0, 44100, 0), WaveFormat::pcm(0, 0, 12)}) {
         WaveStream stream;
         ASSERT_TRUE(stream.open(memory(file)));
