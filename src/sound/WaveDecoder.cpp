@@ -1,7 +1,7 @@
 #include "sound/WaveDecoder.h"
 
 #include <algorithm>
-#include <cmath>
+#include <array>
 #include <cstring>
 #include <new>
 #include <sndfile.h>
@@ -37,6 +37,124 @@ uint32_t framesPerSourceBlock(const WaveFormat& f) {
     case kWaveFormatMuLaw:
     case kWaveFormatExtensible: return 1;
     default: return 0;
+    }
+}
+
+// Sample kinds read straight from PCM data, and the 32-bit value libsndfile
+// would give for each (its integer reading of them, or the scaled float).
+enum class PcmSample : uint8_t { U8, S16, S24, S32, F32 };
+
+template <PcmSample S>
+constexpr size_t kSampleBytes = S == PcmSample::U8    ? 1
+                                : S == PcmSample::S16 ? 2
+                                : S == PcmSample::S24 ? 3
+                                                      : 4;
+
+// A float scaled to the full 32-bit range and rounded to nearest even, as
+// lrint does; NaN gives 0 (the low half of lrint's result for it).
+inline int32_t scaledFloat(float f) {
+    double v = static_cast<double>(f) * 2147483648.0;
+    if (v != v) return 0;
+    v = std::clamp(v, -2147483648.0, 2147483647.0);
+    // Adding and taking away 1.5 × 2^52 rounds in the current (nearest)
+    // mode; strict floating point keeps the pair.
+    constexpr double kRound = 6755399441055744.0;
+    return static_cast<int32_t>((v + kRound) - kRound);
+}
+
+template <PcmSample S> inline int32_t widen(const uint8_t* p) {
+    if constexpr (S == PcmSample::U8) {
+        return static_cast<int32_t>((uint32_t{p[0]} ^ 0x80u) << 24);
+    } else if constexpr (S == PcmSample::S16) {
+        return static_cast<int32_t>(uint32_t{p[0]} << 16 | uint32_t{p[1]} << 24);
+    } else if constexpr (S == PcmSample::S24) {
+        return static_cast<int32_t>(uint32_t{p[0]} << 8 | uint32_t{p[1]} << 16 |
+                                    uint32_t{p[2]} << 24);
+    } else if constexpr (S == PcmSample::S32) {
+        return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
+                                    uint32_t{p[3]} << 24);
+    } else {
+        float f = 0;
+        std::memcpy(&f, p, 4); // little-endian host
+        return scaledFloat(f);
+    }
+}
+
+// A 32-bit sample narrowed to the output's bits, little-endian.
+template <int Bits> inline void narrow(uint8_t* out, int32_t sample) {
+    const auto v = static_cast<uint32_t>(sample);
+    if constexpr (Bits == 8) {
+        out[0] = static_cast<uint8_t>((sample >> 24) + 128);
+    } else if constexpr (Bits == 16) {
+        out[0] = static_cast<uint8_t>(v >> 16);
+        out[1] = static_cast<uint8_t>(v >> 24);
+    } else if constexpr (Bits == 24) {
+        out[0] = static_cast<uint8_t>(v >> 8);
+        out[1] = static_cast<uint8_t>(v >> 16);
+        out[2] = static_cast<uint8_t>(v >> 24);
+    } else {
+        std::memcpy(out, &v, 4); // little-endian host
+    }
+}
+
+template <PcmSample S, int Bits> void convertPcmSamples(const uint8_t* in, uint8_t* out, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        narrow<Bits>(out + i * (Bits / 8), widen<S>(in + i * kSampleBytes<S>));
+}
+
+template <PcmSample S> void (*pcmConverterFor(int bits))(const uint8_t*, uint8_t*, size_t) {
+    switch (bits) {
+    case 8: return &convertPcmSamples<S, 8>;
+    case 16: return &convertPcmSamples<S, 16>;
+    case 24: return &convertPcmSamples<S, 24>;
+    case 32: return &convertPcmSamples<S, 32>;
+    default: return nullptr;
+    }
+}
+
+constexpr std::array<int16_t, 89> kImaSteps = {
+    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,   21,    23,
+    25,    28,    31,    34,    37,    41,    45,    50,    55,    60,    66,   73,    80,
+    88,    97,    107,   118,   130,   143,   157,   173,   190,   209,   230,  253,   279,
+    307,   337,   371,   408,   449,   494,   544,   598,   658,   724,   796,  876,   963,
+    1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,  2272,  2499,  2749, 3024,  3327,
+    3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,  9493, 10442, 11487,
+    12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
+constexpr std::array<int8_t, 16> kImaIndexSteps = {-1, -1, -1, -1, 2, 4, 6, 8,
+                                                   -1, -1, -1, -1, 2, 4, 6, 8};
+
+// One IMA ADPCM block of a wave file (per channel a 4-byte header: first
+// sample and step index; then per channel in turn 4 bytes of 8 samples, low
+// nibble first) into interleaved 16-bit samples, little-endian.
+void decodeImaBlock(const uint8_t* block, uint32_t blockBytes, int channels, uint8_t* out) {
+    const auto ch = static_cast<uint32_t>(channels);
+    const uint32_t groups = (blockBytes - 4 * ch) / (4 * ch);
+    const size_t stride = 2 * ch;
+    for (uint32_t c = 0; c < ch; ++c) {
+        const uint8_t* head = block + 4 * c;
+        int predictor = static_cast<int16_t>(head[0] | head[1] << 8);
+        int index = std::min<int>(head[2], 88);
+        uint8_t* o = out + 2 * c;
+        o[0] = static_cast<uint8_t>(predictor);
+        o[1] = static_cast<uint8_t>(predictor >> 8);
+        o += stride;
+        for (uint32_t g = 0; g < groups; ++g) {
+            const uint8_t* bytes = block + 4 * ch + 4 * (g * ch + c);
+            for (int j = 0; j < 8; ++j) {
+                const int code = (bytes[j >> 1] >> ((j & 1) * 4)) & 0xF;
+                const int step = kImaSteps[static_cast<size_t>(index)];
+                int diff = step >> 3;
+                if (code & 1) diff += step >> 2;
+                if (code & 2) diff += step >> 1;
+                if (code & 4) diff += step;
+                if (code & 8) diff = -diff;
+                predictor = std::clamp(predictor + diff, -32768, 32767);
+                index = std::clamp(index + kImaIndexSteps[static_cast<size_t>(code)], 0, 88);
+                o[0] = static_cast<uint8_t>(predictor);
+                o[1] = static_cast<uint8_t>(predictor >> 8);
+                o += stride;
+            }
+        }
     }
 }
 
@@ -161,7 +279,59 @@ bool WaveDecoder::open(WaveSource& source, const WaveFormat& sourceFormat, uint3
     frames_ = static_cast<uint64_t>(info.frames);
     frameLimit_ = frames_;
     result_ = 0;
+    choosePath(subtype);
     return true;
+}
+
+void WaveDecoder::choosePath(int subtype) {
+    path_ = Path::Library;
+    const int outBits = destination_.bitsPerSample;
+    const uint32_t channels = source_.channels;
+    // Plain PCM (or floats) laid out as libsndfile reads it: frames of
+    // channels × bytes, the bytes stated by the bits.
+    const bool pcmTag = source_.formatTag == kWaveFormatPcm ||
+                        source_.formatTag == kWaveFormatIeeeFloat ||
+                        source_.formatTag == kWaveFormatExtensible;
+    if (pcmTag && source_.bitsPerSample % 8 == 0 &&
+        source_.blockAlign == channels * (source_.bitsPerSample / 8u)) {
+        const uint16_t bits = source_.bitsPerSample;
+        bool known = true;
+        switch (subtype) {
+        case SF_FORMAT_PCM_U8: pcmConverter_ = pcmConverterFor<PcmSample::U8>(outBits); break;
+        case SF_FORMAT_PCM_16: pcmConverter_ = pcmConverterFor<PcmSample::S16>(outBits); break;
+        case SF_FORMAT_PCM_24: pcmConverter_ = pcmConverterFor<PcmSample::S24>(outBits); break;
+        case SF_FORMAT_PCM_32: pcmConverter_ = pcmConverterFor<PcmSample::S32>(outBits); break;
+        case SF_FORMAT_FLOAT: pcmConverter_ = pcmConverterFor<PcmSample::F32>(outBits); break;
+        default: known = false; break;
+        }
+        const int sampleBits = subtype == SF_FORMAT_PCM_U8   ? 8
+                               : subtype == SF_FORMAT_PCM_16 ? 16
+                               : subtype == SF_FORMAT_PCM_24 ? 24
+                                                             : 32;
+        if (known && bits == sampleBits && pcmConverter_ != nullptr) {
+            // Integers of the output's own width pass unchanged.
+            if (subtype != SF_FORMAT_FLOAT && bits == outBits) pcmConverter_ = nullptr;
+            sourceFrameBytes_ = source_.blockAlign;
+            path_ = Path::Pcm;
+            return;
+        }
+        pcmConverter_ = nullptr;
+    }
+    if (outBits != 16 || floatSamples_) return;
+    path_ = Path::Library16;
+    // IMA ADPCM of the usual shape: 4 bits, mono or stereo, whole groups of
+    // 8 samples per channel after the headers.
+    if (subtype == SF_FORMAT_IMA_ADPCM && source_.formatTag == kWaveFormatImaAdpcm &&
+        source_.bitsPerSample == 4 && (channels == 1 || channels == 2)) {
+        const uint32_t block = source_.blockAlign;
+        const uint32_t heads = 4 * channels;
+        if (block > heads && (block - heads) % heads == 0 &&
+            source_.extraWord(0) == 2 * (block - heads) / channels + 1) {
+            imaFramesPerBlock_ = source_.extraWord(0);
+            sourceFrameBytes_ = block; // per IMA block here
+            path_ = Path::Ima;
+        }
+    }
 }
 
 bool WaveDecoder::allocateBlocks() {
@@ -187,9 +357,19 @@ bool WaveDecoder::allocateBlocks() {
     if (frames == 0) frames = 1;
     framesPerBlock_ = static_cast<uint32_t>(frames);
     destinationBlock_ = static_cast<uint32_t>(frames * frameBytes);
+    if (path_ == Path::Ima && frames % imaFramesPerBlock_ != 0) path_ = Path::Library16;
     try {
-        samples_.assign(frames * static_cast<uint64_t>(channels_), 0);
-        if (floatSamples_) floats_.assign(samples_.size(), 0.0f);
+        switch (path_) {
+        case Path::Library:
+            samples_.assign(frames * static_cast<uint64_t>(channels_), 0);
+            if (floatSamples_) floats_.assign(samples_.size(), 0.0f);
+            break;
+        case Path::Library16: break;
+        case Path::Pcm:
+            if (pcmConverter_ != nullptr) raw_.assign(frames * sourceFrameBytes_, 0);
+            break;
+        case Path::Ima: raw_.assign(frames / imaFramesPerBlock_ * sourceFrameBytes_, 0); break;
+        }
         converted_.assign(destinationBlock_, 0);
     } catch (const std::bad_alloc&) {
         return false;
@@ -206,67 +386,133 @@ std::span<const uint8_t> WaveDecoder::convertBlock(uint64_t k) {
     if (static_cast<int64_t>(k) == lastBlock_) return {converted_.data(), lastBytes_};
     const uint64_t first = k * framesPerBlock_;
     if (first >= frameLimit_) return {};
-    if (position_ != first) {
-        if (sf_seek(sndfile_.get(), static_cast<sf_count_t>(first), SEEK_SET) < 0) {
-            result_ = sf_error(sndfile_.get());
-            lastBlock_ = -1;
-            position_ = ~uint64_t{0};
-            return {};
-        }
-        position_ = first;
-    }
     const uint64_t want = std::min<uint64_t>(framesPerBlock_, frameLimit_ - first);
+    uint64_t n = 0;
+    switch (path_) {
+    case Path::Pcm: n = convertPcm(first, want); break;
+    case Path::Ima: n = convertIma(first, want); break;
+    case Path::Library:
+    case Path::Library16:
+        if (!seekLibrary(first)) return {};
+        n = convertThroughLibrary(want);
+        break;
+    }
+    ++conversions_;
+    lastBlock_ = static_cast<int64_t>(k);
+    lastBytes_ = static_cast<size_t>(n) * destination_.frameBytes();
+    return {converted_.data(), lastBytes_};
+}
+
+bool WaveDecoder::seekLibrary(uint64_t frame) {
+    if (position_ == frame) return true;
+    if (sf_seek(sndfile_.get(), static_cast<sf_count_t>(frame), SEEK_SET) < 0) {
+        result_ = sf_error(sndfile_.get());
+        lastBlock_ = -1;
+        position_ = ~uint64_t{0};
+        return false;
+    }
+    position_ = frame;
+    return true;
+}
+
+uint64_t WaveDecoder::convertPcm(uint64_t first, uint64_t frames) {
+    uint8_t* into = pcmConverter_ != nullptr ? raw_.data() : converted_.data();
+    const uint64_t bytes = frames * sourceFrameBytes_;
+    if (!file_->source->read(file_->dataOffset + first * sourceFrameBytes_,
+                             std::span<uint8_t>(into, static_cast<size_t>(bytes)))) {
+        file_->failures->set(kFailCommit);
+        return 0;
+    }
+    if (pcmConverter_ != nullptr)
+        pcmConverter_(raw_.data(), converted_.data(),
+                      static_cast<size_t>(frames) * static_cast<size_t>(channels_));
+    return frames;
+}
+
+uint64_t WaveDecoder::convertIma(uint64_t first, uint64_t frames) {
+    const uint32_t blockBytes = sourceFrameBytes_;
+    const uint64_t firstBlock = first / imaFramesPerBlock_;
+    const uint64_t blocks = (frames + imaFramesPerBlock_ - 1) / imaFramesPerBlock_;
+    // Whole blocks are decoded here; a last block cut short by the end of
+    // the data is left to libsndfile, which decodes what it can read of it.
+    const uint64_t present = file_->dataSize / blockBytes;
+    const uint64_t whole = std::min(blocks, present > firstBlock ? present - firstBlock : 0);
+    if (whole != 0 &&
+        !file_->source->read(
+            file_->dataOffset + firstBlock * blockBytes,
+            std::span<uint8_t>(raw_.data(), static_cast<size_t>(whole) * blockBytes))) {
+        file_->failures->set(kFailCommit);
+        return 0;
+    }
+    const size_t outBlock = size_t{imaFramesPerBlock_} * destination_.frameBytes();
+    for (uint64_t b = 0; b < whole; ++b)
+        decodeImaBlock(raw_.data() + b * blockBytes, blockBytes, channels_,
+                       converted_.data() + b * outBlock);
+    const uint64_t done = std::min(frames, whole * imaFramesPerBlock_);
+    if (done == frames) return frames;
+    // libsndfile keeps the bytes of the block it read before where a short
+    // block ends; it reads the block before this one first, as it does when
+    // it decodes in order.
+    const uint64_t frameBytes = destination_.frameBytes();
+    const uint64_t at = first + done;
+    if (at >= imaFramesPerBlock_) {
+        if (!seekLibrary(at - imaFramesPerBlock_)) return done;
+        // Into the previous block's place here, or at the start (made again
+        // below) when it belongs to the block before.
+        const uint64_t slot = done != 0 ? (done - imaFramesPerBlock_) * frameBytes : 0;
+        const sf_count_t got = sf_readf_short(
+            sndfile_.get(), reinterpret_cast<short*>(converted_.data() + slot), imaFramesPerBlock_);
+        if (got > 0) position_ += static_cast<uint64_t>(got);
+    }
+    if (!seekLibrary(at)) return done;
+    const sf_count_t got = sf_readf_short(
+        sndfile_.get(), reinterpret_cast<short*>(converted_.data() + done * frameBytes),
+        static_cast<sf_count_t>(frames - done));
+    if (got > 0) position_ += static_cast<uint64_t>(got);
+    return done + (got > 0 ? static_cast<uint64_t>(got) : 0);
+}
+
+uint64_t WaveDecoder::convertThroughLibrary(uint64_t want) {
     sf_count_t got = 0;
+    if (path_ == Path::Library16) {
+        // The codec's own 16-bit samples, little-endian like the output.
+        got = sf_readf_short(sndfile_.get(), reinterpret_cast<short*>(converted_.data()),
+                             static_cast<sf_count_t>(want));
+        const uint64_t n = got > 0 ? static_cast<uint64_t>(got) : 0;
+        position_ += n;
+        return n;
+    }
     if (floatSamples_) {
         // libsndfile gives floats as integers unscaled; scale them to the
         // full 32-bit range here.
         got = sf_readf_float(sndfile_.get(), floats_.data(), static_cast<sf_count_t>(want));
         const size_t count =
             got > 0 ? static_cast<size_t>(got) * static_cast<size_t>(channels_) : 0;
-        for (size_t i = 0; i < count; ++i) {
-            const double v = std::clamp(static_cast<double>(floats_[i]) * 2147483648.0,
-                                        -2147483648.0, 2147483647.0);
-            samples_[i] = static_cast<int32_t>(std::lrint(v));
-        }
+        for (size_t i = 0; i < count; ++i) samples_[i] = scaledFloat(floats_[i]);
     } else {
         got = sf_readf_int(sndfile_.get(), samples_.data(), static_cast<sf_count_t>(want));
     }
     const uint64_t n = got > 0 ? static_cast<uint64_t>(got) : 0;
     position_ += n;
-    ++conversions_;
 
     const size_t count = static_cast<size_t>(n) * static_cast<size_t>(channels_);
     uint8_t* out = converted_.data();
     const int32_t* in = samples_.data();
     switch (destination_.bitsPerSample) {
     case 8:
-        for (size_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>((in[i] >> 24) + 128);
+        for (size_t i = 0; i < count; ++i) narrow<8>(out + i, in[i]);
         break;
     case 16:
-        for (size_t i = 0; i < count; ++i) {
-            const auto v = static_cast<uint32_t>(in[i]) >> 16;
-            out[2 * i] = static_cast<uint8_t>(v);
-            out[2 * i + 1] = static_cast<uint8_t>(v >> 8);
-        }
+        for (size_t i = 0; i < count; ++i) narrow<16>(out + 2 * i, in[i]);
         break;
     case 24:
-        for (size_t i = 0; i < count; ++i) {
-            const auto v = static_cast<uint32_t>(in[i]) >> 8;
-            out[3 * i] = static_cast<uint8_t>(v);
-            out[3 * i + 1] = static_cast<uint8_t>(v >> 8);
-            out[3 * i + 2] = static_cast<uint8_t>(v >> 16);
-        }
+        for (size_t i = 0; i < count; ++i) narrow<24>(out + 3 * i, in[i]);
         break;
     default:
-        for (size_t i = 0; i < count; ++i) {
-            const auto v = static_cast<uint32_t>(in[i]);
-            std::memcpy(out + 4 * i, &v, 4); // little-endian host
-        }
+        for (size_t i = 0; i < count; ++i) narrow<32>(out + 4 * i, in[i]);
         break;
     }
-    lastBlock_ = static_cast<int64_t>(k);
-    lastBytes_ = static_cast<size_t>(n) * destination_.frameBytes();
-    return {converted_.data(), lastBytes_};
+    return n;
 }
 
 } // namespace fer
