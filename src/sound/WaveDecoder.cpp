@@ -123,36 +123,60 @@ constexpr std::array<int16_t, 89> kImaSteps = {
 constexpr std::array<int8_t, 16> kImaIndexSteps = {-1, -1, -1, -1, 2, 4, 6, 8,
                                                    -1, -1, -1, -1, 2, 4, 6, 8};
 
+// One step of the IMA decoder for every step index and code: the change of
+// the sample, and the next step index (times 16, as the table is laid out).
+struct ImaMove {
+    int32_t diff; // up to 15/8 of the largest step: more than 16 bits
+    uint32_t next;
+};
+
+constexpr std::array<ImaMove, 89 * 16> makeImaMoves() {
+    std::array<ImaMove, 89 * 16> moves{};
+    for (int index = 0; index < 89; ++index) {
+        for (int code = 0; code < 16; ++code) {
+            const int step = kImaSteps[static_cast<size_t>(index)];
+            int diff = step >> 3;
+            if (code & 1) diff += step >> 2;
+            if (code & 2) diff += step >> 1;
+            if (code & 4) diff += step;
+            if (code & 8) diff = -diff;
+            const int next = std::clamp(index + kImaIndexSteps[static_cast<size_t>(code)], 0, 88);
+            moves[static_cast<size_t>(index * 16 + code)] = {diff,
+                                                             static_cast<uint32_t>(next * 16)};
+        }
+    }
+    return moves;
+}
+
+constexpr std::array<ImaMove, 89 * 16> kImaMoves = makeImaMoves();
+
 // One IMA ADPCM block of a wave file (per channel a 4-byte header: first
 // sample and step index; then per channel in turn 4 bytes of 8 samples, low
-// nibble first) into interleaved 16-bit samples, little-endian.
-void decodeImaBlock(const uint8_t* block, uint32_t blockBytes, int channels, uint8_t* out) {
-    const auto ch = static_cast<uint32_t>(channels);
-    const uint32_t groups = (blockBytes - 4 * ch) / (4 * ch);
-    const size_t stride = 2 * ch;
-    for (uint32_t c = 0; c < ch; ++c) {
+// nibble first) into interleaved 16-bit samples, little-endian. The channels
+// are decoded side by side, each a chain of its own.
+template <uint32_t Channels>
+void decodeImaBlock(const uint8_t* block, uint32_t blockBytes, uint8_t* out) {
+    const uint32_t groups = (blockBytes - 4 * Channels) / (4 * Channels);
+    int predictor[Channels];
+    uint32_t at[Channels]; // step index × 16
+    for (uint32_t c = 0; c < Channels; ++c) {
         const uint8_t* head = block + 4 * c;
-        int predictor = static_cast<int16_t>(head[0] | head[1] << 8);
-        int index = std::min<int>(head[2], 88);
-        uint8_t* o = out + 2 * c;
-        o[0] = static_cast<uint8_t>(predictor);
-        o[1] = static_cast<uint8_t>(predictor >> 8);
-        o += stride;
-        for (uint32_t g = 0; g < groups; ++g) {
-            const uint8_t* bytes = block + 4 * ch + 4 * (g * ch + c);
-            for (int j = 0; j < 8; ++j) {
-                const int code = (bytes[j >> 1] >> ((j & 1) * 4)) & 0xF;
-                const int step = kImaSteps[static_cast<size_t>(index)];
-                int diff = step >> 3;
-                if (code & 1) diff += step >> 2;
-                if (code & 2) diff += step >> 1;
-                if (code & 4) diff += step;
-                if (code & 8) diff = -diff;
-                predictor = std::clamp(predictor + diff, -32768, 32767);
-                index = std::clamp(index + kImaIndexSteps[static_cast<size_t>(code)], 0, 88);
-                o[0] = static_cast<uint8_t>(predictor);
-                o[1] = static_cast<uint8_t>(predictor >> 8);
-                o += stride;
+        predictor[c] = static_cast<int16_t>(head[0] | head[1] << 8);
+        at[c] = std::min<uint32_t>(head[2], 88) * 16;
+        out[2 * c] = static_cast<uint8_t>(predictor[c]);
+        out[2 * c + 1] = static_cast<uint8_t>(predictor[c] >> 8);
+    }
+    out += 2 * Channels;
+    const uint8_t* bytes = block + 4 * Channels;
+    for (uint32_t g = 0; g < groups; ++g, bytes += 4 * Channels) {
+        for (uint32_t j = 0; j < 8; ++j, out += 2 * Channels) {
+            for (uint32_t c = 0; c < Channels; ++c) {
+                const uint32_t code = (bytes[4 * c + (j >> 1)] >> ((j & 1) * 4)) & 0xF;
+                const ImaMove move = kImaMoves[at[c] + code];
+                predictor[c] = std::clamp(predictor[c] + move.diff, -32768, 32767);
+                at[c] = move.next;
+                out[2 * c] = static_cast<uint8_t>(predictor[c]);
+                out[2 * c + 1] = static_cast<uint8_t>(predictor[c] >> 8);
             }
         }
     }
@@ -446,8 +470,12 @@ uint64_t WaveDecoder::convertIma(uint64_t first, uint64_t frames) {
     }
     const size_t outBlock = size_t{imaFramesPerBlock_} * destination_.frameBytes();
     for (uint64_t b = 0; b < whole; ++b)
-        decodeImaBlock(raw_.data() + b * blockBytes, blockBytes, channels_,
-                       converted_.data() + b * outBlock);
+        if (channels_ == 1)
+            decodeImaBlock<1>(raw_.data() + b * blockBytes, blockBytes,
+                              converted_.data() + b * outBlock);
+        else
+            decodeImaBlock<2>(raw_.data() + b * blockBytes, blockBytes,
+                              converted_.data() + b * outBlock);
     const uint64_t done = std::min(frames, whole * imaFramesPerBlock_);
     if (done == frames) return frames;
     // libsndfile keeps the bytes of the block it read before where a short
