@@ -6,6 +6,10 @@
 #include <new>
 #include <sndfile.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "sound/SoundFailure.h"
 #include "sound/WaveSource.h"
 
@@ -97,9 +101,32 @@ template <int Bits> inline void narrow(uint8_t* out, int32_t sample) {
     }
 }
 
+#if defined(__SSE2__)
+// Two scaled floats (widen<F32>) into 16-bit samples.
+inline void floatsTo16(const uint8_t* in, uint8_t* out) {
+    const __m128d scale = _mm_set1_pd(2147483648.0);
+    const __m128d low = _mm_set1_pd(-2147483648.0);
+    const __m128d high = _mm_set1_pd(2147483647.0);
+    const __m128d round = _mm_set1_pd(6755399441055744.0);
+    const __m128 f = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(in)));
+    __m128d v = _mm_mul_pd(_mm_cvtps_pd(f), scale);
+    v = _mm_and_pd(v, _mm_cmpord_pd(v, v)); // NaN gives 0
+    v = _mm_min_pd(_mm_max_pd(v, low), high);
+    v = _mm_sub_pd(_mm_add_pd(v, round), round);
+    __m128i r = _mm_srai_epi32(_mm_cvttpd_epi32(v), 16);
+    r = _mm_packs_epi32(r, r); // already in range
+    const auto two = static_cast<uint32_t>(_mm_cvtsi128_si32(r));
+    std::memcpy(out, &two, 4); // little-endian host
+}
+#endif
+
 template <PcmSample S, int Bits> void convertPcmSamples(const uint8_t* in, uint8_t* out, size_t n) {
-    for (size_t i = 0; i < n; ++i)
-        narrow<Bits>(out + i * (Bits / 8), widen<S>(in + i * kSampleBytes<S>));
+    size_t i = 0;
+#if defined(__SSE2__)
+    if constexpr (S == PcmSample::F32 && Bits == 16)
+        for (; i + 2 <= n; i += 2) floatsTo16(in + 4 * i, out + 2 * i);
+#endif
+    for (; i < n; ++i) narrow<Bits>(out + i * (Bits / 8), widen<S>(in + i * kSampleBytes<S>));
 }
 
 template <PcmSample S> void (*pcmConverterFor(int bits))(const uint8_t*, uint8_t*, size_t) {
