@@ -139,76 +139,6 @@ template <PcmSample S> void (*pcmConverterFor(int bits))(const uint8_t*, uint8_t
     }
 }
 
-constexpr std::array<int16_t, 89> kImaSteps = {
-    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,   21,    23,
-    25,    28,    31,    34,    37,    41,    45,    50,    55,    60,    66,   73,    80,
-    88,    97,    107,   118,   130,   143,   157,   173,   190,   209,   230,  253,   279,
-    307,   337,   371,   408,   449,   494,   544,   598,   658,   724,   796,  876,   963,
-    1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,  2272,  2499,  2749, 3024,  3327,
-    3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,  9493, 10442, 11487,
-    12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
-constexpr std::array<int8_t, 16> kImaIndexSteps = {-1, -1, -1, -1, 2, 4, 6, 8,
-                                                   -1, -1, -1, -1, 2, 4, 6, 8};
-
-// One step of the IMA decoder for every step index and code: the change of
-// the sample, and the next step index (times 16, as the table is laid out).
-struct ImaMove {
-    int32_t diff; // up to 15/8 of the largest step: more than 16 bits
-    uint32_t next;
-};
-
-constexpr std::array<ImaMove, 89 * 16> makeImaMoves() {
-    std::array<ImaMove, 89 * 16> moves{};
-    for (int index = 0; index < 89; ++index) {
-        for (int code = 0; code < 16; ++code) {
-            const int step = kImaSteps[static_cast<size_t>(index)];
-            int diff = step >> 3;
-            if (code & 1) diff += step >> 2;
-            if (code & 2) diff += step >> 1;
-            if (code & 4) diff += step;
-            if (code & 8) diff = -diff;
-            const int next = std::clamp(index + kImaIndexSteps[static_cast<size_t>(code)], 0, 88);
-            moves[static_cast<size_t>(index * 16 + code)] = {diff,
-                                                             static_cast<uint32_t>(next * 16)};
-        }
-    }
-    return moves;
-}
-
-constexpr std::array<ImaMove, 89 * 16> kImaMoves = makeImaMoves();
-
-// One IMA ADPCM block of a wave file (per channel a 4-byte header: first
-// sample and step index; then per channel in turn 4 bytes of 8 samples, low
-// nibble first) into interleaved 16-bit samples, little-endian. The channels
-// are decoded side by side, each a chain of its own.
-template <uint32_t Channels>
-void decodeImaBlock(const uint8_t* block, uint32_t blockBytes, uint8_t* out) {
-    const uint32_t groups = (blockBytes - 4 * Channels) / (4 * Channels);
-    int predictor[Channels];
-    uint32_t at[Channels]; // step index × 16
-    for (uint32_t c = 0; c < Channels; ++c) {
-        const uint8_t* head = block + 4 * c;
-        predictor[c] = static_cast<int16_t>(head[0] | head[1] << 8);
-        at[c] = std::min<uint32_t>(head[2], 88) * 16;
-        out[2 * c] = static_cast<uint8_t>(predictor[c]);
-        out[2 * c + 1] = static_cast<uint8_t>(predictor[c] >> 8);
-    }
-    out += 2 * Channels;
-    const uint8_t* bytes = block + 4 * Channels;
-    for (uint32_t g = 0; g < groups; ++g, bytes += 4 * Channels) {
-        for (uint32_t j = 0; j < 8; ++j, out += 2 * Channels) {
-            for (uint32_t c = 0; c < Channels; ++c) {
-                const uint32_t code = (bytes[4 * c + (j >> 1)] >> ((j & 1) * 4)) & 0xF;
-                const ImaMove move = kImaMoves[at[c] + code];
-                predictor[c] = std::clamp(predictor[c] + move.diff, -32768, 32767);
-                at[c] = move.next;
-                out[2 * c] = static_cast<uint8_t>(predictor[c]);
-                out[2 * c + 1] = static_cast<uint8_t>(predictor[c] >> 8);
-            }
-        }
-    }
-}
-
 } // namespace
 
 struct WaveDecoder::VirtualFile {
@@ -370,19 +300,6 @@ void WaveDecoder::choosePath(int subtype) {
     }
     if (outBits != 16 || floatSamples_) return;
     path_ = Path::Library16;
-    // IMA ADPCM of the usual shape: 4 bits, mono or stereo, whole groups of
-    // 8 samples per channel after the headers.
-    if (subtype == SF_FORMAT_IMA_ADPCM && source_.formatTag == kWaveFormatImaAdpcm &&
-        source_.bitsPerSample == 4 && (channels == 1 || channels == 2)) {
-        const uint32_t block = source_.blockAlign;
-        const uint32_t heads = 4 * channels;
-        if (block > heads && (block - heads) % heads == 0 &&
-            source_.extraWord(0) == 2 * (block - heads) / channels + 1) {
-            imaFramesPerBlock_ = source_.extraWord(0);
-            sourceFrameBytes_ = block; // per IMA block here
-            path_ = Path::Ima;
-        }
-    }
 }
 
 bool WaveDecoder::allocateBlocks() {
@@ -408,7 +325,6 @@ bool WaveDecoder::allocateBlocks() {
     if (frames == 0) frames = 1;
     framesPerBlock_ = static_cast<uint32_t>(frames);
     destinationBlock_ = static_cast<uint32_t>(frames * frameBytes);
-    if (path_ == Path::Ima && frames % imaFramesPerBlock_ != 0) path_ = Path::Library16;
     try {
         switch (path_) {
         case Path::Library:
@@ -419,7 +335,6 @@ bool WaveDecoder::allocateBlocks() {
         case Path::Pcm:
             if (pcmConverter_ != nullptr) raw_.assign(frames * sourceFrameBytes_, 0);
             break;
-        case Path::Ima: raw_.assign(frames / imaFramesPerBlock_ * sourceFrameBytes_, 0); break;
         }
         converted_.assign(destinationBlock_, 0);
     } catch (const std::bad_alloc&) {
@@ -441,7 +356,6 @@ std::span<const uint8_t> WaveDecoder::convertBlock(uint64_t k) {
     uint64_t n = 0;
     switch (path_) {
     case Path::Pcm: n = convertPcm(first, want); break;
-    case Path::Ima: n = convertIma(first, want); break;
     case Path::Library:
     case Path::Library16:
         if (!seekLibrary(first)) return {};
@@ -478,53 +392,6 @@ uint64_t WaveDecoder::convertPcm(uint64_t first, uint64_t frames) {
         pcmConverter_(raw_.data(), converted_.data(),
                       static_cast<size_t>(frames) * static_cast<size_t>(channels_));
     return frames;
-}
-
-uint64_t WaveDecoder::convertIma(uint64_t first, uint64_t frames) {
-    const uint32_t blockBytes = sourceFrameBytes_;
-    const uint64_t firstBlock = first / imaFramesPerBlock_;
-    const uint64_t blocks = (frames + imaFramesPerBlock_ - 1) / imaFramesPerBlock_;
-    // Whole blocks are decoded here; a last block cut short by the end of
-    // the data is left to libsndfile, which decodes what it can read of it.
-    const uint64_t present = file_->dataSize / blockBytes;
-    const uint64_t whole = std::min(blocks, present > firstBlock ? present - firstBlock : 0);
-    if (whole != 0 &&
-        !file_->source->read(
-            file_->dataOffset + firstBlock * blockBytes,
-            std::span<uint8_t>(raw_.data(), static_cast<size_t>(whole) * blockBytes))) {
-        file_->failures->set(kFailCommit);
-        return 0;
-    }
-    const size_t outBlock = size_t{imaFramesPerBlock_} * destination_.frameBytes();
-    for (uint64_t b = 0; b < whole; ++b)
-        if (channels_ == 1)
-            decodeImaBlock<1>(raw_.data() + b * blockBytes, blockBytes,
-                              converted_.data() + b * outBlock);
-        else
-            decodeImaBlock<2>(raw_.data() + b * blockBytes, blockBytes,
-                              converted_.data() + b * outBlock);
-    const uint64_t done = std::min(frames, whole * imaFramesPerBlock_);
-    if (done == frames) return frames;
-    // libsndfile keeps the bytes of the block it read before where a short
-    // block ends; it reads the block before this one first, as it does when
-    // it decodes in order.
-    const uint64_t frameBytes = destination_.frameBytes();
-    const uint64_t at = first + done;
-    if (at >= imaFramesPerBlock_) {
-        if (!seekLibrary(at - imaFramesPerBlock_)) return done;
-        // Into the previous block's place here, or at the start (made again
-        // below) when it belongs to the block before.
-        const uint64_t slot = done != 0 ? (done - imaFramesPerBlock_) * frameBytes : 0;
-        const sf_count_t got = sf_readf_short(
-            sndfile_.get(), reinterpret_cast<short*>(converted_.data() + slot), imaFramesPerBlock_);
-        if (got > 0) position_ += static_cast<uint64_t>(got);
-    }
-    if (!seekLibrary(at)) return done;
-    const sf_count_t got = sf_readf_short(
-        sndfile_.get(), reinterpret_cast<short*>(converted_.data() + done * frameBytes),
-        static_cast<sf_count_t>(frames - done));
-    if (got > 0) position_ += static_cast<uint64_t>(got);
-    return done + (got > 0 ? static_cast<uint64_t>(got) : 0);
 }
 
 uint64_t WaveDecoder::convertThroughLibrary(uint64_t want) {

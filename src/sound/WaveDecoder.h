@@ -18,9 +18,8 @@
 // many frames there are. Where its reading adds nothing, the block is made
 // here from the data bytes instead, with the same result: plain PCM and IEEE
 // floats are converted (or copied, for identical formats) straight from the
-// wave source, IMA ADPCM of whole blocks is decoded here, and codecs whose
-// output is 16-bit are read as 16-bit samples, which is what their decoders
-// produce. Any other case reads 32-bit samples and narrows them.
+// wave source, and codecs whose output is 16-bit are read as 16-bit
+// samples, which is what their decoders produce. Any other case reads 32-bit samples and narrows them.
 
 #include <cstdint>
 #include <memory>
@@ -71,7 +70,7 @@ class WaveDecoder {
     uint64_t conversions() const { return conversions_; }
 
     // How blocks are made (see above).
-    enum class Path : uint8_t { Library, Library16, Pcm, Ima };
+    enum class Path : uint8_t { Library, Library16, Pcm };
     Path path() const { return path_; }
 
   private:
@@ -82,7 +81,6 @@ class WaveDecoder {
     // returns how many it made.
     uint64_t convertThroughLibrary(uint64_t frames);
     uint64_t convertPcm(uint64_t first, uint64_t frames);
-    uint64_t convertIma(uint64_t first, uint64_t frames);
     // Moves libsndfile to a frame; false on failure.
     bool seekLibrary(uint64_t frame);
     void choosePath(int subtype);
@@ -104,10 +102,9 @@ class WaveDecoder {
     bool floatSamples_ = false;
     Path path_ = Path::Library;
     PcmConverter pcmConverter_ = nullptr; // null: the bytes are copied
-    uint32_t sourceFrameBytes_ = 0;       // for the PCM and IMA paths
-    uint32_t imaFramesPerBlock_ = 0;
+    uint32_t sourceFrameBytes_ = 0;       // for the PCM path
     std::vector<int32_t> samples_;
-    std::vector<uint8_t> raw_; // the data bytes of a block, for the PCM and IMA paths
+    std::vector<uint8_t> raw_; // the data bytes of a block, for the PCM path
     std::vector<float> floats_;
     std::vector<uint8_t> converted_;
     int64_t lastBlock_ = -1;
