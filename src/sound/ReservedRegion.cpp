@@ -107,6 +107,16 @@ bool ReservedRegion::protectLocked(uint64_t index, UnitState state) {
     return true;
 }
 
+void ReservedRegion::populateForWrite(uint8_t* unit) const {
+#ifdef MADV_POPULATE_WRITE
+    // Kernels without it refuse the advice; the pages then fault in as
+    // they are written.
+    (void)::madvise(unit, unitSize_, MADV_POPULATE_WRITE);
+#else
+    (void)unit;
+#endif
+}
+
 void ReservedRegion::produceLocked(uint64_t index) {
     ++produced_;
     produceUnit(unitAddress(index));

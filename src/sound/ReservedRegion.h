@@ -83,6 +83,9 @@ class ReservedRegion {
     bool protectLocked(uint64_t index, UnitState state);
     // Produces the unit's contents when fresh, counting it.
     void produceLocked(uint64_t index);
+    // For a producer about to write the whole unit: its pages are made
+    // present at once rather than by one fault each. Only a hint.
+    void populateForWrite(uint8_t* unit) const;
 
     // The rounded range [first, end) of unit indexes; false when it is empty
     // or does not start inside the region.

@@ -1,10 +1,14 @@
 #include "sound/WaveDecoder.h"
 
 #include <algorithm>
-#include <cmath>
+#include <array>
 #include <cstring>
 #include <new>
 #include <sndfile.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "sound/SoundFailure.h"
 #include "sound/WaveSource.h"
@@ -37,6 +41,101 @@ uint32_t framesPerSourceBlock(const WaveFormat& f) {
     case kWaveFormatMuLaw:
     case kWaveFormatExtensible: return 1;
     default: return 0;
+    }
+}
+
+// Sample kinds read straight from PCM data, and the 32-bit value libsndfile
+// would give for each (its integer reading of them, or the scaled float).
+enum class PcmSample : uint8_t { U8, S16, S24, S32, F32 };
+
+template <PcmSample S>
+constexpr size_t kSampleBytes = S == PcmSample::U8    ? 1
+                                : S == PcmSample::S16 ? 2
+                                : S == PcmSample::S24 ? 3
+                                                      : 4;
+
+// A float scaled to the full 32-bit range and rounded to nearest even, as
+// lrint does; NaN gives 0 (the low half of lrint's result for it).
+inline int32_t scaledFloat(float f) {
+    double v = static_cast<double>(f) * 2147483648.0;
+    if (v != v) return 0;
+    v = std::clamp(v, -2147483648.0, 2147483647.0);
+    // Adding and taking away 1.5 × 2^52 rounds in the current (nearest)
+    // mode; strict floating point keeps the pair.
+    constexpr double kRound = 6755399441055744.0;
+    return static_cast<int32_t>((v + kRound) - kRound);
+}
+
+template <PcmSample S> inline int32_t widen(const uint8_t* p) {
+    if constexpr (S == PcmSample::U8) {
+        return static_cast<int32_t>((uint32_t{p[0]} ^ 0x80u) << 24);
+    } else if constexpr (S == PcmSample::S16) {
+        return static_cast<int32_t>(uint32_t{p[0]} << 16 | uint32_t{p[1]} << 24);
+    } else if constexpr (S == PcmSample::S24) {
+        return static_cast<int32_t>(uint32_t{p[0]} << 8 | uint32_t{p[1]} << 16 |
+                                    uint32_t{p[2]} << 24);
+    } else if constexpr (S == PcmSample::S32) {
+        return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
+                                    uint32_t{p[3]} << 24);
+    } else {
+        float f = 0;
+        std::memcpy(&f, p, 4); // little-endian host
+        return scaledFloat(f);
+    }
+}
+
+// A 32-bit sample narrowed to the output's bits, little-endian.
+template <int Bits> inline void narrow(uint8_t* out, int32_t sample) {
+    const auto v = static_cast<uint32_t>(sample);
+    if constexpr (Bits == 8) {
+        out[0] = static_cast<uint8_t>((sample >> 24) + 128);
+    } else if constexpr (Bits == 16) {
+        out[0] = static_cast<uint8_t>(v >> 16);
+        out[1] = static_cast<uint8_t>(v >> 24);
+    } else if constexpr (Bits == 24) {
+        out[0] = static_cast<uint8_t>(v >> 8);
+        out[1] = static_cast<uint8_t>(v >> 16);
+        out[2] = static_cast<uint8_t>(v >> 24);
+    } else {
+        std::memcpy(out, &v, 4); // little-endian host
+    }
+}
+
+#if defined(__SSE2__)
+// Two scaled floats (widen<F32>) into 16-bit samples.
+inline void floatsTo16(const uint8_t* in, uint8_t* out) {
+    const __m128d scale = _mm_set1_pd(2147483648.0);
+    const __m128d low = _mm_set1_pd(-2147483648.0);
+    const __m128d high = _mm_set1_pd(2147483647.0);
+    const __m128d round = _mm_set1_pd(6755399441055744.0);
+    const __m128 f = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(in)));
+    __m128d v = _mm_mul_pd(_mm_cvtps_pd(f), scale);
+    v = _mm_and_pd(v, _mm_cmpord_pd(v, v)); // NaN gives 0
+    v = _mm_min_pd(_mm_max_pd(v, low), high);
+    v = _mm_sub_pd(_mm_add_pd(v, round), round);
+    __m128i r = _mm_srai_epi32(_mm_cvttpd_epi32(v), 16);
+    r = _mm_packs_epi32(r, r); // already in range
+    const auto two = static_cast<uint32_t>(_mm_cvtsi128_si32(r));
+    std::memcpy(out, &two, 4); // little-endian host
+}
+#endif
+
+template <PcmSample S, int Bits> void convertPcmSamples(const uint8_t* in, uint8_t* out, size_t n) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    if constexpr (S == PcmSample::F32 && Bits == 16)
+        for (; i + 2 <= n; i += 2) floatsTo16(in + 4 * i, out + 2 * i);
+#endif
+    for (; i < n; ++i) narrow<Bits>(out + i * (Bits / 8), widen<S>(in + i * kSampleBytes<S>));
+}
+
+template <PcmSample S> void (*pcmConverterFor(int bits))(const uint8_t*, uint8_t*, size_t) {
+    switch (bits) {
+    case 8: return &convertPcmSamples<S, 8>;
+    case 16: return &convertPcmSamples<S, 16>;
+    case 24: return &convertPcmSamples<S, 24>;
+    case 32: return &convertPcmSamples<S, 32>;
+    default: return nullptr;
     }
 }
 
@@ -161,7 +260,46 @@ bool WaveDecoder::open(WaveSource& source, const WaveFormat& sourceFormat, uint3
     frames_ = static_cast<uint64_t>(info.frames);
     frameLimit_ = frames_;
     result_ = 0;
+    choosePath(subtype);
     return true;
+}
+
+void WaveDecoder::choosePath(int subtype) {
+    path_ = Path::Library;
+    const int outBits = destination_.bitsPerSample;
+    const uint32_t channels = source_.channels;
+    // Plain PCM (or floats) laid out as libsndfile reads it: frames of
+    // channels × bytes, the bytes stated by the bits.
+    const bool pcmTag = source_.formatTag == kWaveFormatPcm ||
+                        source_.formatTag == kWaveFormatIeeeFloat ||
+                        source_.formatTag == kWaveFormatExtensible;
+    if (pcmTag && source_.bitsPerSample % 8 == 0 &&
+        source_.blockAlign == channels * (source_.bitsPerSample / 8u)) {
+        const uint16_t bits = source_.bitsPerSample;
+        bool known = true;
+        switch (subtype) {
+        case SF_FORMAT_PCM_U8: pcmConverter_ = pcmConverterFor<PcmSample::U8>(outBits); break;
+        case SF_FORMAT_PCM_16: pcmConverter_ = pcmConverterFor<PcmSample::S16>(outBits); break;
+        case SF_FORMAT_PCM_24: pcmConverter_ = pcmConverterFor<PcmSample::S24>(outBits); break;
+        case SF_FORMAT_PCM_32: pcmConverter_ = pcmConverterFor<PcmSample::S32>(outBits); break;
+        case SF_FORMAT_FLOAT: pcmConverter_ = pcmConverterFor<PcmSample::F32>(outBits); break;
+        default: known = false; break;
+        }
+        const int sampleBits = subtype == SF_FORMAT_PCM_U8   ? 8
+                               : subtype == SF_FORMAT_PCM_16 ? 16
+                               : subtype == SF_FORMAT_PCM_24 ? 24
+                                                             : 32;
+        if (known && bits == sampleBits && pcmConverter_ != nullptr) {
+            // Integers of the output's own width pass unchanged.
+            if (subtype != SF_FORMAT_FLOAT && bits == outBits) pcmConverter_ = nullptr;
+            sourceFrameBytes_ = source_.blockAlign;
+            path_ = Path::Pcm;
+            return;
+        }
+        pcmConverter_ = nullptr;
+    }
+    if (outBits != 16 || floatSamples_) return;
+    path_ = Path::Library16;
 }
 
 bool WaveDecoder::allocateBlocks() {
@@ -188,8 +326,16 @@ bool WaveDecoder::allocateBlocks() {
     framesPerBlock_ = static_cast<uint32_t>(frames);
     destinationBlock_ = static_cast<uint32_t>(frames * frameBytes);
     try {
-        samples_.assign(frames * static_cast<uint64_t>(channels_), 0);
-        if (floatSamples_) floats_.assign(samples_.size(), 0.0f);
+        switch (path_) {
+        case Path::Library:
+            samples_.assign(frames * static_cast<uint64_t>(channels_), 0);
+            if (floatSamples_) floats_.assign(samples_.size(), 0.0f);
+            break;
+        case Path::Library16: break;
+        case Path::Pcm:
+            if (pcmConverter_ != nullptr) raw_.assign(frames * sourceFrameBytes_, 0);
+            break;
+        }
         converted_.assign(destinationBlock_, 0);
     } catch (const std::bad_alloc&) {
         return false;
@@ -206,67 +352,89 @@ std::span<const uint8_t> WaveDecoder::convertBlock(uint64_t k) {
     if (static_cast<int64_t>(k) == lastBlock_) return {converted_.data(), lastBytes_};
     const uint64_t first = k * framesPerBlock_;
     if (first >= frameLimit_) return {};
-    if (position_ != first) {
-        if (sf_seek(sndfile_.get(), static_cast<sf_count_t>(first), SEEK_SET) < 0) {
-            result_ = sf_error(sndfile_.get());
-            lastBlock_ = -1;
-            position_ = ~uint64_t{0};
-            return {};
-        }
-        position_ = first;
-    }
     const uint64_t want = std::min<uint64_t>(framesPerBlock_, frameLimit_ - first);
+    uint64_t n = 0;
+    switch (path_) {
+    case Path::Pcm: n = convertPcm(first, want); break;
+    case Path::Library:
+    case Path::Library16:
+        if (!seekLibrary(first)) return {};
+        n = convertThroughLibrary(want);
+        break;
+    }
+    ++conversions_;
+    lastBlock_ = static_cast<int64_t>(k);
+    lastBytes_ = static_cast<size_t>(n) * destination_.frameBytes();
+    return {converted_.data(), lastBytes_};
+}
+
+bool WaveDecoder::seekLibrary(uint64_t frame) {
+    if (position_ == frame) return true;
+    if (sf_seek(sndfile_.get(), static_cast<sf_count_t>(frame), SEEK_SET) < 0) {
+        result_ = sf_error(sndfile_.get());
+        lastBlock_ = -1;
+        position_ = ~uint64_t{0};
+        return false;
+    }
+    position_ = frame;
+    return true;
+}
+
+uint64_t WaveDecoder::convertPcm(uint64_t first, uint64_t frames) {
+    uint8_t* into = pcmConverter_ != nullptr ? raw_.data() : converted_.data();
+    const uint64_t bytes = frames * sourceFrameBytes_;
+    if (!file_->source->read(file_->dataOffset + first * sourceFrameBytes_,
+                             std::span<uint8_t>(into, static_cast<size_t>(bytes)))) {
+        file_->failures->set(kFailCommit);
+        return 0;
+    }
+    if (pcmConverter_ != nullptr)
+        pcmConverter_(raw_.data(), converted_.data(),
+                      static_cast<size_t>(frames) * static_cast<size_t>(channels_));
+    return frames;
+}
+
+uint64_t WaveDecoder::convertThroughLibrary(uint64_t want) {
     sf_count_t got = 0;
+    if (path_ == Path::Library16) {
+        // The codec's own 16-bit samples, little-endian like the output.
+        got = sf_readf_short(sndfile_.get(), reinterpret_cast<short*>(converted_.data()),
+                             static_cast<sf_count_t>(want));
+        const uint64_t n = got > 0 ? static_cast<uint64_t>(got) : 0;
+        position_ += n;
+        return n;
+    }
     if (floatSamples_) {
         // libsndfile gives floats as integers unscaled; scale them to the
         // full 32-bit range here.
         got = sf_readf_float(sndfile_.get(), floats_.data(), static_cast<sf_count_t>(want));
         const size_t count =
             got > 0 ? static_cast<size_t>(got) * static_cast<size_t>(channels_) : 0;
-        for (size_t i = 0; i < count; ++i) {
-            const double v = std::clamp(static_cast<double>(floats_[i]) * 2147483648.0,
-                                        -2147483648.0, 2147483647.0);
-            samples_[i] = static_cast<int32_t>(std::lrint(v));
-        }
+        for (size_t i = 0; i < count; ++i) samples_[i] = scaledFloat(floats_[i]);
     } else {
         got = sf_readf_int(sndfile_.get(), samples_.data(), static_cast<sf_count_t>(want));
     }
     const uint64_t n = got > 0 ? static_cast<uint64_t>(got) : 0;
     position_ += n;
-    ++conversions_;
 
     const size_t count = static_cast<size_t>(n) * static_cast<size_t>(channels_);
     uint8_t* out = converted_.data();
     const int32_t* in = samples_.data();
     switch (destination_.bitsPerSample) {
     case 8:
-        for (size_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>((in[i] >> 24) + 128);
+        for (size_t i = 0; i < count; ++i) narrow<8>(out + i, in[i]);
         break;
     case 16:
-        for (size_t i = 0; i < count; ++i) {
-            const auto v = static_cast<uint32_t>(in[i]) >> 16;
-            out[2 * i] = static_cast<uint8_t>(v);
-            out[2 * i + 1] = static_cast<uint8_t>(v >> 8);
-        }
+        for (size_t i = 0; i < count; ++i) narrow<16>(out + 2 * i, in[i]);
         break;
     case 24:
-        for (size_t i = 0; i < count; ++i) {
-            const auto v = static_cast<uint32_t>(in[i]) >> 8;
-            out[3 * i] = static_cast<uint8_t>(v);
-            out[3 * i + 1] = static_cast<uint8_t>(v >> 8);
-            out[3 * i + 2] = static_cast<uint8_t>(v >> 16);
-        }
+        for (size_t i = 0; i < count; ++i) narrow<24>(out + 3 * i, in[i]);
         break;
     default:
-        for (size_t i = 0; i < count; ++i) {
-            const auto v = static_cast<uint32_t>(in[i]);
-            std::memcpy(out + 4 * i, &v, 4); // little-endian host
-        }
+        for (size_t i = 0; i < count; ++i) narrow<32>(out + 4 * i, in[i]);
         break;
     }
-    lastBlock_ = static_cast<int64_t>(k);
-    lastBytes_ = static_cast<size_t>(n) * destination_.frameBytes();
-    return {converted_.data(), lastBytes_};
+    return n;
 }
 
 } // namespace fer

@@ -13,6 +13,13 @@
 // made by seeking to its first frame and reading whole frames. The block
 // converted last is kept, so a unit that starts inside it does not convert
 // it again.
+//
+// libsndfile opens every file, so it alone decides what is accepted and how
+// many frames there are. Where its reading adds nothing, the block is made
+// here from the data bytes instead, with the same result: plain PCM and IEEE
+// floats are converted (or copied, for identical formats) straight from the
+// wave source, and codecs whose output is 16-bit are read as 16-bit
+// samples, which is what their decoders produce. Any other case reads 32-bit samples and narrows them.
 
 #include <cstdint>
 #include <memory>
@@ -62,8 +69,21 @@ class WaveDecoder {
     // How many blocks were converted so far.
     uint64_t conversions() const { return conversions_; }
 
+    // How blocks are made (see above).
+    enum class Path : uint8_t { Library, Library16, Pcm };
+    Path path() const { return path_; }
+
   private:
     struct VirtualFile;
+    using PcmConverter = void (*)(const uint8_t* in, uint8_t* out, size_t samples);
+
+    // Each makes the frames [first, first + frames) into converted_ and
+    // returns how many it made.
+    uint64_t convertThroughLibrary(uint64_t frames);
+    uint64_t convertPcm(uint64_t first, uint64_t frames);
+    // Moves libsndfile to a frame; false on failure.
+    bool seekLibrary(uint64_t frame);
+    void choosePath(int subtype);
     struct SndFileCloser {
         void operator()(sf_private_tag* file) const;
     };
@@ -80,7 +100,11 @@ class WaveDecoder {
     uint32_t destinationBlock_ = 0;
     uint32_t framesPerBlock_ = 0;
     bool floatSamples_ = false;
+    Path path_ = Path::Library;
+    PcmConverter pcmConverter_ = nullptr; // null: the bytes are copied
+    uint32_t sourceFrameBytes_ = 0;       // for the PCM path
     std::vector<int32_t> samples_;
+    std::vector<uint8_t> raw_; // the data bytes of a block, for the PCM path
     std::vector<float> floats_;
     std::vector<uint8_t> converted_;
     int64_t lastBlock_ = -1;
