@@ -102,6 +102,12 @@ void DebugMonitor::present(std::unique_ptr<DebugView> view, int menuId) {
     liveViews_.push_back(std::move(entry));
 }
 
+DebugView* DebugMonitor::liveView(int menuId) const {
+    for (const LiveView& shown : liveViews_)
+        if (shown.menuId == menuId) return shown.view.get();
+    return nullptr;
+}
+
 void DebugMonitor::dropLive(int menuId) {
     for (auto it = liveViews_.begin(); it != liveViews_.end(); ++it) {
         if (it->menuId == menuId) {

@@ -65,6 +65,8 @@ class DebugMonitor {
     void setLive(bool live);
     bool live() const { return live_; }
     size_t liveViews() const { return liveViews_.size(); }
+    // The live view a command shows; null when none is up.
+    DebugView* liveView(int menuId) const;
 
     // Once a pass of the message pump: live views whose contents changed are
     // drawn afresh (at most once a frame); those the player closed are dropped.
