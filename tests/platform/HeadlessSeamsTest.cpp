@@ -52,7 +52,8 @@ std::string printed(DebugView& view) {
     return text;
 }
 
-constexpr const char* kGridPrint = "[VIEW 7 page 0]\n120 40 002\n0 0     A\n48 24 000\n[END VIEW]\n";
+constexpr const char* kGridPrint =
+    "[VIEW 7 page 0]\n120 40 002\n0 0     A\n48 24 000\n[END VIEW]\n";
 
 std::vector<TimedEvent> scripted(const std::string& text) {
     ScriptedInput in;
