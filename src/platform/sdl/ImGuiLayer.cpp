@@ -99,6 +99,9 @@ void ImGuiLayer::drawView(DebugView& view, bool* open, bool modal, int pictureW,
     const ImVec2 size(static_cast<float>(view.width()) * scale,
                       static_cast<float>(view.height()) * scale);
     ImGui::SetNextWindowSize(ImVec2(size.x + 16, size.y + 40), ImGuiCond_Appearing);
+    // A view first appears in the middle of the window, wholly inside it.
+    ImGui::SetNextWindowPos(ImGui::GetMainViewport()->GetCenter(), ImGuiCond_Appearing,
+                            ImVec2(0.5f, 0.5f));
     const std::string title =
         view.title() + "##" + std::to_string(reinterpret_cast<uintptr_t>(&view));
     if (ImGui::Begin(title.c_str(), open, ImGuiWindowFlags_NoSavedSettings)) {
