@@ -29,5 +29,9 @@ inline constexpr int kMoveFast = 40023;
 inline constexpr int kCommand = 40024;
 inline constexpr int kSubmapNormal = 40025;
 inline constexpr int kSubmapSkip = 40026;
+// The debug monitor's own additions: views that stay up while the script
+// runs, and the view of the code being executed.
+inline constexpr int kLiveViews = 40040;
+inline constexpr int kViewCode = 40041;
 
 } // namespace fer::menu_id

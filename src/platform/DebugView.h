@@ -3,8 +3,15 @@
 // space, which the platform scales to its window. The monitor says what the
 // cells are; the platform draws them (Dear ImGui in the window backend, text
 // on standard output headless).
+//
+// The text print of a view (headless, and for tools):
+//   <headerLine()>
+//   <x> <y> <text>      one line per cell, in drawing order
+//   [END VIEW]
+// A view with a one-line print (printLine()) prints that line alone.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +20,7 @@ namespace fer {
 struct DebugCell {
     int x = 0; // the cell's top-left corner in the view's pixel space
     int y = 0;
-    std::string text; // UTF-8
+    std::string text;           // UTF-8
     uint32_t colour = 0xFFFFFF; // 0xRRGGBB
 };
 
@@ -30,6 +37,12 @@ class DebugView {
     // A key pressed while the view has the focus (a virtual-key code: 33
     // Page Up, 34 Page Down...). False closes a modal view.
     virtual bool key(int virtualKey) { return virtualKey != 27; }
+
+    // The first line of the text print, which names the view and its state.
+    virtual std::string headerLine() const { return "[VIEW " + title() + "]"; }
+    // The whole text print when the view prints as one line; nullopt for the
+    // usual print of its cells.
+    virtual std::optional<std::string> printLine() { return std::nullopt; }
 };
 
 } // namespace fer

@@ -48,7 +48,8 @@ MenuModel engineMenu(bool debugMenu) {
                       item("View Back    Vram 4", menu_id::kViewBack4), item("View Back    Vram 5", menu_id::kViewBack5)}),
                item("View FLAG", menu_id::kViewFlags), item("View 16BIT REG", menu_id::kViewReg16),
                item("View 32BIT REG", menu_id::kViewReg32), item("View 16BIT DIM", menu_id::kViewDim16),
-               item("View 32BIT DIM", menu_id::kViewDim32), item("DUMP", menu_id::kDump), item("COMMAND", menu_id::kCommand)}),
+               item("View 32BIT DIM", menu_id::kViewDim32), item("DUMP", menu_id::kDump), item("COMMAND", menu_id::kCommand),
+               item("CODE", menu_id::kViewCode), item("LIVE", menu_id::kLiveViews)}),
         item("Help", menu_id::kHelp),
     };
     return menu;

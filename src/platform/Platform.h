@@ -7,6 +7,7 @@
 // prints its message boxes on stderr and plays scripted input.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -85,6 +86,13 @@ class Platform {
     virtual void hideDebugView(DebugView& view) = 0;
     virtual bool debugViewShown(const DebugView& view) const = 0;
     virtual void runDebugView(DebugView& view) = 0;
+    // A shown view's contents changed: it is drawn afresh (the headless
+    // backend prints it again). Nothing for a view that is not shown.
+    virtual void refreshDebugView(DebugView& view) = 0;
+
+    // A modal box with a one-line text field, OK and CANCEL: the text given
+    // with OK, nullopt when cancelled.
+    virtual std::optional<std::string> askText(std::string_view title, std::string_view prompt) = 0;
 
     // Whether Shift is down at this moment, whatever has the focus.
     virtual bool shiftHeld() const = 0;

@@ -23,6 +23,7 @@ struct PlatformEvent {
         kDropFile,   // text = path of the dropped file
         kExpose,     // the window needs repainting
         kScreenshot, // the player asks for a screenshot (F12)
+        kText,       // text = text typed into the focused text field
     };
     Type type = Type::kExpose;
     int code = 0;

@@ -20,6 +20,7 @@ constexpr KeyName kKeys[] = {
     {"down", 40, 40},  {"left", 37, 37},          {"right", 39, 39},         {"kp2", 98, 98},
     {"kp4", 100, 100}, {"kp6", 102, 102},         {"kp8", 104, 104},         {"ctrl", 17, 17},
     {"shift", 16, 16}, {"lbutton", 0x201, 0x202}, {"rbutton", 0x204, 0x205},
+    {"pgup", 33, 33},  {"pgdn", 34, 34},
 };
 
 const KeyName* findKey(std::string_view name) {
@@ -127,6 +128,9 @@ bool ScriptedInput::parse(std::string_view text, std::string& error) {
         } else if (verb == "drop") {
             if (rest.empty()) return fail("expected 'drop PATH'");
             add(t, T::kDropFile, 0, 0, 0, std::string(rest));
+        } else if (verb == "type") {
+            if (rest.empty()) return fail("expected 'type TEXT'");
+            add(t, T::kText, 0, 0, 0, std::string(rest));
         } else if (verb == "close" && rest.empty()) {
             add(t, T::kClose);
         } else if (verb == "deactivate" && rest.empty()) {

@@ -78,6 +78,7 @@ Interpreter::Step Interpreter::execute() {
     }
     const uint8_t op = machine_.memory.byte(pc);
     ++machine_.instructionCount;
+    machine_.instructionStart = pc;
     switch (op) {
     case 0:
         evaluator_.fetch();

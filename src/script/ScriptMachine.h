@@ -64,6 +64,9 @@ class ScriptMachine {
     // Instructions executed since start-up (not part of the machine's state
     // that scripts see): tells a wait that pumps from a running script.
     uint64_t instructionCount = 0;
+    // Where the instruction being executed begins (for the debug monitor;
+    // pc has moved past its operands by the time a command waits).
+    uint32_t instructionStart = 0;
 
     // Fills memory with zeros and stores every initial value.
     void reset();

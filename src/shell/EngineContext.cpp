@@ -40,7 +40,8 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
       textCommands_(machine_.memory, host_, text_, variant),
       fileCommands_(files_, machine_.memory, fileNames_, sound_),
       cursorCommands_(*platform_, settings_, machine_.memory),
-      menu_(*platform_, settings_, screen_, window_, shell_.startDirectory()) {
+      menu_(*platform_, settings_, screen_, window_, shell_.startDirectory()),
+      monitor_(*platform_, machine_, fileNames_, variant) {
     if (options_.printText) {
         transcript_.emplace(variant, stdout);
         host_.setTranscript(&*transcript_);
@@ -67,8 +68,16 @@ void EngineContext::connect() {
     window_.onPassEnd([this] {
         graphics_.showPaletteChanges();
         screen_.flush();
+        monitor_.tick();
     });
     menu_.onSwitch([this](const std::string& name) { switchTo(name); });
+    // The "Debug" menu's windows, when the settings ask for that menu.
+    menu_.onOtherCommand([this](int id) {
+        if (shell_.debugEnabled() == 0) return;
+        screen_.flush();
+        monitor_.command(id);
+    });
+    fileNames_.onChange([this] { monitor_.refreshFileNames(); });
 
     settings_.addListener([this](PlayerSettings::Change change) {
         switch (change) {
@@ -227,6 +236,7 @@ void EngineContext::writeShutdownFiles() {
 void EngineContext::shutDown() {
     if (shutDownDone_) return;
     shutDownDone_ = true;
+    monitor_.closeAll();
     stopRecording();
     timer_.stop();
     if (transcript_) transcript_->flush();

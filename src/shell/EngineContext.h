@@ -13,6 +13,7 @@
 #include "core/CommandTable.h"
 #include "core/CurrentFileNames.h"
 #include "core/SoundControl.h"
+#include "debug/DebugMonitor.h"
 #include "files/FileCommands.h"
 #include "files/FileStore.h"
 #include "graphics/BuiltinPalettes.h"
@@ -65,6 +66,7 @@ class EngineContext {
     const CurrentFileNames& fileNames() const { return fileNames_; }
     MainWindow& window() { return window_; }
     MenuCommands& menu() { return menu_; }
+    DebugMonitor& monitor() { return monitor_; }
     Screen& screen() { return screen_; }
     bool fatalErrorShown() const { return errors_.shown(); }
 
@@ -117,6 +119,7 @@ class EngineContext {
     FileCommands fileCommands_;
     CursorCommands cursorCommands_;
     MenuCommands menu_;
+    DebugMonitor monitor_;
 
     bool shutDownDone_ = false;
 };

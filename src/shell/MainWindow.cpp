@@ -65,6 +65,7 @@ void MainWindow::handle(const PlatformEvent& event) {
     case T::kScreenshot:
         if (screenshot_) screenshot_();
         break;
+    case T::kText: break; // typed text belongs to the text fields of boxes
     }
 }
 

@@ -1,9 +1,11 @@
 // The real engine program opens its window on an X server (Xvfb): a script
 // waits for a click while the screen is photographed; the quit timer then
-// closes the window. The photograph must show the window's menu bar.
+// closes the window. The photograph must show the window's menu bar; with
+// the debug menu, the flags view drawn over the picture.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -152,6 +154,73 @@ TEST(EngineWindowXvfb, AFailedDropInTheWindowEndsTheRunWithStatus1) {
     // xvfb-run itself takes a moment to start the server.
     EXPECT_LT(took, std::chrono::seconds(10)) << output;
     std::error_code ec;
+    fs::remove_all(dir, ec);
+}
+
+// Counts the pixels of one colour in a rectangle.
+int pixelsOf(const Image& image, int x0, int y0, int x1, int y1, uint8_t r, uint8_t g, uint8_t b) {
+    int n = 0;
+    for (int y = std::max(0, y0); y < std::min(image.height, y1); ++y)
+        for (int x = std::max(0, x0); x < std::min(image.width, x1); ++x) {
+            const uint8_t* p = image.at(x, y);
+            if (p[0] == r && p[1] == g && p[2] == b) ++n;
+        }
+    return n;
+}
+
+TEST(EngineWindowXvfb, FlagsViewIsDrawnInTheWindow) {
+    if (!haveProgram("xvfb-run") || !haveProgram("import") || !haveProgram("convert"))
+        GTEST_SKIP() << "xvfb-run or ImageMagick missing";
+    const fs::path dir =
+        fs::temp_directory_path() / ("fer-xvfb-" + std::to_string(std::random_device{}()));
+    fs::create_directories(dir);
+    fs::copy_file(FER_FLAGS_SCRIPT, dir / "MAIN.MES");
+    std::ofstream(dir / "KITE5HAN.INI") << "[Config]\r\nbDEBUG=1\r\n";
+    // The flags view opens from the menu and closes with Esc before the quit timer.
+    std::ofstream(dir / "input.txt") << "300 menu 40010\n2200 press esc\n";
+    const fs::path shot = dir / "flags.png";
+    const fs::path log = dir / "run.log";
+    const std::string inner = "unset SDL_VIDEODRIVER; ASAN_OPTIONS=detect_leaks=0 '" +
+                              std::string(FER_ENGINE_PATH) + "' '" + dir.string() +
+                              "' --scale 1 --input '" + (dir / "input.txt").string() +
+                              "' --quit-after 2800 & pid=$!; sleep 1.5; import -window root '" +
+                              shot.string() + "'; wait $pid";
+    const std::string command = "xvfb-run -a -s '-screen 0 1280x1024x24' sh -c \"" + inner +
+                                "\" >'" + log.string() + "' 2>&1";
+    const int status = std::system(command.c_str());
+    std::string output;
+    {
+        std::ifstream in(log);
+        output.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_TRUE(WIFEXITED(status)) << output;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    ASSERT_TRUE(fs::exists(shot)) << output;
+    std::error_code ec;
+    fs::copy_file(shot, "/tmp/fer-xvfb-flags.png", fs::copy_options::overwrite_existing, ec);
+    const fs::path ppm = dir / "flags.ppm";
+    ASSERT_EQ(std::system(("convert '" + shot.string() + "' '" + ppm.string() + "'").c_str()), 0);
+    Image image;
+    ASSERT_TRUE(readPpm(ppm, image));
+    // The labels are cyan and the values white, on the view's black ground.
+    const int cyan = pixelsOf(image, 0, 0, image.width, image.height, 0, 255, 255);
+    EXPECT_GE(cyan, 500) << "no cyan labels in the screenshot";
+    // Cyan appears nowhere else: it lies in a box about the view's size.
+    int left = image.width, top = image.height, right = 0, bottom = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = image.at(x, y);
+            if (p[0] == 0 && p[1] == 255 && p[2] == 255) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    EXPECT_GT(right - left, 500) << "the column labels span the grid";
+    EXPECT_GT(bottom - top, 150) << "the row labels span the grid";
+    EXPECT_GE(pixelsOf(image, left, top, right + 80, bottom + 16, 255, 255, 255), 300)
+        << "no white values in the grid";
     fs::remove_all(dir, ec);
 }
 

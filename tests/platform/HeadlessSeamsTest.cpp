@@ -1,12 +1,17 @@
 // The headless backend's seams: cursor images and display modes are
-// recorded, debug views print their cells, and scripted input follows the
-// same rule as in the window.
+// recorded, debug views print their cells, modal views and the text box
+// take scripted input, and scripted input follows the same rule as in the
+// window.
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "platform/ScriptedInput.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 namespace fer {
@@ -19,10 +24,22 @@ class GridView : public DebugView {
     int height() const override { return 400; }
     std::vector<DebugCell> cells() override {
         ++drawn;
-        // Given out of order on purpose: the print orders rows, then columns.
-        return {{120, 40, "002", 0xFFFFFF}, {48, 40, "  1", 0x00FFFF}, {48, 24, "000", 0xFFFFFF}};
+        return {{120, 40, "002", 0xFFFFFF}, {0, 0, "    A", 0x00FFFF}, {48, 24, "000", 0xFFFFFF}};
+    }
+    std::string headerLine() const override { return "[VIEW 7 page " + std::to_string(page) + "]"; }
+    bool key(int vk) override {
+        keys.push_back(vk);
+        if (vk == 34) ++page;
+        return vk != 27;
     }
     int drawn = 0;
+    int page = 0;
+    std::vector<int> keys;
+};
+
+class LineView : public GridView {
+  public:
+    std::optional<std::string> printLine() override { return "[FILES] MES=A.MES"; }
 };
 
 std::string printed(DebugView& view) {
@@ -35,18 +52,82 @@ std::string printed(DebugView& view) {
     return text;
 }
 
-TEST(HeadlessSeams, DebugViewsPrintTheirCellsRowByRow) {
+constexpr const char* kGridPrint =
+    "[VIEW 7 page 0]\n120 40 002\n0 0     A\n48 24 000\n[END VIEW]\n";
+
+std::vector<TimedEvent> scripted(const std::string& text) {
+    ScriptedInput in;
+    std::string error;
+    EXPECT_TRUE(in.parse(text, error)) << error;
+    return in.events();
+}
+
+TEST(HeadlessSeams, DebugViewsPrintTheirCellsInDrawingOrder) {
     GridView view;
-    EXPECT_EQ(printed(view), "== FLAG\n000\n  1 002\n");
+    EXPECT_EQ(printed(view), kGridPrint);
+    LineView line;
+    EXPECT_EQ(printed(line), "[FILES] MES=A.MES\n");
     HeadlessPlatform p({}, std::nullopt);
     testing::internal::CaptureStdout();
+    p.refreshDebugView(view); // not shown: nothing
     p.showDebugView(view);
     EXPECT_TRUE(p.debugViewShown(view));
-    p.runDebugView(view); // nobody answers headless: printed and closed
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "== FLAG\n000\n  1 002\n== FLAG\n000\n  1 002\n");
+    p.refreshDebugView(view);
+    p.runDebugView(view); // no input will come: printed and closed
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              std::string(kGridPrint) + kGridPrint + kGridPrint);
     p.hideDebugView(view);
     EXPECT_FALSE(p.debugViewShown(view));
-    EXPECT_EQ(view.drawn, 3);
+    EXPECT_EQ(view.drawn, 4);
+}
+
+TEST(HeadlessSeams, ModalViewsTakeScriptedKeysAndPrintAgainAfterPaging) {
+    HeadlessPlatform p(scripted("0 press pgdn\n10 menu 40017\n20 press pgup\n30 press esc\n"
+                                "40 press enter\n"),
+                       std::nullopt);
+    p.startClock();
+    GridView view;
+    testing::internal::CaptureStdout();
+    p.runDebugView(view);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(view.keys, (std::vector<int>{34, 33, 27})); // releases are not keys
+    EXPECT_EQ(out, std::string(kGridPrint) +
+                       "[VIEW 7 page 1]\n120 40 002\n0 0     A\n48 24 000\n[END VIEW]\n"
+                       "[VIEW 7 page 1]\n120 40 002\n0 0     A\n48 24 000\n[END VIEW]\n");
+    // What the view did not take reaches the engine afterwards, in order.
+    PlatformEvent e;
+    ASSERT_TRUE(p.nextEvent(e));
+    EXPECT_EQ(e.type, PlatformEvent::Type::kMenu);
+    EXPECT_EQ(e.code, 40017);
+    while (!p.nextEvent(e)) p.sleepMilliseconds(1);
+    EXPECT_EQ(e.type, PlatformEvent::Type::kKeyDown);
+    EXPECT_EQ(e.code, 13);
+}
+
+TEST(HeadlessSeams, TheQuitTimerClosesAModalViewAndStillReachesTheEngine) {
+    HeadlessPlatform p({}, 30);
+    p.startClock();
+    GridView view;
+    testing::internal::CaptureStdout();
+    p.runDebugView(view);
+    testing::internal::GetCapturedStdout();
+    PlatformEvent e;
+    ASSERT_TRUE(p.nextEvent(e));
+    EXPECT_EQ(e.type, PlatformEvent::Type::kClose);
+}
+
+TEST(HeadlessSeams, TheTextBoxTakesTypedTextUntilEnterOrEsc) {
+    HeadlessPlatform p(scripted("0 type 12\n5 type 34\n10 press enter\n"
+                                "100 type x\n110 press esc\n"),
+                       std::nullopt);
+    p.startClock();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(p.askText("地址输入", "请输入地址"), std::optional<std::string>("1234"));
+    EXPECT_EQ(p.askText("地址输入", "请输入地址"), std::nullopt);
+    // Nothing more will come: cancelled at once.
+    EXPECT_EQ(p.askText("地址输入", "请输入地址"), std::nullopt);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "地址输入: 请输入地址\n地址输入: 请输入地址\n"
+                                                      "地址输入: 请输入地址\n");
 }
 
 TEST(HeadlessSeams, CursorImagesAndDisplayModesAreRecorded) {

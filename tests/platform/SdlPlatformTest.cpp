@@ -465,6 +465,25 @@ TEST_F(SdlPlatformTest, DebugViewsAreDrawnInEveryFrameAndModalOnesAnswerKeys) {
     EXPECT_GT(modal.drawn, 0);
 }
 
+TEST_F(SdlPlatformTest, TheTextBoxTakesScriptedTextAndAnswersEnterAndEsc) {
+    SdlOptions options;
+    auto at = [](uint64_t ms, T type, int code, std::string text = {}) {
+        TimedEvent e;
+        e.at = ms;
+        e.event.type = type;
+        e.event.code = code;
+        e.event.text = std::move(text);
+        return e;
+    };
+    options.events = {at(0, T::kText, 0, "40"), at(5, T::kText, 0, "96"), at(10, T::kKeyDown, 13),
+                      at(20, T::kText, 0, "x"), at(30, T::kKeyDown, 27)};
+    auto p = open(1, options);
+    ASSERT_TRUE(p);
+    p->startClock();
+    EXPECT_EQ(p->askText("地址输入", "请输入地址"), std::optional<std::string>("4096"));
+    EXPECT_EQ(p->askText("地址输入", "请输入地址"), std::nullopt);
+}
+
 TEST_F(SdlPlatformTest, CursorImagesAndDisplayModes) {
     auto p = open(1);
     ASSERT_TRUE(p);

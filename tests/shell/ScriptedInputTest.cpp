@@ -39,6 +39,26 @@ TEST(ScriptedInput, ParsesEveryEventKindInTimeOrder) {
     EXPECT_EQ(e[9].event.type, T::kClose);
 }
 
+TEST(ScriptedInput, PageKeysAndTypedText) {
+    ScriptedInput in;
+    std::string error;
+    ASSERT_TRUE(in.parse("10 press pgup\n20 down pgdn\n30 type 1024  \n40 type a b\n", error))
+        << error;
+    const auto& e = in.events();
+    ASSERT_EQ(e.size(), 5u);
+    using T = PlatformEvent::Type;
+    EXPECT_EQ(e[0].event.code, 33);
+    EXPECT_EQ(e[1].event.type, T::kKeyDown);
+    EXPECT_EQ(e[1].event.code, 34);
+    EXPECT_EQ(e[2].event.type, T::kText);
+    EXPECT_EQ(e[2].event.text, "1024"); // trailing blanks are not typed
+    EXPECT_EQ(e[3].event.text, "a b");
+    EXPECT_EQ(e[4].event.type, T::kKeyUp); // the release of Page Up, 60 ms later
+    EXPECT_EQ(e[4].event.code, 33);
+    EXPECT_FALSE(in.parse("10 type\n", error));
+    EXPECT_EQ(error, "line 1: expected 'type TEXT'");
+}
+
 TEST(ScriptedInput, ReportsTheLineOfAMistake) {
     const char* bad[] = {"10 press f1",
                          "x press enter",

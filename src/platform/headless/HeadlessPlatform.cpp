@@ -54,6 +54,11 @@ void HeadlessPlatform::startClock() {
 }
 
 bool HeadlessPlatform::nextEvent(PlatformEvent& event) {
+    if (!pending_.empty()) {
+        event = std::move(pending_.front());
+        pending_.pop_front();
+        return true;
+    }
     if (!script_.started() || script_.finished()) return false;
     if (!script_.next(coarseMilliseconds(), event)) return false;
     switch (event.type) {
@@ -133,19 +138,14 @@ bool HeadlessPlatform::setDisplayMode(DisplayMode mode) {
 }
 
 void HeadlessPlatform::printDebugView(DebugView& view, std::FILE* out) {
-    std::fprintf(out, "== %s\n", view.title().c_str());
-    std::map<std::pair<int, int>, std::string> ordered;
-    for (DebugCell& cell : view.cells()) ordered[{cell.y, cell.x}] = std::move(cell.text);
-    int row = 0;
-    bool first = true;
-    for (const auto& [at, text] : ordered) {
-        if (!first && at.first != row) std::fputc('\n', out);
-        else if (!first) std::fputc(' ', out);
-        std::fputs(text.c_str(), out);
-        row = at.first;
-        first = false;
+    if (const std::optional<std::string> line = view.printLine()) {
+        std::fprintf(out, "%s\n", line->c_str());
+    } else {
+        std::fprintf(out, "%s\n", view.headerLine().c_str());
+        for (const DebugCell& cell : view.cells())
+            std::fprintf(out, "%d %d %s\n", cell.x, cell.y, cell.text.c_str());
+        std::fputs("[END VIEW]\n", out);
     }
-    if (!first) std::fputc('\n', out);
     std::fflush(out);
 }
 
@@ -158,9 +158,71 @@ bool HeadlessPlatform::debugViewShown(const DebugView& view) const {
     return shownViews_.count(&view) != 0;
 }
 
+void HeadlessPlatform::refreshDebugView(DebugView& view) {
+    if (debugViewShown(view)) printDebugView(view, stdout);
+}
+
+bool HeadlessPlatform::nextModalEvent(PlatformEvent& event) {
+    // Nobody is there to answer before the clock starts or after the quit timer.
+    while (script_.started() && !script_.finished() && !script_.quitting()) {
+        if (script_.next(coarseMilliseconds(), event)) return true;
+        sleepMilliseconds(2);
+    }
+    return false;
+}
+
+void HeadlessPlatform::keepForLater(PlatformEvent event) {
+    using T = PlatformEvent::Type;
+    // Releases and typed text belong to the view or box; mouse moves keep the position.
+    if (event.type == T::kKeyUp || event.type == T::kText) return;
+    if (event.type == T::kMouseMove) {
+        cursorX_ = event.x;
+        cursorY_ = event.y;
+        clampCursor();
+        return;
+    }
+    pending_.push_back(std::move(event));
+}
+
 void HeadlessPlatform::runDebugView(DebugView& view) {
-    // Nobody is there to read it: it is printed and closed at once.
     printDebugView(view, stdout);
+    using T = PlatformEvent::Type;
+    PlatformEvent event;
+    while (nextModalEvent(event)) {
+        if (event.type == T::kKeyDown) {
+            if (!view.key(event.code)) return;
+            // Paging draws the view again.
+            if (event.code == 33 || event.code == 34) printDebugView(view, stdout);
+        } else if (event.type == T::kClose) {
+            keepForLater(std::move(event)); // the view closes; the engine asks next
+            return;
+        } else {
+            keepForLater(std::move(event));
+        }
+    }
+}
+
+std::optional<std::string> HeadlessPlatform::askText(std::string_view title,
+                                                     std::string_view prompt) {
+    messageBox(title, prompt);
+    using T = PlatformEvent::Type;
+    std::string text;
+    PlatformEvent event;
+    while (nextModalEvent(event)) {
+        if (event.type == T::kText) {
+            text += event.text;
+        } else if (event.type == T::kKeyDown && event.code == 13) {
+            return text;
+        } else if (event.type == T::kKeyDown && event.code == 27) {
+            return std::nullopt;
+        } else if (event.type == T::kClose) {
+            keepForLater(std::move(event));
+            return std::nullopt;
+        } else if (event.type != T::kKeyDown) {
+            keepForLater(std::move(event));
+        }
+    }
+    return std::nullopt;
 }
 
 uint64_t HeadlessPlatform::milliseconds() const {

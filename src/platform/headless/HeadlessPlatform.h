@@ -3,9 +3,13 @@
 // "TITLE: TEXT" on stderr and take their default answer (OK); input comes
 // from a script of timed events; --quit-after becomes a close request; the
 // sound output consumes frames in real time; debug views print their text
-// on stdout; cursor images and display modes are recorded.
+// on stdout; cursor images and display modes are recorded. Modal views and
+// the text box take their keys and text from the scripted input; with
+// nothing left to come they close at once (a text box is cancelled).
 
 #include <cstdint>
+#include <cstdio>
+#include <deque>
 #include <optional>
 #include <set>
 #include <string>
@@ -49,6 +53,8 @@ class HeadlessPlatform : public Platform {
     void hideDebugView(DebugView& view) override { shownViews_.erase(&view); }
     bool debugViewShown(const DebugView& view) const override;
     void runDebugView(DebugView& view) override;
+    void refreshDebugView(DebugView& view) override;
+    std::optional<std::string> askText(std::string_view title, std::string_view prompt) override;
     bool shiftHeld() const override { return shift_; }
     uint64_t milliseconds() const override;
     void sleepMilliseconds(int ms) override;
@@ -62,13 +68,19 @@ class HeadlessPlatform : public Platform {
     const std::optional<CursorImage>& cursorImage() const { return cursorImage_; }
     uint64_t cursorImagesSet() const { return cursorImagesSet_; }
 
-    // Writes a view's text: its title, then its cells row by row.
+    // Writes a view's text print (see DebugView.h).
     static void printDebugView(DebugView& view, std::FILE* out);
 
   private:
     void clampCursor();
+    // The next scripted event for a modal view or box, waiting for it while
+    // one is still to come; false when nothing more will come.
+    bool nextModalEvent(PlatformEvent& event);
+    // Hands an event a modal view or box does not take to the engine, after it.
+    void keepForLater(PlatformEvent event);
 
     TimedEventQueue script_;
+    std::deque<PlatformEvent> pending_; // events that came while a modal view was up
     bool shift_ = false;
     int cursorX_ = 0;
     int cursorY_ = 0;

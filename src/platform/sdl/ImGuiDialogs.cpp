@@ -1,6 +1,7 @@
 #include "platform/sdl/ImGuiDialogs.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include <imgui.h>
 
@@ -108,6 +109,73 @@ BoxAnswer ScriptChooserView::draw() {
         if (ImGui::Button(kCancel, ImVec2(kButtonWidth, 0))) answer = BoxAnswer::kCancel;
         ImGui::EndPopup();
     }
+    return answer;
+}
+
+namespace {
+// The field holds this many bytes with the terminating zero.
+constexpr size_t kTextCapacity = 256;
+} // namespace
+
+TextEntryView::TextEntryView(std::string title, std::string prompt)
+    : title_(std::move(title)), prompt_(std::move(prompt)), id_(title_ + "##fer-text"),
+      buffer_(kTextCapacity, '\0') {}
+
+BoxAnswer TextEntryView::key(int vk) const {
+    if (vk == 13) return BoxAnswer::kOk;
+    if (vk == 27) return BoxAnswer::kCancel;
+    return BoxAnswer::kNone;
+}
+
+void TextEntryView::type(const std::string& text) {
+    typed_ += text;
+}
+
+std::string TextEntryView::text() const {
+    std::string text(buffer_.data());
+    return text + typed_.substr(0, buffer_.size() - 1 - std::min(buffer_.size() - 1, text.size()));
+}
+
+BoxAnswer TextEntryView::draw() {
+    if (!opened_) {
+        ImGui::OpenPopup(id_.c_str());
+    }
+    BoxAnswer answer = BoxAnswer::kNone;
+    centreNextWindow();
+    if (ImGui::BeginPopupModal(id_.c_str(), nullptr,
+                               ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoMove |
+                                   ImGuiWindowFlags_NoSavedSettings)) {
+        ImGui::TextUnformatted(prompt_.data(), prompt_.data() + prompt_.size());
+        if (!opened_) ImGui::SetKeyboardFocusHere();
+        ImGui::SetNextItemWidth(2 * kButtonWidth + ImGui::GetStyle().ItemSpacing.x);
+        // While the field is being edited ImGui holds its text: scripted text
+        // goes in through the editing callback, else straight into the buffer.
+        auto insertTyped = [](ImGuiInputTextCallbackData* data) {
+            auto* typed = static_cast<std::string*>(data->UserData);
+            if (!typed->empty()) {
+                const int room = data->BufSize - 1 - data->BufTextLen;
+                const int n = std::min(room, static_cast<int>(typed->size()));
+                data->InsertChars(data->CursorPos, typed->data(), typed->data() + n);
+                typed->clear();
+            }
+            return 0;
+        };
+        ImGui::InputText("##field", buffer_.data(), buffer_.size(),
+                         ImGuiInputTextFlags_CallbackAlways, insertTyped, &typed_);
+        if (!typed_.empty()) {
+            const size_t used = std::strlen(buffer_.data());
+            const size_t n = std::min(buffer_.size() - 1 - used, typed_.size());
+            std::memcpy(buffer_.data() + used, typed_.data(), n);
+            buffer_[used + n] = '\0';
+            typed_.clear();
+        }
+        ImGui::Spacing();
+        if (ImGui::Button(kOk, ImVec2(kButtonWidth, 0))) answer = BoxAnswer::kOk;
+        ImGui::SameLine();
+        if (ImGui::Button("CANCEL", ImVec2(kButtonWidth, 0))) answer = BoxAnswer::kCancel;
+        ImGui::EndPopup();
+    }
+    opened_ = true;
     return answer;
 }
 

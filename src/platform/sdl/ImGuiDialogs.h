@@ -1,6 +1,7 @@
 #pragma once
 // The window's modal boxes drawn with Dear ImGui inside the window: a message
-// box with OK (and Cancel), and the choice of a script file from a list.
+// box with OK (and Cancel), the choice of a script file from a list, and a
+// one-line text field with OK and CANCEL.
 // Each is drawn once per frame until answered; Enter answers OK and Esc
 // Cancel (keys are passed in by the caller, so scripted input can answer).
 
@@ -43,6 +44,26 @@ class ScriptChooserView {
     int selected_ = 0;
     bool opened_ = false;
     bool scrollToSelection_ = true;
+};
+
+class TextEntryView {
+  public:
+    TextEntryView(std::string title, std::string prompt);
+
+    BoxAnswer draw();
+    // Enter OK, Esc Cancel.
+    BoxAnswer key(int virtualKey) const;
+    // Text typed by scripted input, added at the end of the field.
+    void type(const std::string& text);
+    std::string text() const;
+
+  private:
+    std::string title_;
+    std::string prompt_;
+    std::string id_;
+    std::vector<char> buffer_;
+    std::string typed_; // scripted text not yet in the field
+    bool opened_ = false;
 };
 
 } // namespace fer

@@ -75,7 +75,13 @@ bool ImGuiLayer::wantsPress(int y, int menuHeight) const {
 
 void ImGuiLayer::showView(DebugView& view) {
     if (!viewShown(view)) views_.push_back(&view);
-    addTexts(view.title(), {});
+    addViewTexts(view);
+}
+
+void ImGuiLayer::addViewTexts(DebugView& view) {
+    bool added = glyphs_.add(view.title());
+    for (const DebugCell& cell : view.cells()) added |= glyphs_.add(cell.text);
+    if (added) rebuildFont();
 }
 
 void ImGuiLayer::hideView(DebugView& view) {
@@ -86,14 +92,18 @@ bool ImGuiLayer::viewShown(const DebugView& view) const {
     return std::find(views_.begin(), views_.end(), &view) != views_.end();
 }
 
-void ImGuiLayer::drawView(DebugView& view, bool* open, int pictureW, int pictureH) {
+void ImGuiLayer::drawView(DebugView& view, bool* open, bool modal, int pictureW, int pictureH) {
     // The view's own pixel space, scaled as the picture is.
     const float scale = std::max(1.0f, std::min(static_cast<float>(pictureW) / 640.0f,
                                                 static_cast<float>(pictureH) / 400.0f));
     const ImVec2 size(static_cast<float>(view.width()) * scale,
                       static_cast<float>(view.height()) * scale);
     ImGui::SetNextWindowSize(ImVec2(size.x + 16, size.y + 40), ImGuiCond_Appearing);
-    const std::string title = view.title() + "##" + std::to_string(reinterpret_cast<uintptr_t>(&view));
+    // A view first appears in the middle of the window, wholly inside it.
+    ImGui::SetNextWindowPos(ImGui::GetMainViewport()->GetCenter(), ImGuiCond_Appearing,
+                            ImVec2(0.5f, 0.5f));
+    const std::string title =
+        view.title() + "##" + std::to_string(reinterpret_cast<uintptr_t>(&view));
     if (ImGui::Begin(title.c_str(), open, ImGuiWindowFlags_NoSavedSettings)) {
         const ImVec2 origin = ImGui::GetCursorScreenPos();
         ImDrawList* draw = ImGui::GetWindowDrawList();
@@ -109,6 +119,12 @@ void ImGuiLayer::drawView(DebugView& view, bool* open, int pictureW, int picture
                           colour, cell.text.c_str());
         }
         ImGui::Dummy(size);
+        // A view shown without blocking pages with the keys while it has the focus
+        // (a modal view hears its keys from the box's own loop).
+        if (!modal && ImGui::IsWindowFocused()) {
+            if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_PageUp))) view.key(33);
+            if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_PageDown))) view.key(34);
+        }
     }
     ImGui::End();
 }
@@ -117,11 +133,11 @@ int ImGuiLayer::drawFrame(const Overlays& o, int pictureW, int pictureH) {
     ImGui_ImplSDLRenderer_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     ImGui::NewFrame();
-    const bool modal = o.box || o.chooser || o.modalView;
+    const bool modal = o.box || o.chooser || o.modalView || o.entry;
     const int chosen = menuBar_.draw(!modal);
     for (size_t i = 0; i < views_.size();) {
         bool open = true;
-        drawView(*views_[i], &open, pictureW, pictureH);
+        drawView(*views_[i], &open, false, pictureW, pictureH);
         if (open)
             ++i;
         else
@@ -130,12 +146,13 @@ int ImGuiLayer::drawFrame(const Overlays& o, int pictureW, int pictureH) {
     modalClosed_ = false;
     if (o.modalView) {
         bool open = true;
-        drawView(*o.modalView, &open, pictureW, pictureH);
+        drawView(*o.modalView, &open, true, pictureW, pictureH);
         modalClosed_ = !open;
     }
     BoxAnswer given = BoxAnswer::kNone;
     if (o.box) given = o.box->draw();
     if (o.chooser) given = o.chooser->draw();
+    if (o.entry) given = o.entry->draw();
     if (o.answer) *o.answer = given;
     ImGui::Render();
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());

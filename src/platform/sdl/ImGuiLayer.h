@@ -50,6 +50,7 @@ class ImGuiLayer {
         MessageBoxView* box = nullptr;
         ScriptChooserView* chooser = nullptr;
         DebugView* modalView = nullptr;
+        TextEntryView* entry = nullptr;
         BoxAnswer* answer = nullptr;
     };
     // Draws one ImGui frame over what the renderer holds. Returns the id of a
@@ -59,13 +60,15 @@ class ImGuiLayer {
     // The debug views shown without blocking, drawn in every frame until
     // hidden or closed by the player.
     void showView(DebugView& view);
+    // Makes sure the font holds the glyphs of a view's title and cells.
+    void addViewTexts(DebugView& view);
     void hideView(DebugView& view);
     bool viewShown(const DebugView& view) const;
     // Whether the modal view was closed in the last frame (its close button).
     bool modalClosed() const { return modalClosed_; }
 
   private:
-    void drawView(DebugView& view, bool* open, int pictureW, int pictureH);
+    void drawView(DebugView& view, bool* open, bool modal, int pictureW, int pictureH);
     void rebuildFont();
 
     ImGuiContext* context_ = nullptr;

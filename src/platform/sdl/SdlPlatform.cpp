@@ -148,6 +148,7 @@ bool SdlPlatform::Impl::takeSdlEvent(SDL_Event& e, Clock::time_point now) {
 BoxAnswer SdlPlatform::Impl::keyAnswer(const ImGuiLayer::Overlays& o, int vk) {
     if (o.box) return o.box->key(vk);
     if (o.chooser) return o.chooser->key(vk);
+    if (o.entry) return o.entry->key(vk);
     if (o.modalView) return o.modalView->key(vk) ? BoxAnswer::kNone : BoxAnswer::kCancel;
     return BoxAnswer::kNone;
 }
@@ -173,6 +174,8 @@ BoxAnswer SdlPlatform::Impl::runModal(ImGuiLayer::Overlays o, std::string_view t
         if (script.started() && script.next(nowMilliseconds(), scripted)) {
             if (scripted.type == PlatformEvent::Type::kKeyDown)
                 answer = keyAnswer(o, scripted.code);
+            else if (scripted.type == PlatformEvent::Type::kText && o.entry)
+                o.entry->type(scripted.text);
             else if (scripted.type == PlatformEvent::Type::kClose && script.quitting())
                 answer = scriptedDefault;
             else if (scripted.type != PlatformEvent::Type::kKeyUp)
@@ -187,6 +190,9 @@ BoxAnswer SdlPlatform::Impl::runModal(ImGuiLayer::Overlays o, std::string_view t
                 imgui.process(e);
                 const int vk = virtualKeyForScancode(e.key.keysym.scancode);
                 if (vk != 0) answer = keyAnswer(o, vk);
+            } else if (o.entry && (e.type == SDL_TEXTINPUT || e.type == SDL_KEYUP)) {
+                imgui.process(e); // typing in the text field
+                if (e.type == SDL_KEYUP && events.translate(e, out)) pending.push_back(std::move(out));
             } else if (e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEWHEEL) {
                 imgui.process(e); // a click on the box's buttons
             } else if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE) {
@@ -396,8 +402,24 @@ bool SdlPlatform::debugViewShown(const DebugView& view) const {
     return impl_->imgui.viewShown(view);
 }
 
+void SdlPlatform::refreshDebugView(DebugView& view) {
+    if (impl_->imgui.viewShown(view)) impl_->events.framesOwed() = 1;
+}
+
+std::optional<std::string> SdlPlatform::askText(std::string_view title, std::string_view prompt) {
+    impl_->imgui.addTexts(title, prompt);
+    TextEntryView entry{std::string(title), std::string(prompt)};
+    ImGuiLayer::Overlays o;
+    o.entry = &entry;
+    SDL_StartTextInput();
+    const BoxAnswer answer = impl_->runModal(o, title, prompt, BoxAnswer::kCancel);
+    SDL_StopTextInput();
+    if (answer != BoxAnswer::kOk) return std::nullopt;
+    return entry.text();
+}
+
 void SdlPlatform::runDebugView(DebugView& view) {
-    impl_->imgui.addTexts(view.title(), {});
+    impl_->imgui.addViewTexts(view);
     ImGuiLayer::Overlays o;
     o.modalView = &view;
     impl_->runModal(o, view.title(), "", BoxAnswer::kCancel);

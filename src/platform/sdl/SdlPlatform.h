@@ -58,6 +58,8 @@ class SdlPlatform : public Platform {
     void hideDebugView(DebugView& view) override;
     bool debugViewShown(const DebugView& view) const override;
     void runDebugView(DebugView& view) override;
+    void refreshDebugView(DebugView& view) override;
+    std::optional<std::string> askText(std::string_view title, std::string_view prompt) override;
     bool shiftHeld() const override;
     uint64_t milliseconds() const override;
     void sleepMilliseconds(int ms) override;
