@@ -13,6 +13,8 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "EngineProcess.h"
+
 namespace fer {
 namespace {
 
@@ -68,31 +70,15 @@ class Game {
     fs::path path_;
 };
 
-struct EngineOutput {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using EngineOutput = test::EngineProcess;
 
 EngineOutput runWithInput(const Game& game, const std::string& input, int quitAfterMs) {
     game.write("input.txt", input);
-    const fs::path err = game.path() / "err.txt";
-    const std::string command = std::string(FER_ENGINE_PATH) + " --headless --input '" +
-                                (game.path() / "input.txt").string() + "' --quit-after " +
-                                std::to_string(quitAfterMs) + " '" + game.path().string() +
-                                "' 2>'" + err.string() + "'";
-    EngineOutput r;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
-    const int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(err);
-    std::stringstream s;
-    s << in.rdbuf();
-    r.err = s.str();
-    return r;
+    return test::runEngineProcess(FER_ENGINE_PATH, "--headless --input '" +
+                                                       (game.path() / "input.txt").string() +
+                                                       "' --quit-after " +
+                                                       std::to_string(quitAfterMs) + " '" +
+                                                       game.path().string() + "'");
 }
 
 // One printed view: its header and its lines "<x> <y> <text>".

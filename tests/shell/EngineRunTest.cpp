@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "EngineProcess.h"
 #include "files/ArcArchiveBuilder.h"
 #include "files/LzssEncoder.h"
 #include "core/ScriptMemory.h"
@@ -54,29 +55,10 @@ class GameDir {
     fs::path path_;
 };
 
-struct RunResult {
-    int status;
-    std::string out;
-    std::string err;
-};
+using RunResult = test::EngineProcess;
 
 RunResult runEngine(const std::string& args, const char* engine = FER_ENGINE_PATH) {
-    const fs::path errFile =
-        fs::temp_directory_path() / ("fer-err-" + std::to_string(std::random_device{}()));
-    const std::string command = std::string(engine) + " " + args + " 2>" + errFile.string();
-    RunResult r{};
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
-    const int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(errFile);
-    std::stringstream s;
-    s << in.rdbuf();
-    r.err = s.str();
-    fs::remove(errFile);
-    return r;
+    return test::runEngineProcess(engine, args);
 }
 
 // r16[10] = 1; r16[11] = 2; text "你好"; end

@@ -20,6 +20,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "EngineProcess.h"
+
 namespace fer {
 namespace {
 
@@ -115,28 +117,12 @@ class OddFile {
     bool made_ = false;
 };
 
-struct RunResult {
-    int status = -1;
-    std::string err;
-    std::chrono::steady_clock::duration took{};
-};
+using RunResult = test::EngineProcess;
 
 RunResult runEngine(const std::string& args) {
-    const fs::path errFile =
-        fs::temp_directory_path() / ("fer-hostile-err-" + std::to_string(std::random_device{}()));
-    const std::string command = std::string("timeout -k 1 ") + kKillAfter + " " + FER_ENGINE_PATH +
-                                " " + args + " >/dev/null 2>" + errFile.string();
-    RunResult r;
-    const auto start = std::chrono::steady_clock::now();
-    const int status = std::system(command.c_str());
-    r.took = std::chrono::steady_clock::now() - start;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(errFile);
-    std::stringstream s;
-    s << in.rdbuf();
-    r.err = s.str();
-    fs::remove(errFile);
-    return r;
+    // The engine's output is not wanted; a hang is killed and fails.
+    return test::runEngineProcess(FER_ENGINE_PATH, args + " >/dev/null",
+                                  std::string("timeout -k 1 ") + kKillAfter);
 }
 
 std::string headless(const Folder& folder, const std::string& more = "") {
