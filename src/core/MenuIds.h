@@ -29,5 +29,10 @@ inline constexpr int kMoveFast = 40023;
 inline constexpr int kCommand = 40024;
 inline constexpr int kSubmapNormal = 40025;
 inline constexpr int kSubmapSkip = 40026;
+// The display: full screen or a window, and how the picture is scaled.
+inline constexpr int kFullScreen = 40101;
+inline constexpr int kScaleWhole = 40102;
+inline constexpr int kScaleFit = 40103;
+inline constexpr int kScaleStretch = 40104;
 
 } // namespace fer::menu_id

@@ -25,8 +25,13 @@ MenuItem settingsPopup() {
         "环境设定",
         {popup("音乐", {item("ＯＮ", menu_id::kMusicOn), item("ＯＦＦ", menu_id::kMusicOff)}),
          popup("音声", {item("ＯＮ", menu_id::kVoiceOn), item("ＯＦＦ", menu_id::kVoiceOff)}),
-         popup("移动速度", {item("慢速", menu_id::kMoveSlow), item("普通", menu_id::kMoveNormal), item("快速", menu_id::kMoveFast)}),
-         popup("辅助地图移动", {item("通常移动", menu_id::kSubmapNormal), item("省略移动", menu_id::kSubmapSkip)})});
+         popup("移动速度", {item("慢速", menu_id::kMoveSlow), item("普通", menu_id::kMoveNormal),
+                            item("快速", menu_id::kMoveFast)}),
+         popup("辅助地图移动",
+               {item("通常移动", menu_id::kSubmapNormal), item("省略移动", menu_id::kSubmapSkip)}),
+         popup("画面",
+               {item("全屏", menu_id::kFullScreen), item("整数倍放大", menu_id::kScaleWhole),
+                item("保持比例", menu_id::kScaleFit), item("拉伸", menu_id::kScaleStretch)})});
 }
 
 } // namespace
@@ -42,13 +47,17 @@ MenuModel engineMenu(bool debugMenu) {
         settingsPopup(),
         popup("Debug",
               {item("NOW FILE", menu_id::kNowFile),
-               popup("View Vram",
-                     {item("View Primary Vram", menu_id::kViewPrimary), item("View Back    Vram 1", menu_id::kViewBack1),
-                      item("View Back    Vram 2", menu_id::kViewBack2), item("View Back    Vram 3", menu_id::kViewBack3),
-                      item("View Back    Vram 4", menu_id::kViewBack4), item("View Back    Vram 5", menu_id::kViewBack5)}),
+               popup("View Vram", {item("View Primary Vram", menu_id::kViewPrimary),
+                                   item("View Back    Vram 1", menu_id::kViewBack1),
+                                   item("View Back    Vram 2", menu_id::kViewBack2),
+                                   item("View Back    Vram 3", menu_id::kViewBack3),
+                                   item("View Back    Vram 4", menu_id::kViewBack4),
+                                   item("View Back    Vram 5", menu_id::kViewBack5)}),
                item("View FLAG", menu_id::kViewFlags), item("View 16BIT REG", menu_id::kViewReg16),
-               item("View 32BIT REG", menu_id::kViewReg32), item("View 16BIT DIM", menu_id::kViewDim16),
-               item("View 32BIT DIM", menu_id::kViewDim32), item("DUMP", menu_id::kDump), item("COMMAND", menu_id::kCommand)}),
+               item("View 32BIT REG", menu_id::kViewReg32),
+               item("View 16BIT DIM", menu_id::kViewDim16),
+               item("View 32BIT DIM", menu_id::kViewDim32), item("DUMP", menu_id::kDump),
+               item("COMMAND", menu_id::kCommand)}),
         item("Help", menu_id::kHelp),
     };
     return menu;

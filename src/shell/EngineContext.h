@@ -27,10 +27,9 @@
 #include "script/Interpreter.h"
 #include "script/ScriptMachine.h"
 #include "shell/AppShell.h"
-#include "sound/RecordingSource.h"
-#include "sound/WaveFileWriter.h"
 #include "shell/CommandLine.h"
 #include "shell/CursorCommands.h"
+#include "shell/DisplayModeController.h"
 #include "shell/EngineGraphicsHost.h"
 #include "shell/EngineHost.h"
 #include "shell/FatalErrorReporter.h"
@@ -40,6 +39,8 @@
 #include "shell/Screen.h"
 #include "shell/TextTranscript.h"
 #include "shell/TimerThread.h"
+#include "sound/RecordingSource.h"
+#include "sound/WaveFileWriter.h"
 
 namespace fer {
 
@@ -66,6 +67,7 @@ class EngineContext {
     MainWindow& window() { return window_; }
     MenuCommands& menu() { return menu_; }
     Screen& screen() { return screen_; }
+    const DisplayModeController& display() const { return display_; }
     bool fatalErrorShown() const { return errors_.shown(); }
 
   private:
@@ -75,6 +77,10 @@ class EngineContext {
     void loadPaletteFiles();
     int mainSequence();
     void switchTo(std::string_view name);
+    // The display changed or may have: the menu's check marks follow.
+    void showDisplay();
+    // The player chose a scale mode in the menu: it is kept in the settings.
+    void keepScaleMode(ScaleMode mode);
     // F12: a screenshot in the game directory under a fresh name.
     void saveScreenshot();
     void shutDown();
@@ -95,6 +101,7 @@ class EngineContext {
     Screen screen_;
     MainWindow window_;
     FatalErrorReporter errors_;
+    DisplayModeController display_;
     FileStore files_;
     // No sound device yet: nothing plays.
     SilentSound sound_;

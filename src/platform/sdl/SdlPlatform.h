@@ -20,6 +20,7 @@ namespace fer {
 
 struct SdlOptions {
     int scale = 0; // 0: the largest whole factor that fits the desktop
+    ScaleMode scaleMode = ScaleMode::kWholeFactor;
     std::vector<TimedEvent> events;
     std::optional<uint64_t> quitAfterMs;
 };
@@ -53,6 +54,9 @@ class SdlPlatform : public Platform {
     DisplayMode displayMode() const override;
     void setScaleMode(ScaleMode mode) override;
     ScaleMode scaleMode() const override;
+    // The window system reports its changes later: nothing at once.
+    std::vector<WindowSize> showWindow(WindowShow show) override;
+    bool windowMaximised() const override;
     AudioOutput& audio() override;
     void showDebugView(DebugView& view) override;
     void hideDebugView(DebugView& view) override;
@@ -76,6 +80,10 @@ class SdlPlatform : public Platform {
     uint32_t shownPixel(int windowX, int windowY) const;
     uint64_t frames() const;
     bool hasCursorImage() const;
+    // How many times the menus are drawn enlarged.
+    int menuZoom() const;
+    // Game controllers open now.
+    size_t gamepads() const;
 
   private:
     struct Impl;
