@@ -28,7 +28,7 @@ bool DisplayModeController::checkDepth(int depth) {
     if (!enterFullScreen()) return false;
     show(WindowShow::kRestore);
     show(WindowShow::kMaximise);
-    settings_.setScreen(1);
+    writeScreen(1);
     return true;
 }
 
@@ -38,16 +38,26 @@ bool DisplayModeController::applyStartChoice(std::optional<DisplayMode> once) {
     } else if (settings_.screenSetting() == 0) {
         return true;
     }
-    if (!enterFullScreen()) return false;
-    show(WindowShow::kRestore);
-    show(WindowShow::kMaximise);
-    if (!once) settings_.setScreen(1);
-    return true;
+    // A mode given for this run alone is written by none of the switches it causes.
+    keepScreen_ = once.has_value();
+    const bool entered = enterFullScreen();
+    if (entered) {
+        show(WindowShow::kRestore);
+        show(WindowShow::kMaximise);
+    }
+    keepScreen_ = false;
+    if (entered && !once) writeScreen(1);
+    return entered;
+}
+
+void DisplayModeController::writeScreen(int32_t value) {
+    if (!keepScreen_) settings_.setScreen(value);
 }
 
 int DisplayModeController::switchDisplayMode(WindowSize kind) {
     if (startDepth_ != kPresentedDepth) return 0;
     ++switches_;
+    ++depth_;
     // stopEngine: the timer does not tick while the display changes.
     timer_.setPaused(true);
     bool failed = false;
@@ -63,7 +73,7 @@ int DisplayModeController::switchDisplayMode(WindowSize kind) {
             show(WindowShow::kMaximise);
         }
         switching_ = false;
-        if (!failed) settings_.setScreen(1);
+        if (!failed) writeScreen(1);
         break;
     case WindowSize::kMinimised:
         if (switching_) break;
@@ -93,11 +103,12 @@ int DisplayModeController::switchDisplayMode(WindowSize kind) {
             switching_ = false;
         }
         // Also for the notifications of a switch in progress.
-        if (!failed) settings_.setScreen(0);
+        if (!failed) writeScreen(0);
         break;
     }
-    // startEngine, unless the fatal error has ended the engine.
-    if (!failed && window_.exists()) {
+    // startEngine once the outermost switch is over, unless the fatal error
+    // has ended the engine.
+    if (--depth_ == 0 && !failed && window_.exists()) {
         window_.setEngineRunning(true);
         timer_.setPaused(false);
     }

@@ -7,7 +7,8 @@
 // Every size notification of the window goes through switchDisplayMode.
 // While a switch runs, the window's own notifications (those its showWindow
 // calls give) are handled nested and do nothing but the "SCREEN" write of a
-// restore. The timer does not tick during a switch.
+// restore. The timer does not tick during a switch: it is paused when the
+// outermost switch begins and runs again when that one ends.
 //
 // The colour-depth rule: a desktop that cannot show the 8-bit picture forces
 // full screen and disables switching. The presenter converts the palette at
@@ -66,6 +67,7 @@ class DisplayModeController {
     void leaveFullScreen();
     // ShowWindow: the notifications it gives at once are handled nested.
     void show(WindowShow how);
+    void writeScreen(int32_t value);
 
     Platform& platform_;
     PlayerSettings& settings_;
@@ -76,6 +78,8 @@ class DisplayModeController {
     bool switching_ = false;
     bool sizing_ = false;
     uint64_t switches_ = 0;
+    int depth_ = 0;           // switches running, nested ones included
+    bool keepScreen_ = false; // "SCREEN" is not written (a mode for this run)
 };
 
 } // namespace fer
