@@ -68,8 +68,13 @@ void SdlGamepads::axis(Pad& pad, int which, int value) {
     // Pressed past kPressAt, released below kReleaseAt: no flicker at the edge.
     const bool negHeld = pad.held.count(negSource) != 0;
     const bool posHeld = pad.held.count(posSource) != 0;
-    press(pad, negSource, negative, negHeld ? value < -kReleaseAt : value <= -kPressAt);
-    press(pad, posSource, positive, posHeld ? value > kReleaseAt : value >= kPressAt);
+    const bool negDown = negHeld ? value < -kReleaseAt : value <= -kPressAt;
+    const bool posDown = posHeld ? value > kReleaseAt : value >= kPressAt;
+    // Across from one side to the other: the old direction is let go first.
+    if (!negDown) press(pad, negSource, negative, false);
+    if (!posDown) press(pad, posSource, positive, false);
+    if (negDown) press(pad, negSource, negative, true);
+    if (posDown) press(pad, posSource, positive, true);
 }
 
 bool SdlGamepads::handle(const SDL_Event& e) {
