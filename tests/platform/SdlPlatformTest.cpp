@@ -700,5 +700,43 @@ TEST_F(SdlDisplayTest, AGamepadIsArrowsDecideCancelAndSkipAndMayComeAndGo) {
     EXPECT_EQ(events[0].code, 13);
 }
 
+TEST_F(SdlDisplayTest, AHiddenConfinedCursorStaysSoAcrossASwitch) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    p->showCursor(false);
+    p->confineCursor(100, 100, 199, 149);
+    int x = 0, y = 0, w = 0, h = 0;
+    ASSERT_TRUE(p->mouseConfinement(x, y, w, h));
+    int ox = 0, oy = 0;
+    p->pictureOrigin(ox, oy);
+    EXPECT_EQ(x, ox + 100);
+    EXPECT_EQ(y, oy + 100);
+    if (!p->setDisplayMode(DisplayMode::kFullScreen)) GTEST_SKIP() << "no full screen here";
+    drain(*p);
+    // The picture moved to the middle of the screen: the confinement moved with it.
+    p->pictureOrigin(ox, oy);
+    ASSERT_GT(ox, 0);
+    ASSERT_TRUE(p->mouseConfinement(x, y, w, h));
+    EXPECT_EQ(x, ox + 100);
+    EXPECT_EQ(y, oy + 100);
+    EXPECT_EQ(w, 100);
+    EXPECT_EQ(h, 50);
+    // A pointer over the picture still has no cursor; one outside it is kept in.
+    synthetic::pushMouseMotion(p->windowId(), ox + 300, oy + 300);
+    drain(*p);
+    EXPECT_FALSE(p->cursorShownNow());
+    int cx = -1, cy = -1;
+    p->cursorPosition(cx, cy);
+    EXPECT_EQ(cx, 199);
+    EXPECT_EQ(cy, 149);
+    p->moveCursor(150, 120); // the pointer where the window system knows it
+    ASSERT_TRUE(p->setDisplayMode(DisplayMode::kWindowed));
+    drain(*p);
+    p->pictureOrigin(ox, oy);
+    ASSERT_TRUE(p->mouseConfinement(x, y, w, h));
+    EXPECT_EQ(x, ox + 100);
+    EXPECT_FALSE(p->cursorShownNow());
+}
+
 } // namespace
 } // namespace fer

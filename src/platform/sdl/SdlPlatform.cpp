@@ -517,6 +517,20 @@ uint32_t SdlPlatform::shownPixel(int windowX, int windowY) const {
     return argb & 0xFFFFFFu;
 }
 
+bool SdlPlatform::mouseConfinement(int& x, int& y, int& w, int& h) const {
+    const SDL_Rect* rect = SDL_GetWindowMouseRect(impl_->window.window());
+    if (!rect) return false;
+    x = rect->x;
+    y = rect->y;
+    w = rect->w;
+    h = rect->h;
+    return true;
+}
+
+bool SdlPlatform::cursorShownNow() const {
+    return SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE;
+}
+
 int SdlPlatform::menuZoom() const {
     return impl_->imgui.zoom();
 }

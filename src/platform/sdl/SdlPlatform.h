@@ -20,9 +20,9 @@ namespace fer {
 
 struct SdlOptions {
     int scale = 0; // 0: the largest whole factor that fits the desktop
-    ScaleMode scaleMode = ScaleMode::kWholeFactor;
     std::vector<TimedEvent> events;
     std::optional<uint64_t> quitAfterMs;
+    ScaleMode scaleMode = ScaleMode::kWholeFactor;
 };
 
 class SdlPlatform : public Platform {
@@ -80,6 +80,10 @@ class SdlPlatform : public Platform {
     uint32_t shownPixel(int windowX, int windowY) const;
     uint64_t frames() const;
     bool hasCursorImage() const;
+    // The rectangle the window system keeps the mouse in (window points);
+    // false when it is free.
+    bool mouseConfinement(int& x, int& y, int& w, int& h) const;
+    bool cursorShownNow() const;
     // How many times the menus are drawn enlarged.
     int menuZoom() const;
     // Game controllers open now.
