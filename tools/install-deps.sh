@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libimgui-dev libfreetype-dev libfontconfig-dev fonts-unifont
-  xvfb xauth imagemagick sox
+  xvfb xauth imagemagick xdotool openbox sox
   libsndfile1-dev libsamplerate0-dev
 )
 

@@ -33,5 +33,10 @@ inline constexpr int kSubmapSkip = 40026;
 // runs, and the view of the code being executed.
 inline constexpr int kLiveViews = 40040;
 inline constexpr int kViewCode = 40041;
+// The display: full screen or a window, and how the picture is scaled.
+inline constexpr int kFullScreen = 40101;
+inline constexpr int kScaleWhole = 40102;
+inline constexpr int kScaleFit = 40103;
+inline constexpr int kScaleStretch = 40104;
 
 } // namespace fer::menu_id

@@ -26,7 +26,10 @@ MenuItem settingsPopup() {
         {popup("音乐", {item("ＯＮ", menu_id::kMusicOn), item("ＯＦＦ", menu_id::kMusicOff)}),
          popup("音声", {item("ＯＮ", menu_id::kVoiceOn), item("ＯＦＦ", menu_id::kVoiceOff)}),
          popup("移动速度", {item("慢速", menu_id::kMoveSlow), item("普通", menu_id::kMoveNormal), item("快速", menu_id::kMoveFast)}),
-         popup("辅助地图移动", {item("通常移动", menu_id::kSubmapNormal), item("省略移动", menu_id::kSubmapSkip)})});
+         popup("辅助地图移动", {item("通常移动", menu_id::kSubmapNormal), item("省略移动", menu_id::kSubmapSkip)}),
+         popup("画面",
+               {item("全屏", menu_id::kFullScreen), item("整数倍放大", menu_id::kScaleWhole),
+                item("保持比例", menu_id::kScaleFit), item("拉伸", menu_id::kScaleStretch)})});
 }
 
 } // namespace

@@ -20,6 +20,8 @@ struct MenuModel {
 };
 
 // The menus of the engine window: 103 with the "Debug" commands, 104 without.
+// The settings popup ends with the display's popup: full screen and the
+// three ways of scaling the picture.
 MenuModel engineMenu(bool debugMenu);
 
 } // namespace fer

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/PaletteEntry.h"
 #include "platform/AudioOutput.h"
@@ -75,6 +76,13 @@ class Platform {
     virtual DisplayMode displayMode() const = 0;
     virtual void setScaleMode(ScaleMode mode) = 0;
     virtual ScaleMode scaleMode() const = 0;
+    // Shows the window at its normal size, maximised or minimised. Returns
+    // the size notifications the window system gives at once, in order: the
+    // caller handles them before it goes on, nested in its own handling.
+    // Notifications the window system gives later arrive as events.
+    virtual std::vector<WindowSize> showWindow(WindowShow show) = 0;
+    // Whether the window is maximised.
+    virtual bool windowMaximised() const = 0;
 
     // The sound output (closed until the engine opens it).
     virtual AudioOutput& audio() = 0;

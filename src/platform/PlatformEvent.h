@@ -11,19 +11,21 @@ namespace fer {
 
 struct PlatformEvent {
     enum class Type {
-        kKeyDown,    // code = virtual-key code or mouse message number
-        kKeyUp,      // code as for kKeyDown
-        kMouseMove,  // x, y in 640x400 client coordinates
-        kClose,      // the player asks to close the window
-        kActivate,   // the window got the focus
-        kDeactivate, // the window lost the focus
-        kMinimise,
-        kRestore,
-        kMenu,       // code = menu item id
-        kDropFile,   // text = path of the dropped file
-        kExpose,     // the window needs repainting
-        kScreenshot, // the player asks for a screenshot (F12)
-        kText,       // text = text typed into the focused text field
+        kKeyDown,          // code = virtual-key code or mouse message number
+        kKeyUp,            // code as for kKeyDown
+        kMouseMove,        // x, y in 640x400 client coordinates
+        kClose,            // the player asks to close the window
+        kActivate,         // the window got the focus
+        kDeactivate,       // the window lost the focus
+        kMinimise,         // the window was minimised
+        kRestore,          // the window is back at its normal size
+        kMaximise,         // the window was maximised
+        kToggleFullScreen, // the player asks for full screen or back (Alt+Enter, F11)
+        kMenu,             // code = menu item id
+        kDropFile,         // text = path of the dropped file
+        kExpose,           // the window needs repainting
+        kScreenshot,       // the player asks for a screenshot (F12)
+        kText,             // text = text typed into the focused text field
     };
     Type type = Type::kExpose;
     int code = 0;

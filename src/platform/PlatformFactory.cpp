@@ -16,11 +16,15 @@ bool windowBackendAvailable() {
 std::unique_ptr<Platform> createPlatform(const PlatformOptions& options) {
     if (!options.headless && !windowBackendAvailable())
         std::fprintf(stderr, "engine: built without the SDL2 window; running headless\n");
-    if (options.headless || !windowBackendAvailable())
-        return std::make_unique<HeadlessPlatform>(options.events, options.quitAfterMs);
+    if (options.headless || !windowBackendAvailable()) {
+        auto headless = std::make_unique<HeadlessPlatform>(options.events, options.quitAfterMs);
+        headless->setScaleMode(options.scaleMode);
+        return headless;
+    }
 #if FER_HAVE_SDL
     SdlOptions sdl;
     sdl.scale = options.scale;
+    sdl.scaleMode = options.scaleMode;
     sdl.events = options.events;
     sdl.quitAfterMs = options.quitAfterMs;
     std::string error;

@@ -17,7 +17,8 @@ struct PlatformOptions {
     std::vector<TimedEvent> events;      // scripted input (both backends)
     std::optional<uint64_t> quitAfterMs; // a close request after this long
     int scale = 0;                       // 0: the largest whole factor that fits the desktop
-    std::string gameDirectory;           // where F12 screenshots go
+    ScaleMode scaleMode = ScaleMode::kWholeFactor;
+    std::string gameDirectory; // where F12 screenshots go
 };
 
 // The headless backend when asked for (or when the SDL2 backend was not

@@ -27,8 +27,19 @@ const char* CommandLine::usage() {
            "a 16-bit PCM WAV\n"
            "  --print-text        print the text the scripts show on stdout, one line per text\n"
            "  --font FILE         draw the text with this font file instead of the default\n"
-           "  --scale N           show the 640x400 picture N times as large (default: the largest "
-           "that fits)\n"
+           "  --scale N|fit|stretch\n"
+           "                      N (1-16): the window shows the 640x400 picture N times as large, "
+           "sharp\n"
+           "                      (default: the largest whole factor that fits); fit: as large as "
+           "the\n"
+           "                      window allows, shape kept; stretch: over the whole window. Also "
+           "the\n"
+           "                      setting Scale= in [FerKite], and the menu\n"
+           "  --fullscreen        this run in full screen (the picture scaled on the whole "
+           "desktop);\n"
+           "                      the SCREEN setting is neither used nor written\n"
+           "  --window            this run in a window; SCREEN is neither used nor written\n"
+           "                      (Alt+Enter or F11 switches while the game runs)\n"
            "  --help              print this\n"
            "Exit status: 0 normal end, 1 after a fatal error, 2 bad usage.\n";
 }
@@ -69,18 +80,27 @@ bool CommandLine::parse(const std::vector<std::string_view>& args, std::string& 
             if (!value(fontFile)) return false;
         } else if (a == "--audio-out") {
             if (!value(audioOutPath)) return false;
-        } else if (a == "--quit-after" || a == "--scale") {
+        } else if (a == "--fullscreen") {
+            displayMode = DisplayMode::kFullScreen;
+        } else if (a == "--window") {
+            displayMode = DisplayMode::kWindowed;
+        } else if (a == "--scale") {
+            std::string text;
+            if (!value(text)) return false;
+            scale = ScaleChoice::parse(text);
+            if (!scale) {
+                error = "--scale: not 1 to 16, fit or stretch: " + text;
+                return false;
+            }
+        } else if (a == "--quit-after") {
             std::string text;
             if (!value(text)) return false;
             uint64_t n = 0;
-            if (!parseUnsigned(text, n) || (a == "--scale" && (n < 1 || n > 16))) {
+            if (!parseUnsigned(text, n)) {
                 error = std::string(a) + ": not a valid number: " + text;
                 return false;
             }
-            if (a == "--quit-after")
-                quitAfterMs = n;
-            else
-                scale = static_cast<int>(n);
+            quitAfterMs = n;
         } else if (a.size() > 1 && a[0] == '-') {
             error = "unknown option " + std::string(a);
             return false;

@@ -7,6 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/DisplayMode.h"
+#include "shell/ScaleChoice.h"
+
 namespace fer {
 
 struct CommandLine {
@@ -19,7 +22,10 @@ struct CommandLine {
     std::string audioOutPath;
     bool printText = false;
     std::string fontFile;
-    int scale = 0; // 0: the largest whole factor that fits the desktop
+    // --scale N|fit|stretch; without it the setting decides.
+    std::optional<ScaleChoice> scale;
+    // --fullscreen or --window: this run's display mode, "SCREEN" untouched.
+    std::optional<DisplayMode> displayMode;
     bool help = false;
 
     // Parses argv[1..]; false with a message in error on bad usage.

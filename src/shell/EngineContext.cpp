@@ -22,12 +22,12 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
       settings_(shell_.settings()), screen_(*platform_, planes_),
       window_(*platform_, timer_, settings_, screen_),
       errors_(*platform_, window_, timer_, settings_, screen_),
+      display_(*platform_, settings_, timer_, window_, errors_),
       files_(errors_, shell_.settings(),
              {.gameDirectory = shell_.startDirectory(),
               .nameCharset = nameCharsetFor(variant.iconvCharset)}),
-      text_(variant),
-      host_({window_, *platform_, timer_, screen_, text_, planes_, files_, machine_,
-             machine_.memory, fileNames_, settings_, shell_, errors_}),
+      text_(variant), host_({window_, *platform_, timer_, screen_, text_, planes_, files_, machine_,
+                             machine_.memory, fileNames_, settings_, shell_, errors_}),
       evaluator_(machine_, host_),
       interpreter_(machine_, evaluator_, host_, variant, commands_, sound_),
       graphicsHost_(screen_, *platform_, host_, files_, machine_.memory, fileNames_, text_,
@@ -78,6 +78,17 @@ void EngineContext::connect() {
         monitor_.command(id);
     });
     fileNames_.onChange([this] { monitor_.refreshFileNames(); });
+    window_.onSize([this](WindowSize kind) {
+        display_.switchDisplayMode(kind);
+        showDisplay();
+    });
+    auto toggle = [this] {
+        display_.toggleFullScreen();
+        showDisplay();
+    };
+    window_.onToggleFullScreen(toggle);
+    menu_.onToggleFullScreen(toggle);
+    menu_.onScaleMode([this](ScaleMode mode) { keepScaleMode(mode); });
 
     settings_.addListener([this](PlayerSettings::Change change) {
         switch (change) {
@@ -142,6 +153,8 @@ int EngineContext::mainSequence() {
         return 0;
     }
     window_.pump();
+    // The colour-depth rule: the picture is converted for any desktop.
+    if (!display_.checkDepth(DisplayModeController::kPresentedDepth)) return 0;
 
     if (!planes_.allocate()) {
         errors_.fatalError(kMemoryErrorTitle, kBuildFailedText);
@@ -151,6 +164,9 @@ int EngineContext::mainSequence() {
     // Without a sound device music and voices stay off.
     settings_.load(false);
     menu_.showSettings();
+    // Full screen when the player left it so, or as the command line asks for this run.
+    if (!display_.applyStartChoice(options_.displayMode)) return 0;
+    showDisplay();
 
     const std::string start = shell_.getTextSetting("Config", "StartMES", "MAIN.MES", 127);
     machine_.memory.setScriptName(start);
@@ -167,6 +183,21 @@ int EngineContext::mainSequence() {
     screen_.flush();
     window_.destroy();
     return 0;
+}
+
+void EngineContext::showDisplay() {
+    menu_.showDisplay(display_.fullScreen(), platform_->scaleMode());
+}
+
+void EngineContext::keepScaleMode(ScaleMode mode) {
+    SettingsFile& file = shell_.settings();
+    const auto kept =
+        ScaleChoice::parse(file.getText(ScaleChoice::kSection, ScaleChoice::kKey, "0", 16), true);
+    // A whole factor already set stays as it is.
+    if (mode == ScaleMode::kWholeFactor && kept && kept->mode == mode) return;
+    ScaleChoice choice;
+    choice.mode = mode;
+    file.putText(ScaleChoice::kSection, ScaleChoice::kKey, choice.text());
 }
 
 void EngineContext::startRecording() {

@@ -28,10 +28,9 @@
 #include "script/Interpreter.h"
 #include "script/ScriptMachine.h"
 #include "shell/AppShell.h"
-#include "sound/RecordingSource.h"
-#include "sound/WaveFileWriter.h"
 #include "shell/CommandLine.h"
 #include "shell/CursorCommands.h"
+#include "shell/DisplayModeController.h"
 #include "shell/EngineGraphicsHost.h"
 #include "shell/EngineHost.h"
 #include "shell/FatalErrorReporter.h"
@@ -41,6 +40,8 @@
 #include "shell/Screen.h"
 #include "shell/TextTranscript.h"
 #include "shell/TimerThread.h"
+#include "sound/RecordingSource.h"
+#include "sound/WaveFileWriter.h"
 
 namespace fer {
 
@@ -68,6 +69,7 @@ class EngineContext {
     MenuCommands& menu() { return menu_; }
     DebugMonitor& monitor() { return monitor_; }
     Screen& screen() { return screen_; }
+    const DisplayModeController& display() const { return display_; }
     bool fatalErrorShown() const { return errors_.shown(); }
 
   private:
@@ -77,6 +79,10 @@ class EngineContext {
     void loadPaletteFiles();
     int mainSequence();
     void switchTo(std::string_view name);
+    // The display changed or may have: the menu's check marks follow.
+    void showDisplay();
+    // The player chose a scale mode in the menu: it is kept in the settings.
+    void keepScaleMode(ScaleMode mode);
     // F12: a screenshot in the game directory under a fresh name.
     void saveScreenshot();
     void shutDown();
@@ -97,6 +103,7 @@ class EngineContext {
     Screen screen_;
     MainWindow window_;
     FatalErrorReporter errors_;
+    DisplayModeController display_;
     FileStore files_;
     // No sound device yet: nothing plays.
     SilentSound sound_;

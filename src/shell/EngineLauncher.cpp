@@ -60,11 +60,15 @@ int launchEngine(const std::vector<std::string_view>& args, const BuildVariant& 
     platformOptions.events = input.events();
     platformOptions.quitAfterMs = options.quitAfterMs;
     // The picture's scale: the command line's, else the setting of our own, else the largest fit.
-    platformOptions.scale = options.scale;
-    if (platformOptions.scale == 0) {
+    std::optional<ScaleChoice> scale = options.scale;
+    if (!scale) {
         const SettingsFile settings(std::filesystem::current_path() / variant.settingsFileName);
-        const int32_t scale = settings.getInt("FerKite", "Scale", 0);
-        if (scale >= 1 && scale <= 16) platformOptions.scale = scale;
+        scale = ScaleChoice::parse(
+            settings.getText(ScaleChoice::kSection, ScaleChoice::kKey, "0", 16), true);
+    }
+    if (scale) {
+        platformOptions.scale = scale->factor;
+        platformOptions.scaleMode = scale->mode;
     }
     platformOptions.gameDirectory = std::filesystem::current_path().string();
     std::unique_ptr<Platform> platform = createPlatform(platformOptions);

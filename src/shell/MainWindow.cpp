@@ -42,9 +42,14 @@ void MainWindow::handle(const PlatformEvent& event) {
     case T::kKeyUp: keys_.keyReleased(event.code); break;
     case T::kMouseMove: break; // the platform keeps the position
     case T::kClose: confirmClose(); break;
-    case T::kActivate:
     case T::kRestore:
-        if (engineRunning_) timer_.setPaused(false);
+    case T::kMaximise:
+        // The display mode follows the window's size first.
+        if (size_)
+            size_(event.type == T::kRestore ? WindowSize::kRestored : WindowSize::kMaximised);
+        [[fallthrough]];
+    case T::kActivate:
+        if (engineRunning_ && exists()) timer_.setPaused(false);
         setState(0);
         break;
     case T::kDeactivate:
@@ -52,6 +57,7 @@ void MainWindow::handle(const PlatformEvent& event) {
         setState(1);
         break;
     case T::kMinimise:
+        if (size_) size_(WindowSize::kMinimised);
         timer_.setPaused(true);
         setState(2);
         break;
@@ -62,6 +68,9 @@ void MainWindow::handle(const PlatformEvent& event) {
         if (drop_) drop_(event.text);
         break;
     case T::kExpose: screen_.present(0, 0, 640, 400); break;
+    case T::kToggleFullScreen:
+        if (toggle_) toggle_();
+        break;
     case T::kScreenshot:
         if (screenshot_) screenshot_();
         break;

@@ -51,6 +51,10 @@ class MainWindow {
     void onMenu(std::function<void(int)> handler) { menu_ = std::move(handler); }
     void onDrop(std::function<void(const std::string&)> handler) { drop_ = std::move(handler); }
     void onScreenshot(std::function<void()> handler) { screenshot_ = std::move(handler); }
+    // The window's size notifications (restored, minimised, maximised), and
+    // the player's full-screen key.
+    void onSize(std::function<void(WindowSize)> handler) { size_ = std::move(handler); }
+    void onToggleFullScreen(std::function<void()> handler) { toggle_ = std::move(handler); }
     // Runs at the end of every pass, after the event.
     void onPassEnd(std::function<void()> handler) { passEnd_ = std::move(handler); }
 
@@ -73,6 +77,8 @@ class MainWindow {
     std::function<void(const std::string&)> drop_;
     std::function<void()> screenshot_;
     std::function<void()> passEnd_;
+    std::function<void(WindowSize)> size_;
+    std::function<void()> toggle_;
 };
 
 } // namespace fer

@@ -19,6 +19,12 @@ void MenuCommands::command(int id) {
     case kMoveFast: movementSpeed(id); break;
     case kSubmapNormal:
     case kSubmapSkip: submapMovement(id); break;
+    case kFullScreen:
+        if (toggle_) toggle_();
+        break;
+    case kScaleWhole: scaleMode(ScaleMode::kWholeFactor); break;
+    case kScaleFit: scaleMode(ScaleMode::kFit); break;
+    case kScaleStretch: scaleMode(ScaleMode::kStretch); break;
     default:
         if (id >= kViewBack1 && id <= kViewBack4) {
             viewPlane(static_cast<unsigned>(id - kViewBack1 + 1));
@@ -70,6 +76,19 @@ void MenuCommands::submapMovement(int id) {
     platform_.setMenuCheck(kSubmapNormal, !skip);
     platform_.setMenuCheck(kSubmapSkip, skip);
     settings_.setSubmap(skip ? 1 : 0);
+}
+
+void MenuCommands::showDisplay(bool fullScreen, ScaleMode scale) {
+    platform_.setMenuCheck(kFullScreen, fullScreen);
+    platform_.setMenuCheck(kScaleWhole, scale == ScaleMode::kWholeFactor);
+    platform_.setMenuCheck(kScaleFit, scale == ScaleMode::kFit);
+    platform_.setMenuCheck(kScaleStretch, scale == ScaleMode::kStretch);
+}
+
+void MenuCommands::scaleMode(ScaleMode mode) {
+    platform_.setScaleMode(mode);
+    showDisplay(platform_.displayMode() == DisplayMode::kFullScreen, mode);
+    if (scale_) scale_(mode);
 }
 
 void MenuCommands::fileLoad() {

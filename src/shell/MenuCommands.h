@@ -29,6 +29,9 @@ class MenuCommands {
     // Menu ids the debug monitor answers (0 for the others); called for any
     // id this class does not answer itself.
     void onOtherCommand(std::function<void(int)> handler) { other_ = std::move(handler); }
+    // The full-screen item, and a scale mode the player chose.
+    void onToggleFullScreen(std::function<void()> handler) { toggle_ = std::move(handler); }
+    void onScaleMode(std::function<void(ScaleMode)> handler) { scale_ = std::move(handler); }
 
     void command(int id);
 
@@ -39,6 +42,9 @@ class MenuCommands {
     void voiceToggle(int on);
     void movementSpeed(int id);
     void submapMovement(int id);
+    // The display's check marks: full screen and the scale mode.
+    void showDisplay(bool fullScreen, ScaleMode scale);
+    void scaleMode(ScaleMode mode);
     void fileLoad();
     void about();
     // Shows plane n until the decide key, then plane 0 again.
@@ -52,6 +58,8 @@ class MenuCommands {
     std::filesystem::path gameDirectory_;
     std::function<void(const std::string&)> switchTo_;
     std::function<void(int)> other_;
+    std::function<void()> toggle_;
+    std::function<void(ScaleMode)> scale_;
 };
 
 } // namespace fer

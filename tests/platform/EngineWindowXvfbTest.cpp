@@ -1,7 +1,9 @@
 // The real engine program opens its window on an X server (Xvfb): a script
 // waits for a click while the screen is photographed; the quit timer then
 // closes the window. The photograph must show the window's menu bar; with
-// the debug menu, the flags view drawn over the picture.
+// the debug menu, the flags view drawn over the picture. And, with a window
+// manager, Alt+Enter takes the demo game's title to full screen: the picture
+// twice as large, centred below the menu bar, sharp.
 
 #include <gtest/gtest.h>
 
@@ -221,6 +223,89 @@ TEST(EngineWindowXvfb, FlagsViewIsDrawnInTheWindow) {
     EXPECT_GT(bottom - top, 150) << "the row labels span the grid";
     EXPECT_GE(pixelsOf(image, left, top, right + 80, bottom + 16, 255, 255, 255), 300)
         << "no white values in the grid";
+    fs::remove_all(dir, ec);
+}
+
+// Runs a shell command line; its output goes to `log`, which is returned.
+int runLogged(const std::string& command, const fs::path& log, std::string& output) {
+    const int status = std::system((command + " >'" + log.string() + "' 2>&1").c_str());
+    std::ifstream in(log);
+    output.assign(std::istreambuf_iterator<char>(in), {});
+    return status;
+}
+
+TEST(EngineWindowXvfb, AltEnterShowsTheTitleFullScreenCentredAndSharp) {
+    if (!haveProgram("xvfb-run") || !haveProgram("import") || !haveProgram("convert") ||
+        !haveProgram("xdotool") || !haveProgram("openbox"))
+        GTEST_SKIP() << "xvfb-run, ImageMagick, xdotool or openbox missing";
+    const fs::path dir =
+        fs::temp_directory_path() / ("fer-xvfb-full-" + std::to_string(std::random_device{}()));
+    fs::create_directories(dir);
+    for (const auto& entry : fs::directory_iterator(FER_DEMO_DIR))
+        if (entry.is_regular_file()) fs::copy_file(entry.path(), dir / entry.path().filename());
+    const fs::path shot = dir / "full.png";
+    // A window manager, as every desktop has: full screen is its business.
+    // Inside the double quotes of the outer shell: the inner shell's $ are escaped.
+    const std::string inner = "unset SDL_VIDEODRIVER; openbox & wm=\\$!; sleep 0.5; "
+                              "ASAN_OPTIONS=detect_leaks=0 '" +
+                              std::string(FER_ENGINE_PATH) + "' '" + dir.string() +
+                              "' --quit-after 4500 & pid=\\$!; sleep 2; xdotool key alt+Return; "
+                              "sleep 1; import -window root '" +
+                              shot.string() +
+                              "'; wait \\$pid; status=\\$?; kill \\$wm; exit \\$status";
+    std::string output;
+    const int status = runLogged("xvfb-run -a -s '-screen 0 1280x1024x24' sh -c \"" + inner + "\"",
+                                 dir / "run.log", output);
+    ASSERT_TRUE(WIFEXITED(status)) << output;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    ASSERT_TRUE(fs::exists(shot)) << output;
+    std::error_code ec;
+    fs::copy_file(shot, "/tmp/fer-xvfb-fullscreen.png", fs::copy_options::overwrite_existing, ec);
+    // The switch is remembered.
+    {
+        std::ifstream ini(dir / "KITE5HAN.INI");
+        const std::string text(std::istreambuf_iterator<char>(ini), {});
+        EXPECT_NE(text.find("SCREEN=1"), std::string::npos) << text;
+    }
+    const fs::path ppm = dir / "full.ppm";
+    ASSERT_EQ(std::system(("convert '" + shot.string() + "' '" + ppm.string() + "'").c_str()), 0);
+    Image image;
+    ASSERT_TRUE(readPpm(ppm, image));
+    ASSERT_EQ(image.width, 1280);
+    ASSERT_EQ(image.height, 1024);
+    auto black = [&](int x, int y) {
+        const uint8_t* p = image.at(x, y);
+        return p[0] == 0 && p[1] == 0 && p[2] == 0;
+    };
+    auto rowBlack = [&](int y) {
+        for (int x = 0; x < image.width; ++x)
+            if (!black(x, y)) return false;
+        return true;
+    };
+    // The menu bar at the very top: no window frame above it.
+    int bar = 0;
+    while (bar < 100 && !rowBlack(bar)) ++bar;
+    EXPECT_GE(bar, 10) << "no menu bar at the top of the screen";
+    EXPECT_LT(bar, 60);
+    // Black borders above and below the picture, as high as each other.
+    int top = bar;
+    while (top < image.height && rowBlack(top)) ++top;
+    int bottom = image.height - 1;
+    while (bottom > top && rowBlack(bottom)) --bottom;
+    EXPECT_EQ(bottom - top + 1, 800) << "the picture is not shown twice as large";
+    EXPECT_LE(std::abs((top - bar) - (image.height - 1 - bottom)), 1)
+        << "not centred: " << top - bar << " above, " << image.height - 1 - bottom << " below";
+    // Sharp: every picture pixel is a 2x2 block of one colour.
+    int blurred = 0;
+    for (int y = top; y + 1 <= bottom; y += 2)
+        for (int x = 0; x + 1 < image.width; x += 2) {
+            const uint8_t* a = image.at(x, y);
+            for (auto [dx, dy] : {std::pair{1, 0}, {0, 1}, {1, 1}}) {
+                const uint8_t* b = image.at(x + dx, y + dy);
+                if (a[0] != b[0] || a[1] != b[1] || a[2] != b[2]) ++blurred;
+            }
+        }
+    EXPECT_EQ(blurred, 0) << "the picture is not sharp";
     fs::remove_all(dir, ec);
 }
 

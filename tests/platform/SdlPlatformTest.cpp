@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdlib>
@@ -518,6 +519,242 @@ TEST_F(SdlPlatformTest, CursorImagesAndDisplayModes) {
     p->windowSize(w, h);
     EXPECT_EQ(w, 640);
     EXPECT_EQ(h, 400 + p->menuBarHeight());
+}
+
+} // namespace
+} // namespace fer
+
+namespace fer {
+namespace {
+
+using T = PlatformEvent::Type;
+namespace sc = scancode;
+
+class SdlDisplayTest : public ::testing::Test {
+  protected:
+    void SetUp() override { setenv("SDL_VIDEODRIVER", "dummy", 1); }
+    std::unique_ptr<SdlPlatform> open(int scale, ScaleMode mode = ScaleMode::kWholeFactor) {
+        SdlOptions options;
+        options.scale = scale;
+        options.scaleMode = mode;
+        std::string error;
+        auto p = SdlPlatform::create(std::move(options), error);
+        EXPECT_TRUE(p) << error;
+        if (p) {
+            EXPECT_TRUE(p->openWindow("测试", engineMenu(true)));
+            drain(*p);
+        }
+        return p;
+    }
+    static std::vector<PlatformEvent> drain(SdlPlatform& p, int ms = 40) {
+        std::vector<PlatformEvent> out;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        PlatformEvent e;
+        while (std::chrono::steady_clock::now() < end) {
+            if (p.nextEvent(e))
+                out.push_back(e);
+            else
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        return out;
+    }
+    static std::vector<PlatformEvent> only(const std::vector<PlatformEvent>& events,
+                                           std::initializer_list<T> types) {
+        std::vector<PlatformEvent> out;
+        for (const auto& e : events)
+            for (T t : types)
+                if (e.type == t) out.push_back(e);
+        return out;
+    }
+};
+
+TEST_F(SdlDisplayTest, AltEnterAndF11AskForFullScreenAndAreNoGameKeys) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    const uint32_t id = p->windowId();
+    synthetic::pushKey(id, sc::kReturn, true, true, true);
+    synthetic::pushKey(id, sc::kKeypadEnter, true, true, true);
+    synthetic::pushKey(id, 68, true); // F11
+    synthetic::pushKey(id, 68, false);
+    synthetic::pushKey(id, sc::kReturn, true); // Enter alone decides
+    const auto events = drain(*p);
+    EXPECT_EQ(only(events, {T::kToggleFullScreen}).size(), 3u);
+    const auto keys = only(events, {T::kKeyDown});
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(keys[0].code, 13);
+}
+
+TEST_F(SdlDisplayTest, TheWindowsStatesReachTheEngineButEchoesOfItsOwnRequestsDoNot) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    using W = synthetic::WindowChange;
+    const uint32_t id = p->windowId();
+    synthetic::pushWindowEvent(id, W::kMaximised);
+    auto events = only(drain(*p), {T::kMaximise, T::kRestore, T::kMinimise});
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].type, T::kMaximise);
+    // The switch goes full screen and asks for the window restored, then maximised.
+    ASSERT_TRUE(p->setDisplayMode(DisplayMode::kFullScreen));
+    EXPECT_TRUE(p->showWindow(WindowShow::kRestore).empty());
+    EXPECT_TRUE(p->showWindow(WindowShow::kMaximise).empty());
+    synthetic::pushWindowEvent(id, W::kRestored); // what the window system says meanwhile
+    synthetic::pushWindowEvent(id, W::kMaximised);
+    EXPECT_TRUE(only(drain(*p), {T::kMaximise, T::kRestore, T::kMinimise}).empty());
+    // The player minimises: that is news.
+    synthetic::pushWindowEvent(id, W::kMinimised);
+    events = only(drain(*p), {T::kMaximise, T::kRestore, T::kMinimise});
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].type, T::kMinimise);
+    EXPECT_TRUE(p->setDisplayMode(DisplayMode::kWindowed));
+}
+
+TEST_F(SdlDisplayTest, FullScreenShowsThePictureCentredAndClicksHitTheirPixel) {
+    for (ScaleMode mode : {ScaleMode::kWholeFactor, ScaleMode::kFit, ScaleMode::kStretch}) {
+        auto p = open(1, mode);
+        ASSERT_TRUE(p);
+        if (!p->setDisplayMode(DisplayMode::kFullScreen))
+            GTEST_SKIP() << "no full screen on this video driver";
+        drain(*p);
+        int w = 0, h = 0;
+        p->windowSize(w, h);
+        const int bar = p->menuBarHeight();
+        int ox = 0, oy = 0;
+        p->pictureOrigin(ox, oy);
+        // The dummy driver's desktop is 1024x768.
+        EXPECT_EQ(w, 1024);
+        EXPECT_EQ(h, 768);
+        if (mode == ScaleMode::kWholeFactor) {
+            EXPECT_EQ(ox, (1024 - 640) / 2);
+            EXPECT_EQ(oy, bar + (768 - bar - 400) / 2);
+        } else if (mode == ScaleMode::kStretch) {
+            EXPECT_EQ(ox, 0);
+            EXPECT_EQ(oy, bar);
+        } else {
+            EXPECT_EQ(ox, 0);
+            EXPECT_GT(oy, bar); // letterboxed: bars above and below
+        }
+        std::vector<uint8_t> pixels(640 * 400, 0);
+        // Client (500, 300) and its eight neighbours: a smoothed scale keeps
+        // the middle one white.
+        for (int y = 299; y <= 301; ++y)
+            for (int x = 499; x <= 501; ++x) pixels[static_cast<size_t>(399 - y) * 640 + x] = 1;
+        std::array<PaletteEntry, 256> pal{};
+        pal[1] = {255, 255, 255, 0};
+        p->present({pixels.data(), 640, 400, 640}, pal, 0, 0, 640, 400);
+        // The picture's size in each mode, on the 1024x768 desktop below the bar.
+        const int pw = mode == ScaleMode::kWholeFactor ? 640 : 1024;
+        const int ph = mode == ScaleMode::kWholeFactor ? 400
+                       : mode == ScaleMode::kFit       ? 640
+                                                       : 768 - bar;
+        EXPECT_EQ(oy, bar + (768 - bar - ph) / 2);
+        // The centre of client pixel (500, 300) on the screen is white, its
+        // neighbours' are black; a click there hits it.
+        const int sx = ox + (2 * 500 + 1) * pw / 1280;
+        const int sy = oy + (2 * 300 + 1) * ph / 800;
+        EXPECT_EQ(p->shownPixel(sx, sy), 0xFFFFFFu);
+        EXPECT_EQ(p->shownPixel(ox + (2 * 504 + 1) * pw / 1280, sy), 0u);
+        EXPECT_EQ(p->shownPixel(sx, oy + (2 * 296 + 1) * ph / 800), 0u);
+        synthetic::pushMouseButton(p->windowId(), 1, true, sx, sy);
+        drain(*p);
+        int cx = -1, cy = -1;
+        p->cursorPosition(cx, cy);
+        EXPECT_EQ(cx, 500) << static_cast<int>(mode);
+        EXPECT_EQ(cy, 300) << static_cast<int>(mode);
+        // Back in the window at its windowed size.
+        ASSERT_TRUE(p->setDisplayMode(DisplayMode::kWindowed));
+        p->windowSize(w, h);
+        EXPECT_EQ(w, 640);
+        EXPECT_EQ(h, 400 + p->menuBarHeight());
+    }
+}
+
+TEST_F(SdlDisplayTest, AGamepadIsArrowsDecideCancelAndSkipAndMayComeAndGo) {
+    // The dummy driver's window never has the focus, without which SDL keeps
+    // controller input from the game.
+    setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    {
+        synthetic::VirtualGamepad pad;
+        ASSERT_TRUE(pad.attached());
+        drain(*p);
+        ASSERT_EQ(p->gamepads(), 1u);
+        pad.setButton(0, true); // A
+        drain(*p, 20);
+        pad.setButton(0, false);
+        drain(*p, 20);
+        pad.setButton(1, true);  // B
+        pad.setButton(9, true);  // left shoulder
+        pad.setButton(11, true); // D-pad up
+        auto events = drain(*p);
+        pad.setAxis(0, 30000); // left stick right
+        auto more = drain(*p);
+        events.insert(events.end(), more.begin(), more.end());
+        pad.setAxis(0, 12000);  // still leaning: held
+        pad.setAxis(0, -30000); // across to the left
+        more = drain(*p);
+        events.insert(events.end(), more.begin(), more.end());
+        std::vector<std::pair<T, int>> keys;
+        for (const auto& e : only(events, {T::kKeyDown, T::kKeyUp}))
+            keys.emplace_back(e.type, e.code);
+        const std::vector<std::pair<T, int>> expected{{T::kKeyDown, 27}, {T::kKeyDown, 17},
+                                                      {T::kKeyDown, 38}, {T::kKeyDown, 39},
+                                                      {T::kKeyUp, 39},   {T::kKeyDown, 37}};
+        EXPECT_EQ(keys, expected);
+        // Unplugged while holding keys: they are released.
+        pad.detach();
+        std::vector<int> released;
+        for (const auto& e : only(drain(*p), {T::kKeyUp})) released.push_back(e.code);
+        std::sort(released.begin(), released.end());
+        EXPECT_EQ(released, (std::vector<int>{17, 27, 37, 38}));
+        EXPECT_EQ(p->gamepads(), 0u);
+    }
+    // Plugged in again: it works again.
+    synthetic::VirtualGamepad again;
+    drain(*p);
+    EXPECT_EQ(p->gamepads(), 1u);
+    again.setButton(0, true);
+    const auto events = only(drain(*p), {T::kKeyDown});
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].code, 13);
+}
+
+TEST_F(SdlDisplayTest, AHiddenConfinedCursorStaysSoAcrossASwitch) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    p->showCursor(false);
+    p->confineCursor(100, 100, 199, 149);
+    int x = 0, y = 0, w = 0, h = 0;
+    ASSERT_TRUE(p->mouseConfinement(x, y, w, h));
+    int ox = 0, oy = 0;
+    p->pictureOrigin(ox, oy);
+    EXPECT_EQ(x, ox + 100);
+    EXPECT_EQ(y, oy + 100);
+    if (!p->setDisplayMode(DisplayMode::kFullScreen)) GTEST_SKIP() << "no full screen here";
+    drain(*p);
+    // The picture moved to the middle of the screen: the confinement moved with it.
+    p->pictureOrigin(ox, oy);
+    ASSERT_GT(ox, 0);
+    ASSERT_TRUE(p->mouseConfinement(x, y, w, h));
+    EXPECT_EQ(x, ox + 100);
+    EXPECT_EQ(y, oy + 100);
+    EXPECT_EQ(w, 100);
+    EXPECT_EQ(h, 50);
+    // A pointer over the picture still has no cursor; one outside it is kept in.
+    synthetic::pushMouseMotion(p->windowId(), ox + 300, oy + 300);
+    drain(*p);
+    EXPECT_FALSE(p->cursorShownNow());
+    int cx = -1, cy = -1;
+    p->cursorPosition(cx, cy);
+    EXPECT_EQ(cx, 199);
+    EXPECT_EQ(cy, 149);
+    p->moveCursor(150, 120); // the pointer where the window system knows it
+    ASSERT_TRUE(p->setDisplayMode(DisplayMode::kWindowed));
+    drain(*p);
+    p->pictureOrigin(ox, oy);
+    ASSERT_TRUE(p->mouseConfinement(x, y, w, h));
+    EXPECT_EQ(x, ox + 100);
+    EXPECT_FALSE(p->cursorShownNow());
 }
 
 } // namespace

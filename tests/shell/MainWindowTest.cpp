@@ -212,5 +212,43 @@ TEST_F(ContextInDirectory, EveryCommandOfABuiltSubsystemIsRegisteredByItsOwner) 
     }
 }
 
+TEST_F(ContextInDirectory, ScreenSettingStartsFullScreenAndTheMenuSwitchesAndScales) {
+    writeSettings("[Config]\r\nSCREEN=1\r\n");
+    start();
+    EXPECT_EQ(platform_->displayMode(), DisplayMode::kFullScreen);
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kFullScreen));
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kScaleWhole));
+    MenuCommands& menu = context_->menu();
+    menu.command(menu_id::kFullScreen); // as the full-screen key: back to the window
+    EXPECT_EQ(platform_->displayMode(), DisplayMode::kWindowed);
+    EXPECT_FALSE(platform_->menuChecked(menu_id::kFullScreen));
+    EXPECT_NE(settingsText().find("SCREEN=0"), std::string::npos) << settingsText();
+    menu.command(menu_id::kScaleStretch);
+    EXPECT_EQ(platform_->scaleMode(), ScaleMode::kStretch);
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kScaleStretch));
+    EXPECT_FALSE(platform_->menuChecked(menu_id::kScaleWhole));
+    EXPECT_NE(settingsText().find("[FerKite]\r\nScale=stretch"), std::string::npos)
+        << settingsText();
+    menu.command(menu_id::kScaleWhole);
+    EXPECT_EQ(platform_->scaleMode(), ScaleMode::kWholeFactor);
+    EXPECT_NE(settingsText().find("Scale=0"), std::string::npos) << settingsText();
+}
+
+TEST_F(ContextInDirectory, FullScreenForOneRunWritesNoSetting) {
+    options_.displayMode = DisplayMode::kFullScreen;
+    start();
+    EXPECT_EQ(platform_->displayMode(), DisplayMode::kFullScreen);
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kFullScreen));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "KITE5HAN.INI"));
+}
+
+TEST_F(ContextInDirectory, WindowForOneRunOverridesTheSetting) {
+    writeSettings("[Config]\r\nSCREEN=1\r\n");
+    options_.displayMode = DisplayMode::kWindowed;
+    start();
+    EXPECT_EQ(platform_->displayMode(), DisplayMode::kWindowed);
+    EXPECT_EQ(settingsText(), "[Config]\r\nSCREEN=1\r\n");
+}
+
 } // namespace
 } // namespace fer

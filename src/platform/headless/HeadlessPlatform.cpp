@@ -68,6 +68,10 @@ bool HeadlessPlatform::nextEvent(PlatformEvent& event) {
     case PlatformEvent::Type::kKeyUp:
         if (event.code == 16) shift_ = false;
         break;
+    // The player changed the window's state.
+    case PlatformEvent::Type::kRestore: changeWindowState(WindowShow::kRestore); break;
+    case PlatformEvent::Type::kMaximise: changeWindowState(WindowShow::kMaximise); break;
+    case PlatformEvent::Type::kMinimise: changeWindowState(WindowShow::kMinimise); break;
     case PlatformEvent::Type::kMouseMove:
         cursorX_ = event.x;
         cursorY_ = event.y;
@@ -132,9 +136,44 @@ void HeadlessPlatform::setCursorImage(const CursorImage* image) {
         cursorImage_.reset();
 }
 
+void HeadlessPlatform::recordDisplayCall(std::string call) {
+    if (displayObserver_) displayObserver_(call);
+    displayCalls_.push_back(std::move(call));
+}
+
 bool HeadlessPlatform::setDisplayMode(DisplayMode mode) {
+    const bool full = mode == DisplayMode::kFullScreen;
+    if (full && refuseFullScreen_) {
+        recordDisplayCall("fullscreen refused");
+        return false;
+    }
+    recordDisplayCall(full ? "fullscreen" : "windowed");
     displayMode_ = mode;
     return true;
+}
+
+std::vector<WindowSize> HeadlessPlatform::showWindow(WindowShow show) {
+    static constexpr const char* kNames[] = {"restore", "maximise", "minimise"};
+    recordDisplayCall(kNames[static_cast<int>(show)]);
+    return changeWindowState(show);
+}
+
+std::vector<WindowSize> HeadlessPlatform::changeWindowState(WindowShow show) {
+    WindowSize state = WindowSize::kRestored;
+    switch (show) {
+    case WindowShow::kRestore:
+        // A minimised window comes back as it was before: maximised or not.
+        if (windowState_ == WindowSize::kMinimised && maximisedBeforeMinimise_)
+            state = WindowSize::kMaximised;
+        break;
+    case WindowShow::kMaximise: state = WindowSize::kMaximised; break;
+    case WindowShow::kMinimise: state = WindowSize::kMinimised; break;
+    }
+    if (state == windowState_) return {};
+    if (state == WindowSize::kMinimised)
+        maximisedBeforeMinimise_ = windowState_ == WindowSize::kMaximised;
+    windowState_ = state;
+    return {state};
 }
 
 void HeadlessPlatform::printDebugView(DebugView& view, std::FILE* out) {

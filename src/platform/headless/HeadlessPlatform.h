@@ -3,13 +3,15 @@
 // "TITLE: TEXT" on stderr and take their default answer (OK); input comes
 // from a script of timed events; --quit-after becomes a close request; the
 // sound output consumes frames in real time; debug views print their text
-// on stdout; cursor images and display modes are recorded. Modal views and
-// the text box take their keys and text from the scripted input; with
-// nothing left to come they close at once (a text box is cancelled).
+// on stdout; cursor images, display modes and the window's size states are
+// recorded. Modal views and the text box take their keys and text from the
+// scripted input; with nothing left to come they close at once (a text box
+// is cancelled).
 
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -48,6 +50,10 @@ class HeadlessPlatform : public Platform {
     DisplayMode displayMode() const override { return displayMode_; }
     void setScaleMode(ScaleMode mode) override { scaleMode_ = mode; }
     ScaleMode scaleMode() const override { return scaleMode_; }
+    // As a desktop window system does: a change of state is notified at
+    // once, showing the window in the state it has already is not.
+    std::vector<WindowSize> showWindow(WindowShow show) override;
+    bool windowMaximised() const override { return windowState_ == WindowSize::kMaximised; }
     AudioOutput& audio() override { return audio_; }
     void showDebugView(DebugView& view) override;
     void hideDebugView(DebugView& view) override { shownViews_.erase(&view); }
@@ -68,6 +74,17 @@ class HeadlessPlatform : public Platform {
     const std::optional<CursorImage>& cursorImage() const { return cursorImage_; }
     uint64_t cursorImagesSet() const { return cursorImagesSet_; }
 
+    // The display calls in order: "fullscreen", "windowed", "restore",
+    // "maximise", "minimise" (a refused full screen as "fullscreen refused").
+    const std::vector<std::string>& displayCalls() const { return displayCalls_; }
+    // Called at every display call, before it takes effect.
+    void onDisplayCall(std::function<void(const std::string&)> observer) {
+        displayObserver_ = std::move(observer);
+    }
+    // Whether full screen is refused (as by a window system that cannot).
+    void refuseFullScreen(bool refuse) { refuseFullScreen_ = refuse; }
+    WindowSize windowState() const { return windowState_; }
+
     // Writes a view's text print (see DebugView.h).
     static void printDebugView(DebugView& view, std::FILE* out);
 
@@ -78,6 +95,9 @@ class HeadlessPlatform : public Platform {
     bool nextModalEvent(PlatformEvent& event);
     // Hands an event a modal view or box does not take to the engine, after it.
     void keepForLater(PlatformEvent event);
+    void recordDisplayCall(std::string call);
+    // The window's new state; the notification it gives, if any.
+    std::vector<WindowSize> changeWindowState(WindowShow show);
 
     TimedEventQueue script_;
     std::deque<PlatformEvent> pending_; // events that came while a modal view was up
@@ -94,6 +114,11 @@ class HeadlessPlatform : public Platform {
     uint64_t cursorImagesSet_ = 0;
     DisplayMode displayMode_ = DisplayMode::kWindowed;
     ScaleMode scaleMode_ = ScaleMode::kWholeFactor;
+    WindowSize windowState_ = WindowSize::kRestored;
+    bool maximisedBeforeMinimise_ = false;
+    bool refuseFullScreen_ = false;
+    std::vector<std::string> displayCalls_;
+    std::function<void(const std::string&)> displayObserver_;
     VirtualAudioOutput audio_;
     std::set<const DebugView*> shownViews_;
 };

@@ -9,6 +9,19 @@
 
 namespace fer {
 
+namespace {
+// The menus' look at zoom 1.
+ImGuiStyle baseStyle() {
+    ImGuiStyle style;
+    ImGui::StyleColorsDark(&style);
+    style.WindowRounding = 0;
+    style.PopupRounding = 0;
+    style.FrameRounding = 0;
+    style.Colors[ImGuiCol_ModalWindowDimBg] = ImVec4(0, 0, 0, 0.4f); // darken, not fog
+    return style;
+}
+} // namespace
+
 ImGuiLayer::ImGuiLayer() {
     IMGUI_CHECKVERSION();
     context_ = ImGui::CreateContext();
@@ -17,12 +30,7 @@ ImGuiLayer::ImGuiLayer() {
     io.LogFilename = nullptr;
     // The engine decides whether the cursor is shown.
     io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;
-    ImGui::StyleColorsDark();
-    ImGuiStyle& style = ImGui::GetStyle();
-    style.WindowRounding = 0;
-    style.PopupRounding = 0;
-    style.FrameRounding = 0;
-    style.Colors[ImGuiCol_ModalWindowDimBg] = ImVec4(0, 0, 0, 0.4f); // darken, not fog
+    ImGui::GetStyle() = baseStyle();
 }
 
 ImGuiLayer::~ImGuiLayer() {
@@ -62,6 +70,18 @@ void ImGuiLayer::addTexts(std::string_view a, std::string_view b) {
     bool added = glyphs_.add(a);
     added |= glyphs_.add(b);
     if (added) rebuildFont();
+}
+
+void ImGuiLayer::setZoom(int zoom, float rx, float ry) {
+    pixelRatioX_ = rx;
+    pixelRatioY_ = ry;
+    if (zoom == zoom_) return;
+    // Sizes are scaled from the style as set up, not from the last zoom.
+    ImGuiStyle style = baseStyle();
+    style.ScaleAllSizes(static_cast<float>(zoom));
+    ImGui::GetStyle() = style;
+    ImGui::GetIO().FontGlobalScale = static_cast<float>(zoom);
+    zoom_ = zoom;
 }
 
 void ImGuiLayer::process(const SDL_Event& event) {
@@ -132,6 +152,9 @@ void ImGuiLayer::drawView(DebugView& view, bool* open, bool modal, int pictureW,
 int ImGuiLayer::drawFrame(const Overlays& o, int pictureW, int pictureH) {
     ImGui_ImplSDLRenderer_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    // The renderer's own pixels per point (the backend asks OpenGL, which
+    // this renderer need not be).
+    ImGui::GetIO().DisplayFramebufferScale = ImVec2(pixelRatioX_, pixelRatioY_);
     ImGui::NewFrame();
     const bool modal = o.box || o.chooser || o.modalView || o.entry;
     const int chosen = menuBar_.draw(!modal);

@@ -40,6 +40,11 @@ class ImGuiLayer {
     ImGuiMenuBar& menuBar() { return menuBar_; }
     void addTexts(std::string_view a, std::string_view b);
 
+    // Draws the menus and boxes `zoom` times enlarged (a whole number, so the
+    // bitmap font stays sharp), on a window of rx x ry pixels per point.
+    void setZoom(int zoom, float rx, float ry);
+    int zoom() const { return zoom_; }
+
     // Hands an SDL event to ImGui.
     void process(const SDL_Event& event);
     // Whether a press at window row y belongs to the menus.
@@ -80,6 +85,9 @@ class ImGuiLayer {
     std::string fontPath_;
     std::vector<DebugView*> views_;
     bool modalClosed_ = false;
+    int zoom_ = 1;
+    float pixelRatioX_ = 1.0f;
+    float pixelRatioY_ = 1.0f;
 };
 
 } // namespace fer

@@ -1,8 +1,11 @@
 #pragma once
 // Where the 640x400 picture lies in the window: below the menu bar, scaled by
-// the largest whole factor that fits (or, fitted, to the largest size that
-// keeps its shape), centred with black borders; and the mapping of window
-// points to 640x400 client coordinates and back.
+// the largest whole factor that fits (fitted: to the largest size that keeps
+// its shape; stretched: over the whole area), centred with black borders;
+// and the mapping of window points to 640x400 client coordinates and back.
+// The layout is in the window's real pixels; window points (what mouse
+// events and window sizes are measured in) are pixels divided by the pixel
+// ratio, which is above 1 on a high-density display.
 
 #include "platform/DisplayMode.h"
 
@@ -25,12 +28,20 @@ class ScaledView {
     // picture and the menu bar fit into an area of width x height.
     static int largestFactor(int width, int height, int menuBarHeight);
 
-    // Lays the picture out in a window of the given size.
-    void resize(int windowWidth, int windowHeight, int menuBarHeight);
+    // How many times the menus and boxes are drawn enlarged for a window of
+    // width x height points on a display of `dpi` dots per inch (0 when
+    // unknown): by the display's density, and on a large window by half the
+    // picture's whole factor, so they stay readable.
+    static int menuZoom(int width, int height, float dpi);
+
+    // Lays the picture out in a window of the given size in pixels; the
+    // menu bar's height is in pixels too. pixelRatio: pixels per point.
+    void resize(int windowWidth, int windowHeight, int menuBarHeight, float pixelRatioX = 1.0f,
+                float pixelRatioY = 1.0f);
 
     void setMode(ScaleMode mode) { mode_ = mode; }
     ScaleMode mode() const { return mode_; }
-    // The whole factor (fitted: the whole part of the scale, at least 1).
+    // The whole factor (fitted or stretched: the whole part of the scale, at least 1).
     int factor() const { return factor_; }
     // The picture's rectangle in window pixels.
     ViewRect picture() const { return picture_; }
@@ -46,6 +57,8 @@ class ScaledView {
     ScaleMode mode_ = ScaleMode::kWholeFactor;
     int factor_ = 1;
     ViewRect picture_{0, 0, kWidth, kHeight};
+    float ratioX_ = 1.0f;
+    float ratioY_ = 1.0f;
 };
 
 } // namespace fer

@@ -41,6 +41,10 @@ void SdlCursor::confine(SDL_Window* window, const ScaledView& view, int left, in
     SDL_SetWindowMouseRect(window, &rect);
 }
 
+void SdlCursor::reconfine(SDL_Window* window, const ScaledView& view) {
+    if (confined_) confine(window, view, clipLeft_, clipTop_, clipRight_, clipBottom_);
+}
+
 void SdlCursor::release(SDL_Window* window) {
     confined_ = false;
     SDL_SetWindowMouseRect(window, nullptr);
@@ -52,8 +56,8 @@ bool SdlCursor::setImage(const CursorImage* image) {
         image_.reset();
         return image == nullptr;
     }
-    SDL_Surface* surface =
-        SDL_CreateRGBSurfaceWithFormat(0, image->width, image->height, 32, SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, image->width, image->height, 32,
+                                                          SDL_PIXELFORMAT_ARGB8888);
     if (!surface) return false;
     for (int row = 0; row < image->height; ++row) {
         auto* line = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +

@@ -38,6 +38,8 @@ class SdlCursor {
     void confine(SDL_Window* window, const ScaledView& view, int left, int top, int right,
                  int bottom);
     void release(SDL_Window* window);
+    // The picture moved (a new size or display mode): a confinement follows it.
+    void reconfine(SDL_Window* window, const ScaledView& view);
 
     // The game's image as a colour cursor, or the system arrow (nullptr).
     // False when SDL cannot make the cursor (the arrow stays).

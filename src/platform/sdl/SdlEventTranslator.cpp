@@ -27,6 +27,11 @@ bool SdlEventTranslator::translate(SDL_Event& e, PlatformEvent& out) {
     case SDL_DROPFILE:
     case SDL_DROPTEXT:
     case SDL_DROPCOMPLETE: return drop(e, out);
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+    case SDL_CONTROLLERAXISMOTION: gamepads_.handle(e); return gamepads_.next(out);
     default:
         // SDL_QUIT follows the window's close event, which is what counts.
         return false;
@@ -37,8 +42,13 @@ bool SdlEventTranslator::key(const SDL_Event& e, PlatformEvent& out) {
     imgui_.process(e);
     framesOwed_ = kFramesAfterInput;
     const bool down = e.type == SDL_KEYDOWN;
-    if (e.key.keysym.scancode == SDL_SCANCODE_F12)
-        return down && !e.key.repeat && make(out, T::kScreenshot);
+    const SDL_Scancode code = e.key.keysym.scancode;
+    if (code == SDL_SCANCODE_F12) return down && !e.key.repeat && make(out, T::kScreenshot);
+    // Alt+Enter and F11: full screen or back. The key's release is no game key either.
+    const bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+    if (code == SDL_SCANCODE_F11 ||
+        (alt && (code == SDL_SCANCODE_RETURN || code == SDL_SCANCODE_KP_ENTER)))
+        return down && !e.key.repeat && make(out, T::kToggleFullScreen);
     const int vk = virtualKeyForScancode(e.key.keysym.scancode);
     if (vk == 0) return false;
     return make(out, down ? T::kKeyDown : T::kKeyUp, vk);
@@ -85,11 +95,32 @@ bool SdlEventTranslator::windowChange(const SDL_Event& e, PlatformEvent& out) {
     case SDL_WINDOWEVENT_CLOSE: return make(out, T::kClose);
     case SDL_WINDOWEVENT_FOCUS_GAINED: return make(out, T::kActivate);
     case SDL_WINDOWEVENT_FOCUS_LOST: return make(out, T::kDeactivate);
-    case SDL_WINDOWEVENT_MINIMIZED: return make(out, T::kMinimise);
-    case SDL_WINDOWEVENT_RESTORED: window_.layout(menuHeight_); return make(out, T::kRestore);
-    case SDL_WINDOWEVENT_SIZE_CHANGED: window_.layout(menuHeight_); return make(out, T::kExpose);
+    case SDL_WINDOWEVENT_MINIMIZED: return sizeState(WindowSize::kMinimised, out);
+    case SDL_WINDOWEVENT_MAXIMIZED: relayout(); return sizeState(WindowSize::kMaximised, out);
+    case SDL_WINDOWEVENT_RESTORED:
+        relayout();
+        // Full screen is the window's maximised state.
+        return sizeState(window_.displayMode() == DisplayMode::kFullScreen ? WindowSize::kMaximised
+                                                                           : WindowSize::kRestored,
+                         out);
+    case SDL_WINDOWEVENT_SIZE_CHANGED: relayout(); return make(out, T::kExpose);
     case SDL_WINDOWEVENT_EXPOSED: return make(out, T::kExpose);
     default: return false;
+    }
+}
+
+void SdlEventTranslator::relayout() {
+    window_.layout(menuHeight_);
+    cursor_.reconfine(window_.window(), window_.view());
+}
+
+bool SdlEventTranslator::sizeState(WindowSize actual, PlatformEvent& out) {
+    const std::optional<WindowSize> told = states_.reported(actual);
+    if (!told) return false;
+    switch (*told) {
+    case WindowSize::kMinimised: return make(out, T::kMinimise);
+    case WindowSize::kMaximised: return make(out, T::kMaximise);
+    default: return make(out, T::kRestore);
     }
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // Turns SDL's events into the engine's: keys as virtual-key codes, mouse
-// buttons as their messages, motion in client coordinates, window changes,
-// and drops of exactly one file. Presses on the menu bar or an open menu
-// stay with the menus.
+// buttons as their messages, motion in client coordinates, window changes
+// (a change of size state only when the engine does not know of it yet),
+// Alt+Enter and F11 as the full-screen key, game controllers as keys, and
+// drops of exactly one file. Presses on the menu bar or an open menu stay
+// with the menus.
 
 #include <functional>
 #include <string>
@@ -13,7 +15,9 @@
 #include "platform/PlatformEvent.h"
 #include "platform/sdl/ImGuiLayer.h"
 #include "platform/sdl/SdlCursor.h"
+#include "platform/sdl/SdlGamepads.h"
 #include "platform/sdl/SdlWindow.h"
+#include "platform/sdl/WindowStateTracker.h"
 
 namespace fer {
 
@@ -23,8 +27,9 @@ class SdlEventTranslator {
     static constexpr int kFramesAfterInput = 3;
 
     SdlEventTranslator(SdlWindow& window, ImGuiLayer& imgui, SdlCursor& cursor,
-                       const int& menuHeight)
-        : window_(window), imgui_(imgui), cursor_(cursor), menuHeight_(menuHeight) {}
+                       SdlGamepads& gamepads, WindowStateTracker& states, const int& menuHeight)
+        : window_(window), imgui_(imgui), cursor_(cursor), gamepads_(gamepads), states_(states),
+          menuHeight_(menuHeight) {}
 
     // Called for a press the menus take, so that they see it at once.
     void onMenuPress(std::function<void()> drawFrame) { drawFrame_ = std::move(drawFrame); }
@@ -41,10 +46,17 @@ class SdlEventTranslator {
     bool button(const SDL_Event& e, PlatformEvent& out);
     bool windowChange(const SDL_Event& e, PlatformEvent& out);
     bool drop(SDL_Event& e, PlatformEvent& out);
+    // A size state the window system reports, if the engine is to hear of it.
+    bool sizeState(WindowSize actual, PlatformEvent& out);
+    // The window's size or mode changed: the picture and the cursor's
+    // confinement are laid out again.
+    void relayout();
 
     SdlWindow& window_;
     ImGuiLayer& imgui_;
     SdlCursor& cursor_;
+    SdlGamepads& gamepads_;
+    WindowStateTracker& states_;
     const int& menuHeight_;
     std::function<void()> drawFrame_;
     int framesOwed_ = 0;

@@ -16,7 +16,9 @@
 #include "platform/sdl/SdlAudioOutput.h"
 #include "platform/sdl/SdlCursor.h"
 #include "platform/sdl/SdlEventTranslator.h"
+#include "platform/sdl/SdlGamepads.h"
 #include "platform/sdl/SdlWindow.h"
+#include "platform/sdl/WindowStateTracker.h"
 
 namespace fer {
 
@@ -66,8 +68,10 @@ struct SdlPlatform::Impl {
     ImGuiLayer imgui;
     SdlCursor cursor;
     SdlAudioOutput audio;
+    SdlGamepads gamepads;
+    WindowStateTracker states;
     int menuHeight = 0;
-    SdlEventTranslator events{window, imgui, cursor, menuHeight};
+    SdlEventTranslator events{window, imgui, cursor, gamepads, states, menuHeight};
 
     SdlOptions options;
     TimedEventQueue script;
@@ -88,10 +92,14 @@ struct SdlPlatform::Impl {
     bool takeSdlEvent(SDL_Event& e, Clock::time_point now);
     // Runs a box or modal view until answered; events that arrive meanwhile
     // wait in pending.
-    BoxAnswer runModal(ImGuiLayer::Overlays overlays, std::string_view title,
-                       std::string_view text, BoxAnswer scriptedDefault);
+    BoxAnswer runModal(ImGuiLayer::Overlays overlays, std::string_view title, std::string_view text,
+                       BoxAnswer scriptedDefault);
     BoxAnswer keyAnswer(const ImGuiLayer::Overlays& o, int vk);
     void applyCursor();
+    // Carries out the window state the engine asked for last.
+    void applyWindowState();
+    // The menus' zoom for the window's size and the display's density.
+    void updateMenuZoom();
 };
 
 bool SdlPlatform::Impl::init(std::string& error) {
@@ -107,7 +115,41 @@ bool SdlPlatform::Impl::init(std::string& error) {
     }
     SDL_StopTextInput(); // no input method over the game
     events.onMenuPress([this] { renderFrame(); });
+    window.setScaleMode(options.scaleMode, menuHeight);
     return true;
+}
+
+void SdlPlatform::Impl::applyWindowState() {
+    const std::optional<WindowShow> show = states.takePending();
+    if (!show) return;
+    SDL_Window* w = window.window();
+    const Uint32 flags = SDL_GetWindowFlags(w);
+    switch (*show) {
+    case WindowShow::kRestore:
+        if ((flags & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_MAXIMIZED)) != 0) SDL_RestoreWindow(w);
+        break;
+    case WindowShow::kMaximise:
+        // Full screen is the maximised look already.
+        if (window.displayMode() == DisplayMode::kWindowed && (flags & SDL_WINDOW_MAXIMIZED) == 0)
+            SDL_MaximizeWindow(w);
+        break;
+    case WindowShow::kMinimise:
+        if ((flags & SDL_WINDOW_MINIMIZED) == 0) SDL_MinimizeWindow(w);
+        break;
+    }
+}
+
+void SdlPlatform::Impl::updateMenuZoom() {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window.window(), &w, &h);
+    float dpi = 0;
+    const int display = SDL_GetWindowDisplayIndex(window.window());
+    if (display < 0 || SDL_GetDisplayDPI(display, &dpi, nullptr, nullptr) != 0) dpi = 0;
+    float rx = 1.0f, ry = 1.0f;
+    window.pixelRatio(rx, ry);
+    // The density counts in points: a high-density display's pixels are
+    // already taken care of by the pixel ratio.
+    imgui.setZoom(ScaledView::menuZoom(w, h, dpi / ry), rx, ry);
 }
 
 void SdlPlatform::Impl::applyCursor() {
@@ -117,6 +159,7 @@ void SdlPlatform::Impl::applyCursor() {
 }
 
 int SdlPlatform::Impl::renderFrame(const ImGuiLayer::Overlays& overlays, bool show) {
+    updateMenuZoom();
     window.drawPicture();
     const ViewRect p = window.view().picture();
     const int chosen = imgui.drawFrame(overlays, p.w, p.h);
@@ -129,6 +172,7 @@ int SdlPlatform::Impl::renderFrame(const ImGuiLayer::Overlays& overlays, bool sh
         const int grow = drawn - menuHeight;
         menuHeight = drawn;
         window.growBy(grow, menuHeight);
+        cursor.reconfine(window.window(), window.view());
     }
     return chosen;
 }
@@ -262,6 +306,8 @@ bool SdlPlatform::nextEvent(PlatformEvent& event) {
         m.pending.pop_front();
         return true;
     }
+    m.applyWindowState();
+    if (m.gamepads.next(event)) return true;
     const Clock::time_point now = Clock::now();
     if (m.script.started() && !m.script.finished() && m.script.next(nowMilliseconds(), event)) {
         if (event.type == PlatformEvent::Type::kMouseMove) {
@@ -321,8 +367,8 @@ std::string SdlPlatform::chooseScriptFile(const std::string& directory) {
     ImGuiLayer::Overlays o;
     o.chooser = &chooser;
     // Without a player the choice is the first file, as in the headless backend.
-    const BoxAnswer answer = impl_->runModal(o, "*.MES", directory,
-                                             names.empty() ? BoxAnswer::kCancel : BoxAnswer::kOk);
+    const BoxAnswer answer =
+        impl_->runModal(o, "*.MES", directory, names.empty() ? BoxAnswer::kCancel : BoxAnswer::kOk);
     return answer == BoxAnswer::kOk ? chooser.selected() : std::string();
 }
 
@@ -366,8 +412,23 @@ bool SdlPlatform::hasCursorImage() const {
 bool SdlPlatform::setDisplayMode(DisplayMode mode) {
     Impl& m = *impl_;
     const bool done = m.window.setDisplayMode(mode, m.menuHeight);
-    if (done && m.windowOpen) m.renderFrame();
-    return done;
+    if (!done) return false;
+    // The cursor keeps its confinement, and its look, in the new layout.
+    m.cursor.reconfine(m.window.window(), m.window.view());
+    if (m.windowOpen) {
+        m.renderFrame();
+        m.applyCursor();
+    }
+    return true;
+}
+
+std::vector<WindowSize> SdlPlatform::showWindow(WindowShow show) {
+    impl_->states.request(show);
+    return {};
+}
+
+bool SdlPlatform::windowMaximised() const {
+    return (SDL_GetWindowFlags(impl_->window.window()) & SDL_WINDOW_MAXIMIZED) != 0;
 }
 
 DisplayMode SdlPlatform::displayMode() const {
@@ -476,6 +537,28 @@ uint32_t SdlPlatform::shownPixel(int windowX, int windowY) const {
     SDL_RenderReadPixels(m.window.renderer(), &rect, SDL_PIXELFORMAT_ARGB8888, &argb, 4);
     SDL_RenderPresent(m.window.renderer());
     return argb & 0xFFFFFFu;
+}
+
+bool SdlPlatform::mouseConfinement(int& x, int& y, int& w, int& h) const {
+    const SDL_Rect* rect = SDL_GetWindowMouseRect(impl_->window.window());
+    if (!rect) return false;
+    x = rect->x;
+    y = rect->y;
+    w = rect->w;
+    h = rect->h;
+    return true;
+}
+
+bool SdlPlatform::cursorShownNow() const {
+    return SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE;
+}
+
+int SdlPlatform::menuZoom() const {
+    return impl_->imgui.zoom();
+}
+
+size_t SdlPlatform::gamepads() const {
+    return impl_->gamepads.count();
 }
 
 uint64_t SdlPlatform::frames() const {

@@ -22,6 +22,7 @@ struct SdlOptions {
     int scale = 0; // 0: the largest whole factor that fits the desktop
     std::vector<TimedEvent> events;
     std::optional<uint64_t> quitAfterMs;
+    ScaleMode scaleMode = ScaleMode::kWholeFactor;
 };
 
 class SdlPlatform : public Platform {
@@ -53,6 +54,9 @@ class SdlPlatform : public Platform {
     DisplayMode displayMode() const override;
     void setScaleMode(ScaleMode mode) override;
     ScaleMode scaleMode() const override;
+    // The window system reports its changes later: nothing at once.
+    std::vector<WindowSize> showWindow(WindowShow show) override;
+    bool windowMaximised() const override;
     AudioOutput& audio() override;
     void showDebugView(DebugView& view) override;
     void hideDebugView(DebugView& view) override;
@@ -78,6 +82,14 @@ class SdlPlatform : public Platform {
     uint32_t shownPixel(int windowX, int windowY) const;
     uint64_t frames() const;
     bool hasCursorImage() const;
+    // The rectangle the window system keeps the mouse in (window points);
+    // false when it is free.
+    bool mouseConfinement(int& x, int& y, int& w, int& h) const;
+    bool cursorShownNow() const;
+    // How many times the menus are drawn enlarged.
+    int menuZoom() const;
+    // Game controllers open now.
+    size_t gamepads() const;
 
   private:
     struct Impl;

@@ -37,10 +37,10 @@ bool SdlWindow::create(int scale, int menuHeight, std::string& error) {
         if (SDL_GetDisplayUsableBounds(0, &usable) != 0) SDL_GetDisplayBounds(0, &usable);
         factor_ = ScaledView::largestFactor(usable.w, usable.h - kFrameAllowance, menuHeight);
     }
-    window_.reset(SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                   ScaledView::kWidth * factor_,
-                                   menuHeight + ScaledView::kHeight * factor_,
-                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE));
+    window_.reset(
+        SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                         ScaledView::kWidth * factor_, menuHeight + ScaledView::kHeight * factor_,
+                         SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI));
     if (!window_) {
         error = std::string("cannot create the window: ") + SDL_GetError();
         return false;
@@ -88,10 +88,27 @@ void SdlWindow::hide() {
     SDL_HideWindow(window_.get());
 }
 
+void SdlWindow::pixelRatio(float& x, float& y) const {
+    int w = 0, h = 0, pw = 0, ph = 0;
+    SDL_GetWindowSize(window_.get(), &w, &h);
+    if (!renderer_ || SDL_GetRendererOutputSize(renderer_.get(), &pw, &ph) != 0 || w <= 0 ||
+        h <= 0 || pw <= 0 || ph <= 0) {
+        x = y = 1.0f;
+        return;
+    }
+    x = static_cast<float>(pw) / static_cast<float>(w);
+    y = static_cast<float>(ph) / static_cast<float>(h);
+}
+
 void SdlWindow::layout(int menuHeight) {
+    // Drawn at the window's real pixel size: on a high-density display
+    // there are more pixels than points.
     int w = 0, h = 0;
     SDL_GetWindowSize(window_.get(), &w, &h);
-    view_.resize(w, h, menuHeight);
+    float rx = 1.0f, ry = 1.0f;
+    pixelRatio(rx, ry);
+    if (renderer_) SDL_GetRendererOutputSize(renderer_.get(), &w, &h);
+    view_.resize(w, h, static_cast<int>(static_cast<float>(menuHeight) * ry + 0.5f), rx, ry);
 }
 
 void SdlWindow::setMinimumSize(int menuHeight) {
@@ -122,10 +139,10 @@ void SdlWindow::upload(const PlaneView& plane, std::span<const PaletteEntry, 256
     if (SDL_LockTexture(texture_.get(), &rect, &pixels, &pitch) != 0) return;
     for (int row = 0; row < rect.h; ++row) {
         // Plane rows are stored bottom-up.
-        const uint8_t* src = plane.pixels +
-                             static_cast<size_t>(plane.height - 1 - (y + row)) *
-                                 static_cast<size_t>(plane.stride) +
-                             static_cast<size_t>(x);
+        const uint8_t* src =
+            plane.pixels +
+            static_cast<size_t>(plane.height - 1 - (y + row)) * static_cast<size_t>(plane.stride) +
+            static_cast<size_t>(x);
         auto* dst = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) +
                                                 static_cast<ptrdiff_t>(row) * pitch);
         for (int col = 0; col < rect.w; ++col) dst[col] = lookup[src[col]];
@@ -144,6 +161,11 @@ void SdlWindow::drawPicture() {
 
 bool SdlWindow::setDisplayMode(DisplayMode mode, int menuHeight) {
     if (mode == mode_) return true;
+    // A window the window manager maximised is first brought back to its
+    // normal size, which is where leaving full screen returns to.
+    if (mode == DisplayMode::kFullScreen &&
+        (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_MAXIMIZED) != 0)
+        SDL_RestoreWindow(window_.get());
     const Uint32 flags = mode == DisplayMode::kFullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
     if (SDL_SetWindowFullscreen(window_.get(), flags) != 0) {
         // Leaving full screen cannot be refused: the window keeps what it has.
@@ -161,8 +183,9 @@ bool SdlWindow::setDisplayMode(DisplayMode mode, int menuHeight) {
 
 void SdlWindow::setScaleMode(ScaleMode mode, int menuHeight) {
     view_.setMode(mode);
-    SDL_SetTextureScaleMode(texture_.get(),
-                            mode == ScaleMode::kFit ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    // Whole factors keep every pixel sharp; other scales are smoothed.
+    SDL_SetTextureScaleMode(texture_.get(), mode == ScaleMode::kWholeFactor ? SDL_ScaleModeNearest
+                                                                            : SDL_ScaleModeLinear);
     layout(menuHeight);
 }
 

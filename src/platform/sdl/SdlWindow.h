@@ -1,8 +1,9 @@
 #pragma once
 // The SDL window and its renderer: the 640x400 picture as a streaming
-// texture, laid out under the menu bar by the scaled view, windowed or over
-// the whole screen. A frame is the picture plus whatever the ImGui layer
-// draws over it.
+// texture, laid out under the menu bar by the scaled view at the window's
+// real pixel size, windowed or over the whole screen (a borderless window
+// over the desktop, the picture scaled and centred). A frame is the picture
+// plus whatever the ImGui layer draws over it.
 
 #include <cstdint>
 #include <memory>
@@ -39,8 +40,11 @@ class SdlWindow {
     void hide();
     bool shown() const { return shown_; }
 
-    // Lays the picture out again for the window's size and the menu bar's height.
+    // Lays the picture out again for the window's size and the menu bar's
+    // height (in points; the layout is in pixels).
     void layout(int menuHeight);
+    // Pixels per point of the window (1 but on high-density displays).
+    void pixelRatio(float& x, float& y) const;
     // Keeps room for the menu bar and the picture at factor 1.
     void setMinimumSize(int menuHeight);
     // The menu bar grew by `grow` pixels: the window grows with it.

@@ -25,7 +25,7 @@ SDL_Keycode navigationKey(int code) {
 
 } // namespace
 
-bool pushKey(uint32_t windowId, int code, bool down, bool numLock) {
+bool pushKey(uint32_t windowId, int code, bool down, bool numLock, bool alt) {
     SDL_Event event{};
     event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
     event.key.timestamp = SDL_GetTicks();
@@ -34,7 +34,8 @@ bool pushKey(uint32_t windowId, int code, bool down, bool numLock) {
     event.key.keysym.scancode = static_cast<SDL_Scancode>(code);
     event.key.keysym.sym =
         numLock ? SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(code)) : navigationKey(code);
-    event.key.keysym.mod = numLock ? KMOD_NUM : KMOD_NONE;
+    event.key.keysym.mod =
+        static_cast<Uint16>((numLock ? KMOD_NUM : KMOD_NONE) | (alt ? KMOD_LALT : KMOD_NONE));
     return push(event);
 }
 
@@ -72,6 +73,7 @@ bool pushWindowEvent(uint32_t windowId, WindowChange change) {
     case WindowChange::kFocusLost: event.window.event = SDL_WINDOWEVENT_FOCUS_LOST; break;
     case WindowChange::kMinimised: event.window.event = SDL_WINDOWEVENT_MINIMIZED; break;
     case WindowChange::kRestored: event.window.event = SDL_WINDOWEVENT_RESTORED; break;
+    case WindowChange::kMaximised: event.window.event = SDL_WINDOWEVENT_MAXIMIZED; break;
     case WindowChange::kExposed: event.window.event = SDL_WINDOWEVENT_EXPOSED; break;
     }
     return push(event);
@@ -96,6 +98,39 @@ bool pushDrop(uint32_t windowId, const std::vector<std::string>& paths) {
     complete.type = SDL_DROPCOMPLETE;
     complete.drop.windowID = windowId;
     return push(complete);
+}
+
+} // namespace fer::synthetic
+
+namespace fer::synthetic {
+
+VirtualGamepad::VirtualGamepad() {
+    if (SDL_WasInit(SDL_INIT_JOYSTICK) == 0) return;
+    // Buttons and axes numbered as the game controller numbers them.
+    device_ = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                        SDL_CONTROLLER_BUTTON_MAX, 0);
+    if (device_ >= 0) joystick_ = SDL_JoystickOpen(device_);
+}
+
+VirtualGamepad::~VirtualGamepad() {
+    detach();
+}
+
+bool VirtualGamepad::setButton(int button, bool down) {
+    return attached() && SDL_JoystickSetVirtualButton(static_cast<SDL_Joystick*>(joystick_), button,
+                                                      down ? SDL_PRESSED : SDL_RELEASED) == 0;
+}
+
+bool VirtualGamepad::setAxis(int axis, int value) {
+    return attached() && SDL_JoystickSetVirtualAxis(static_cast<SDL_Joystick*>(joystick_), axis,
+                                                    static_cast<Sint16>(value)) == 0;
+}
+
+void VirtualGamepad::detach() {
+    if (joystick_) SDL_JoystickClose(static_cast<SDL_Joystick*>(joystick_));
+    joystick_ = nullptr;
+    if (device_ >= 0) SDL_JoystickDetachVirtual(device_);
+    device_ = -1;
 }
 
 } // namespace fer::synthetic
