@@ -530,41 +530,16 @@ namespace {
 using T = PlatformEvent::Type;
 namespace sc = scancode;
 
-class SdlDisplayTest : public ::testing::Test {
+// The window fixture, opened in a given scale mode; events drained a little longer.
+class SdlDisplayTest : public SdlPlatformTest {
   protected:
-    void SetUp() override { setenv("SDL_VIDEODRIVER", "dummy", 1); }
     std::unique_ptr<SdlPlatform> open(int scale, ScaleMode mode = ScaleMode::kWholeFactor) {
         SdlOptions options;
-        options.scale = scale;
         options.scaleMode = mode;
-        std::string error;
-        auto p = SdlPlatform::create(std::move(options), error);
-        EXPECT_TRUE(p) << error;
-        if (p) {
-            EXPECT_TRUE(p->openWindow("测试", engineMenu(true)));
-            drain(*p);
-        }
-        return p;
+        return SdlPlatformTest::open(scale, std::move(options));
     }
     static std::vector<PlatformEvent> drain(SdlPlatform& p, int ms = 40) {
-        std::vector<PlatformEvent> out;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        PlatformEvent e;
-        while (std::chrono::steady_clock::now() < end) {
-            if (p.nextEvent(e))
-                out.push_back(e);
-            else
-                std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-        return out;
-    }
-    static std::vector<PlatformEvent> only(const std::vector<PlatformEvent>& events,
-                                           std::initializer_list<T> types) {
-        std::vector<PlatformEvent> out;
-        for (const auto& e : events)
-            for (T t : types)
-                if (e.type == t) out.push_back(e);
-        return out;
+        return SdlPlatformTest::drain(p, ms);
     }
 };
 
