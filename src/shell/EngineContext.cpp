@@ -7,6 +7,7 @@
 #include "files/PrintableName.h"
 #include "platform/freetype/FontLocator.h"
 #include "platform/freetype/TextFontLoader.h"
+#include "sound/SoundDeviceCheck.h"
 
 namespace fer {
 
@@ -26,8 +27,23 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
       files_(errors_, shell_.settings(),
              {.gameDirectory = shell_.startDirectory(),
               .nameCharset = nameCharsetFor(variant.iconvCharset)}),
+      sound_(mixer_, {.openStream = [this](std::string_view name,
+                                           int channel) { return files_.openStream(name, channel); },
+                      .closeStream = [this](int channel) { files_.closeStream(channel); },
+                      .showFailure =
+                          [this](const std::string& text) {
+                              screen_.flush();
+                              platform_->messageBox(title_, text);
+                          },
+                      .log = [](std::string_view line) {
+                          std::fprintf(stderr, "engine: %.*s\n", static_cast<int>(line.size()),
+                                       line.data());
+                      }}),
       text_(variant), host_({window_, *platform_, timer_, screen_, text_, planes_, files_, machine_,
                              machine_.memory, fileNames_, settings_, shell_, errors_}),
+      soundCommands_(sound_, host_, machine_.memory, fileNames_,
+                     {.musicEnabled = [this] { return static_cast<int>(settings_.musicEnabled()); },
+                      .voiceEnabled = [this] { return static_cast<int>(settings_.voiceEnabled()); }}),
       evaluator_(machine_, host_),
       interpreter_(machine_, evaluator_, host_, variant, commands_, sound_),
       graphicsHost_(screen_, *platform_, host_, files_, machine_.memory, fileNames_, text_,
@@ -59,6 +75,7 @@ void EngineContext::connect() {
     textCommands_.registerWith(commands_);
     fileCommands_.registerWith(commands_);
     cursorCommands_.registerWith(commands_);
+    soundCommands_.registerWith(commands_);
 
     window_.onMenu([this](int id) { menu_.command(id); });
     window_.onDrop([this](const std::string& path) { switchTo(path); });
@@ -69,6 +86,8 @@ void EngineContext::connect() {
         graphics_.showPaletteChanges();
         screen_.flush();
         monitor_.tick();
+        // Tracks pause while the window is in the background.
+        sound_.setApplicationActive(window_.state() == 0);
     });
     menu_.onSwitch([this](const std::string& name) { switchTo(name); });
     // The "Debug" menu's windows, when the settings ask for that menu.
@@ -146,8 +165,8 @@ int EngineContext::mainSequence() {
         errors_.markShown();
         return 0;
     }
-    const std::string title = shell_.getTextSetting("Config", "TITLE", "FerKite", 127);
-    if (!window_.create(title, shell_.debugEnabled() != 0)) {
+    title_ = shell_.getTextSetting("Config", "TITLE", "FerKite", 127);
+    if (!window_.create(title_, shell_.debugEnabled() != 0)) {
         std::fprintf(stderr, "engine: the window cannot be created\n");
         errors_.markShown();
         return 0;
@@ -162,7 +181,7 @@ int EngineContext::mainSequence() {
     }
     machine_.reset();
     // Without a sound device music and voices stay off.
-    settings_.load(false);
+    settings_.load(openSoundOutput());
     menu_.showSettings();
     // Full screen when the player left it so, or as the command line asks for this run.
     if (!display_.applyStartChoice(options_.displayMode)) return 0;
@@ -200,22 +219,36 @@ void EngineContext::keepScaleMode(ScaleMode mode) {
     file.putText(ScaleChoice::kSection, ScaleChoice::kKey, choice.text());
 }
 
-void EngineContext::startRecording() {
-    if (options_.audioOutPath.empty()) return;
+bool EngineContext::openSoundOutput() {
     AudioOutput& output = platform_->audio();
     std::string error;
-    if (!output.open(AudioFormat{}, recording_, error)) {
-        std::fprintf(stderr, "engine: %s; nothing is recorded\n", error.c_str());
+    if (!output.isOpen() && !output.open(AudioFormat{}, recording_, error)) {
+        std::fprintf(stderr, "engine: no sound device (%s); music and voices are off\n",
+                     error.c_str());
+        const std::string box = soundDeviceFailureBox(error);
+        if (!box.empty()) platform_->messageBox(title_, box);
+        return false;
+    }
+    mixer_.setOutputFormat(output.format());
+    return true;
+}
+
+void EngineContext::startRecording() {
+    AudioOutput& output = platform_->audio();
+    if (!output.isOpen()) {
+        if (!options_.audioOutPath.empty())
+            std::fprintf(stderr, "engine: no sound output; nothing is recorded\n");
         return;
     }
-    audioFile_.emplace(options_.audioOutPath, output.format());
-    if (!audioFile_->isOpen()) {
-        std::fprintf(stderr, "engine: cannot write %s\n", options_.audioOutPath.c_str());
-        audioFile_.reset();
-        output.close();
-        return;
+    if (!options_.audioOutPath.empty()) {
+        audioFile_.emplace(options_.audioOutPath, output.format());
+        if (audioFile_->isOpen()) {
+            recording_.setWriter(&*audioFile_);
+        } else {
+            std::fprintf(stderr, "engine: cannot write %s\n", options_.audioOutPath.c_str());
+            audioFile_.reset();
+        }
     }
-    recording_.setWriter(&*audioFile_);
     output.setPaused(false);
 }
 

@@ -40,7 +40,10 @@
 #include "shell/Screen.h"
 #include "shell/TextTranscript.h"
 #include "shell/TimerThread.h"
+#include "sound/AudioMixer.h"
 #include "sound/RecordingSource.h"
+#include "sound/SoundCommands.h"
+#include "sound/SoundManager.h"
 #include "sound/WaveFileWriter.h"
 
 namespace fer {
@@ -65,6 +68,7 @@ class EngineContext {
     const PlayerSettings& settings() const { return settings_; }
     const CommandTable& commands() const { return commands_; }
     const CurrentFileNames& fileNames() const { return fileNames_; }
+    SoundManager& sound() { return sound_; }
     MainWindow& window() { return window_; }
     MenuCommands& menu() { return menu_; }
     DebugMonitor& monitor() { return monitor_; }
@@ -87,7 +91,11 @@ class EngineContext {
     void saveScreenshot();
     void shutDown();
     void writeShutdownFiles();
-    // --audio-out: opens the sound output and records what it plays.
+    // The device check: opens the sound output (paused); false, with a line
+    // on standard error, when there is none: music and voices stay off.
+    bool openSoundOutput();
+    // The sound output plays from the start script on; with --audio-out
+    // everything it plays is recorded.
     void startRecording();
     void stopRecording();
 
@@ -105,16 +113,16 @@ class EngineContext {
     FatalErrorReporter errors_;
     DisplayModeController display_;
     FileStore files_;
-    // No sound device yet: nothing plays.
-    SilentSound sound_;
-    SilenceSource mix_;
-    RecordingSource recording_{mix_};
+    AudioMixer mixer_;
+    RecordingSource recording_{mixer_};
+    SoundManager sound_;
     std::optional<WaveFileWriter> audioFile_;
     CommandTable commands_;
     ScriptMachine machine_;
     TextRenderer text_;
     std::optional<TextTranscript> transcript_;
     EngineHost host_;
+    SoundCommands soundCommands_;
     Evaluator evaluator_;
     Interpreter interpreter_;
     PaletteManager palette_;
@@ -128,6 +136,7 @@ class EngineContext {
     MenuCommands menu_;
     DebugMonitor monitor_;
 
+    std::string title_; // the window's title, also of the sound's boxes
     bool shutDownDone_ = false;
 };
 
