@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libimgui-dev libfreetype-dev libfontconfig-dev fonts-unifont
   xvfb xauth imagemagick xdotool openbox sox
+  pulseaudio pulseaudio-utils espeak-ng
   libsndfile1-dev libsamplerate0-dev
 )
 

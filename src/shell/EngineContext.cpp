@@ -230,6 +230,9 @@ bool EngineContext::openSoundOutput() {
         return false;
     }
     mixer_.setOutputFormat(output.format());
+    // The output plays (silence) from now on: a sound server then has
+    // nothing of a pause queued when the first sound comes.
+    output.setPaused(false);
     return true;
 }
 
@@ -240,16 +243,14 @@ void EngineContext::startRecording() {
             std::fprintf(stderr, "engine: no sound output; nothing is recorded\n");
         return;
     }
-    if (!options_.audioOutPath.empty()) {
-        audioFile_.emplace(options_.audioOutPath, output.format());
-        if (audioFile_->isOpen()) {
-            recording_.setWriter(&*audioFile_);
-        } else {
-            std::fprintf(stderr, "engine: cannot write %s\n", options_.audioOutPath.c_str());
-            audioFile_.reset();
-        }
+    if (options_.audioOutPath.empty()) return;
+    audioFile_.emplace(options_.audioOutPath, output.format());
+    if (audioFile_->isOpen()) {
+        recording_.setWriter(&*audioFile_);
+    } else {
+        std::fprintf(stderr, "engine: cannot write %s\n", options_.audioOutPath.c_str());
+        audioFile_.reset();
     }
-    output.setPaused(false);
 }
 
 void EngineContext::stopRecording() {

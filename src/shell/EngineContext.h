@@ -91,11 +91,12 @@ class EngineContext {
     void saveScreenshot();
     void shutDown();
     void writeShutdownFiles();
-    // The device check: opens the sound output (paused); false, with a line
-    // on standard error, when there is none: music and voices stay off.
+    // The device check: opens the sound output, which plays from then on;
+    // false, with a line on standard error, when there is none: music and
+    // voices stay off.
     bool openSoundOutput();
-    // The sound output plays from the start script on; with --audio-out
-    // everything it plays is recorded.
+    // --audio-out: everything the output plays from the start script on is
+    // recorded.
     void startRecording();
     void stopRecording();
 
