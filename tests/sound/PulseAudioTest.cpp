@@ -175,7 +175,8 @@ TEST(PulseAudio, MusicLoopsVoicesAndFadesAreHeardThroughANullSink) {
     ASSERT_EQ(r.rate, 48000);
     ASSERT_GT(r.seconds(), 3.0);
     // The server's buffering shifts the whole run, so everything is timed
-    // from what is heard. Where the music and the second channel begin:
+    // from what is heard; levels are compared loosely, as a server on a busy
+    // machine may drop a few blocks. Where the music and the second channel begin:
     auto onset = [&](double frequency, double from, double level) {
         for (double t = from; t + 0.02 < r.seconds(); t += 0.01)
             if (toneLevel(r, frequency, t, t + 0.02) > level) return t;
@@ -184,15 +185,15 @@ TEST(PulseAudio, MusicLoopsVoicesAndFadesAreHeardThroughANullSink) {
     const double a0 = onset(440, 0, 0.05);
     ASSERT_GE(a0, 0) << "the music's tone is not in the recording";
     // The intro once, then the loop; the part after the loop never.
-    EXPECT_GT(toneLevel(r, 440, a0 + 0.05, a0 + 0.4), 0.2);
-    EXPECT_GT(toneLevel(r, 660, a0 + 0.6, a0 + 1.2), 0.2);
+    EXPECT_GT(toneLevel(r, 440, a0 + 0.05, a0 + 0.4), 0.1);
+    EXPECT_GT(toneLevel(r, 660, a0 + 0.6, a0 + 1.2), 0.1);
     EXPECT_LT(toneLevel(r, 440, a0 + 0.6, a0 + 1.2), 0.01);
     EXPECT_LT(toneLevel(r, 3000, a0, r.seconds()), 0.005);
     // The second channel joins later; both sound together.
     const double b0 = onset(1500, a0, 0.05);
     ASSERT_GT(b0, a0 + 0.3) << "the second music channel is not heard";
-    EXPECT_GT(toneLevel(r, 660, b0 + 0.1, b0 + 0.6), 0.2);
-    EXPECT_GT(toneLevel(r, 1500, b0 + 0.1, b0 + 0.6), 0.1);
+    EXPECT_GT(toneLevel(r, 660, b0 + 0.1, b0 + 0.6), 0.1);
+    EXPECT_GT(toneLevel(r, 1500, b0 + 0.1, b0 + 0.6), 0.05);
     // The voice: energy where the music has none, after the second channel.
     auto voiceLevel = [&](double from, double to) {
         double most = 0;
@@ -205,7 +206,7 @@ TEST(PulseAudio, MusicLoopsVoicesAndFadesAreHeardThroughANullSink) {
         if (voiceLevel(t, t + 0.1) > 0.02) v0 = t;
     ASSERT_GT(v0, b0) << "the voice is not heard";
     EXPECT_LT(voiceLevel(b0 + 0.1, std::min(v0, b0 + 0.5)), 0.01);
-    EXPECT_GT(toneLevel(r, 660, v0, v0 + 0.2), 0.2); // the music goes on under it
+    EXPECT_GT(toneLevel(r, 660, v0, v0 + 0.2), 0.1); // the music goes on under it
     // After the voice, the music channels fade one after the other: there
     // is a stretch where the first has gone and the second still sounds.
     double firstGone = -1;
