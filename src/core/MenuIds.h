@@ -33,6 +33,11 @@ inline constexpr int kSubmapSkip = 40026;
 // runs, and the view of the code being executed.
 inline constexpr int kLiveViews = 40040;
 inline constexpr int kViewCode = 40041;
+// The player's volumes: music and voice at 0, 25, 50, 75 and 100 %
+// (base + percent / 25).
+inline constexpr int kMusicVolume0 = 40050;
+inline constexpr int kVoiceVolume0 = 40060;
+inline constexpr int kVolumeSteps = 5;
 // The display: full screen or a window, and how the picture is scaled.
 inline constexpr int kFullScreen = 40101;
 inline constexpr int kScaleWhole = 40102;

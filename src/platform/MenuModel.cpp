@@ -1,5 +1,7 @@
 #include "platform/MenuModel.h"
 
+#include <string>
+
 #include "core/MenuIds.h"
 
 namespace fer {
@@ -20,11 +22,19 @@ MenuItem item(std::string text, int id) {
     return m;
 }
 
+// A popup's ON and OFF, then its volumes from loud to quiet.
+std::vector<MenuItem> soundItems(int on, int off, int volume0) {
+    std::vector<MenuItem> items{item("ＯＮ", on), item("ＯＦＦ", off)};
+    for (int step = menu_id::kVolumeSteps - 1; step >= 0; --step)
+        items.push_back(item("音量 " + std::to_string(step * 25) + "%", volume0 + step));
+    return items;
+}
+
 MenuItem settingsPopup() {
     return popup(
         "环境设定",
-        {popup("音乐", {item("ＯＮ", menu_id::kMusicOn), item("ＯＦＦ", menu_id::kMusicOff)}),
-         popup("音声", {item("ＯＮ", menu_id::kVoiceOn), item("ＯＦＦ", menu_id::kVoiceOff)}),
+        {popup("音乐", soundItems(menu_id::kMusicOn, menu_id::kMusicOff, menu_id::kMusicVolume0)),
+         popup("音声", soundItems(menu_id::kVoiceOn, menu_id::kVoiceOff, menu_id::kVoiceVolume0)),
          popup("移动速度", {item("慢速", menu_id::kMoveSlow), item("普通", menu_id::kMoveNormal), item("快速", menu_id::kMoveFast)}),
          popup("辅助地图移动", {item("通常移动", menu_id::kSubmapNormal), item("省略移动", menu_id::kSubmapSkip)}),
          popup("画面",

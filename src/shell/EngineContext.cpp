@@ -122,6 +122,9 @@ void EngineContext::connect() {
         case PlayerSettings::Change::kVoice:
             if (settings_.voiceEnabled() == 0) sound_.stop(SoundControl::kVoiceChannel);
             break;
+        case PlayerSettings::Change::kVolume:
+            sound_.setPlayerVolumes(settings_.musicVolume(), settings_.voiceVolume());
+            break;
         default: break;
         }
     });
@@ -182,6 +185,7 @@ int EngineContext::mainSequence() {
     machine_.reset();
     // Without a sound device music and voices stay off.
     settings_.load(openSoundOutput());
+    sound_.setPlayerVolumes(settings_.musicVolume(), settings_.voiceVolume());
     menu_.showSettings();
     // Full screen when the player left it so, or as the command line asks for this run.
     if (!display_.applyStartChoice(options_.displayMode)) return 0;

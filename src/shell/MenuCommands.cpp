@@ -26,7 +26,11 @@ void MenuCommands::command(int id) {
     case kScaleFit: scaleMode(ScaleMode::kFit); break;
     case kScaleStretch: scaleMode(ScaleMode::kStretch); break;
     default:
-        if (id >= kViewBack1 && id <= kViewBack4) {
+        if (id >= kMusicVolume0 && id < kMusicVolume0 + kVolumeSteps) {
+            musicVolume((id - kMusicVolume0) * 25);
+        } else if (id >= kVoiceVolume0 && id < kVoiceVolume0 + kVolumeSteps) {
+            voiceVolume((id - kVoiceVolume0) * 25);
+        } else if (id >= kViewBack1 && id <= kViewBack4) {
             viewPlane(static_cast<unsigned>(id - kViewBack1 + 1));
         } else if (other_) {
             other_(id); // the debug monitor's views; "COMMAND" does nothing
@@ -42,8 +46,12 @@ void MenuCommands::showSettings() {
     case 2: platform_.setMenuCheck(kMoveSlow, true); break;
     default: break; // checks nothing
     }
-    platform_.setMenuCheck(settings_.voiceEnabled() == 1 ? kVoiceOn : kVoiceOff, true);
-    platform_.setMenuCheck(settings_.musicEnabled() == 1 ? kMusicOn : kMusicOff, true);
+    // Both items of each toggle, so a mark never stays from before.
+    platform_.setMenuCheck(kVoiceOn, settings_.voiceEnabled() == 1);
+    platform_.setMenuCheck(kVoiceOff, settings_.voiceEnabled() != 1);
+    platform_.setMenuCheck(kMusicOn, settings_.musicEnabled() == 1);
+    platform_.setMenuCheck(kMusicOff, settings_.musicEnabled() != 1);
+    showVolumes();
     if (settings_.submapSetting() == 0) platform_.setMenuCheck(kSubmapNormal, true);
     if (settings_.submapSetting() == 1) platform_.setMenuCheck(kSubmapSkip, true);
 }
@@ -58,6 +66,26 @@ void MenuCommands::voiceToggle(int on) {
     platform_.setMenuCheck(on ? kVoiceOff : kVoiceOn, false);
     platform_.setMenuCheck(on ? kVoiceOn : kVoiceOff, true);
     settings_.setVoice(on);
+}
+
+void MenuCommands::showVolumes() {
+    // The nearest step is checked.
+    const int music = (settings_.musicVolume() + 12) / 25;
+    const int voice = (settings_.voiceVolume() + 12) / 25;
+    for (int step = 0; step < kVolumeSteps; ++step) {
+        platform_.setMenuCheck(kMusicVolume0 + step, step == music);
+        platform_.setMenuCheck(kVoiceVolume0 + step, step == voice);
+    }
+}
+
+void MenuCommands::musicVolume(int percent) {
+    settings_.setMusicVolume(percent);
+    showVolumes();
+}
+
+void MenuCommands::voiceVolume(int percent) {
+    settings_.setVoiceVolume(percent);
+    showVolumes();
 }
 
 void MenuCommands::movementSpeed(int id) {

@@ -40,6 +40,9 @@ class MenuCommands {
 
     void musicToggle(int on);
     void voiceToggle(int on);
+    // The player's volumes: the step's item checked, the others not.
+    void musicVolume(int percent);
+    void voiceVolume(int percent);
     void movementSpeed(int id);
     void submapMovement(int id);
     // The display's check marks: full screen and the scale mode.
@@ -51,6 +54,8 @@ class MenuCommands {
     void viewPlane(unsigned n);
 
   private:
+    void showVolumes();
+
     Platform& platform_;
     PlayerSettings& settings_;
     Screen& screen_;

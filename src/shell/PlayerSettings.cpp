@@ -4,6 +4,11 @@ namespace fer {
 
 namespace {
 constexpr const char* kSection = "Config";
+constexpr const char* kOwnSection = "FerKite";
+
+int32_t percent(int32_t value) {
+    return value < 0 ? 0 : value > 100 ? 100 : value;
+}
 
 uint16_t speedOf(int32_t setting) {
     switch (setting) {
@@ -27,6 +32,20 @@ void PlayerSettings::load(bool soundDevice) {
     if (moveSetting_ >= 0 && moveSetting_ <= 2) moveSpeed_ = speedOf(moveSetting_);
     submap_ = file_.getInt(kSection, "SUBMAP", 0);
     screen_ = file_.getInt(kSection, "SCREEN", 0);
+    musicVolume_ = percent(file_.getInt(kOwnSection, "MusicVolume", 100));
+    voiceVolume_ = percent(file_.getInt(kOwnSection, "VoiceVolume", 100));
+}
+
+void PlayerSettings::setMusicVolume(int32_t value) {
+    musicVolume_ = percent(value);
+    file_.putInt(kOwnSection, "MusicVolume", musicVolume_);
+    tell(Change::kVolume);
+}
+
+void PlayerSettings::setVoiceVolume(int32_t value) {
+    voiceVolume_ = percent(value);
+    file_.putInt(kOwnSection, "VoiceVolume", voiceVolume_);
+    tell(Change::kVolume);
 }
 
 void PlayerSettings::setMusic(int32_t on) {

@@ -3,7 +3,9 @@
 // the movement speed, sub-map movement, the screen mode, and whether the
 // game shows the mouse cursor. Each change is written to the settings file
 // (section "Config"), except the cursor, and every listener hears of it: the
-// sound subsystem, the map and the display act on their own settings.
+// sound subsystem, the map and the display act on their own settings. The
+// music and voice volumes (0 to 100 %) are our own: "MusicVolume" and
+// "VoiceVolume" in section "FerKite".
 
 #include <cstdint>
 #include <functional>
@@ -15,7 +17,7 @@ namespace fer {
 
 class PlayerSettings {
   public:
-    enum class Change { kMusic, kVoice, kMove, kSubmap, kScreen, kCursor };
+    enum class Change { kMusic, kVoice, kMove, kSubmap, kScreen, kCursor, kVolume };
     using Listener = std::function<void(Change)>;
 
     explicit PlayerSettings(SettingsFile& file) : file_(file) {}
@@ -34,6 +36,8 @@ class PlayerSettings {
     int32_t submapSetting() const { return submap_; }
     int32_t screenSetting() const { return screen_; }
     bool cursorShown() const { return cursorShown_; }
+    int32_t musicVolume() const { return musicVolume_; }
+    int32_t voiceVolume() const { return voiceVolume_; }
 
     // The player's choices: each writes its key and tells the listeners.
     void setMusic(int32_t on);
@@ -42,6 +46,9 @@ class PlayerSettings {
     void setMove(int32_t setting);
     void setSubmap(int32_t skip);
     void setScreen(int32_t fullScreen);
+    // Volumes in percent, kept within 0 to 100.
+    void setMusicVolume(int32_t percent);
+    void setVoiceVolume(int32_t percent);
     // Whether the game shows the cursor (not written).
     void setCursorShown(bool shown);
 
@@ -58,6 +65,8 @@ class PlayerSettings {
     int32_t submap_ = 0;
     int32_t screen_ = 0;
     bool cursorShown_ = true;
+    int32_t musicVolume_ = 100;
+    int32_t voiceVolume_ = 100;
     std::vector<Listener> listeners_;
 };
 

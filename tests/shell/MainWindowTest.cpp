@@ -157,9 +157,13 @@ TEST_F(ContextInDirectory, DefaultsWithoutASettingsFile) {
     EXPECT_EQ(platform_->menu().bar[1].id, menu_id::kHelp);
     EXPECT_TRUE(platform_->menuChecked(menu_id::kMoveNormal));
     EXPECT_EQ(context_->settings().moveSpeed(), 8);
-    // Without a sound device music and voices are off.
-    EXPECT_TRUE(platform_->menuChecked(menu_id::kMusicOff));
-    EXPECT_TRUE(platform_->menuChecked(menu_id::kVoiceOff));
+    // The headless sound device plays: music and voices are on, at full volume.
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kMusicOn));
+    EXPECT_FALSE(platform_->menuChecked(menu_id::kMusicOff));
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kVoiceOn));
+    EXPECT_FALSE(platform_->menuChecked(menu_id::kVoiceOff));
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kMusicVolume0 + 4));
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kVoiceVolume0 + 4));
     EXPECT_TRUE(platform_->menuChecked(menu_id::kSubmapNormal));
     EXPECT_FALSE(std::filesystem::exists(dir_ / "KITE5HAN.INI")); // never created by reading
     EXPECT_EQ(context_->machine().memory.scriptName(), "MAIN.MES");
@@ -201,13 +205,37 @@ TEST_F(ContextInDirectory, MenuTogglesWriteTheirSettingsAndChecks) {
     EXPECT_NE(text.find("SUBMAP=1"), std::string::npos);
 }
 
+TEST_F(ContextInDirectory, VolumesAreReadFromOurOwnSectionAndTheMenuKeepsOneMarkEach) {
+    writeSettings("[Config]\r\nSOUND=0\r\n[FerKite]\r\nMusicVolume=60\r\nVoiceVolume=300\r\n");
+    start();
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kMusicOff));
+    EXPECT_FALSE(platform_->menuChecked(menu_id::kMusicOn));
+    EXPECT_EQ(context_->settings().musicVolume(), 60);
+    EXPECT_EQ(context_->settings().voiceVolume(), 100); // kept within 0 to 100
+    for (int step = 0; step < menu_id::kVolumeSteps; ++step) {
+        EXPECT_EQ(platform_->menuChecked(menu_id::kMusicVolume0 + step), step == 2) << step;
+        EXPECT_EQ(platform_->menuChecked(menu_id::kVoiceVolume0 + step), step == 4) << step;
+    }
+    MenuCommands& menu = context_->menu();
+    menu.command(menu_id::kMusicVolume0 + 1);
+    menu.command(menu_id::kVoiceVolume0);
+    EXPECT_EQ(context_->settings().musicVolume(), 25);
+    EXPECT_EQ(context_->settings().voiceVolume(), 0);
+    for (int step = 0; step < menu_id::kVolumeSteps; ++step) {
+        EXPECT_EQ(platform_->menuChecked(menu_id::kMusicVolume0 + step), step == 1) << step;
+        EXPECT_EQ(platform_->menuChecked(menu_id::kVoiceVolume0 + step), step == 0) << step;
+    }
+    const std::string text = settingsText();
+    EXPECT_NE(text.find("[FerKite]\r\nMusicVolume=25\r\nVoiceVolume=0\r\n"), std::string::npos)
+        << text;
+}
+
 TEST_F(ContextInDirectory, EveryCommandOfABuiltSubsystemIsRegisteredByItsOwner) {
     start();
     const CommandTable& table = context_->commands();
     for (const CommandOwner& c : command_listing::kOwners) {
-        // Animations, sound and the map have no commands in this build yet.
-        const bool built = c.owner != Subsystem::kAnimation && c.owner != Subsystem::kSound &&
-                           c.owner != Subsystem::kMap;
+        // Animations and the map have no commands in this build yet.
+        const bool built = c.owner != Subsystem::kAnimation && c.owner != Subsystem::kMap;
         EXPECT_EQ(table.has(c.kind, c.number), built) << c.number;
     }
 }

@@ -128,6 +128,22 @@ TEST(SoundRun, WithSoundSetToZeroMusicCommandsOnlyRecordTheName) {
     EXPECT_LT(rmsLevel(r, 0, r.seconds()), 0.0001);
 }
 
+TEST(SoundRun, ThePlayersMusicVolumeScalesTheMusicAndTheMenuChangesItAtOnce) {
+    SoundGame game;
+    game.wave("A.WAV", kToneA);
+    game.text("KITE5HAN.INI", "[FerKite]\r\nMusicVolume=50\r\n");
+    // At 0.8 s the player chooses 100 %, at 1.4 s 0 %.
+    game.text("input.txt", "800 menu 40054\n1400 menu 40050\n");
+    ASSERT_TRUE(game.script("    music 0, \"A.WAV\"\n" + waitFor(1.8) + "    end\n"));
+    EngineProcess p;
+    const Recording r = game.run(p, "--input '" + (game.path() / "input.txt").string() + "'");
+    ASSERT_EQ(p.status, 0) << p.err;
+    const double half = toneLevel(r, 500, 0.2, 0.7);
+    const double full = toneLevel(r, 500, 0.9, 1.3);
+    EXPECT_NEAR(half / full, std::pow(10.0, -496 / 2000.0), 0.03); // loudness 5000
+    EXPECT_LT(rmsLevel(r, 1.5, 1.7), 0.0001);
+}
+
 TEST(SoundRun, VoiceTwoWaitsUntilTheVoiceEnds) {
     SoundGame game;
     game.wave("V.WAV", ToneWave{.spans = {{700, 1.2}}});
