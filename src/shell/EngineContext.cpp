@@ -258,7 +258,11 @@ void EngineContext::startRecording() {
 }
 
 void EngineContext::stopRecording() {
-    platform_->audio().close();
+    AudioOutput& output = platform_->audio();
+    if (output.isOpen() && output.underruns() != 0)
+        std::fprintf(stderr, "engine: the sound output ran dry %llu times\n",
+                     static_cast<unsigned long long>(output.underruns()));
+    output.close();
     recording_.setWriter(nullptr);
     if (audioFile_ && !audioFile_->close())
         std::fprintf(stderr, "engine: cannot write %s\n", options_.audioOutPath.c_str());

@@ -1,11 +1,14 @@
 #pragma once
-// Converts a stream of float frames from one sample rate to another
-// (band-limited, so nothing aliases), pulling its input as it needs it.
-// One per playing ring; used by the mixer's thread only.
+// Converts a stream of float frames from one sample rate to another,
+// pulling its input as it needs it. A windowed-sinc filter (24 taps when the
+// rate rises, more when it falls; Kaiser window, beta 7) evaluated at 1024
+// fixed phases between input frames: what lies above the lower Nyquist
+// frequency is suppressed by about 70 dB, so nothing aliases and no images
+// of the input's spectrum are heard, at a fraction of the cost of a
+// general converter. One per playing ring; used by the mixer's thread only.
 
-#include <cstdint>
+#include <cstddef>
 #include <functional>
-#include <memory>
 #include <vector>
 
 namespace fer {
@@ -14,27 +17,30 @@ class Resampler {
   public:
     // Fills up to `frames` frames at `destination`; returns how many it wrote.
     using Pull = std::function<size_t(float* destination, size_t frames)>;
+    static constexpr int kPhases = 1024;
+    static constexpr size_t kPullFrames = 256;
 
-    // channels: interleaved channels of input and output. False from ok()
-    // when the converter could not be created.
+    // channels: interleaved channels of input and output (1 to 8).
     Resampler(int channels, int inputRate, int outputRate);
-    ~Resampler();
-    Resampler(const Resampler&) = delete;
-    Resampler& operator=(const Resampler&) = delete;
 
-    bool ok() const;
     // Writes `frames` frames to out; when the input runs dry (pull gives 0)
     // the rest is left as it was and the count written is returned.
     size_t read(float* out, size_t frames, const Pull& pull);
 
+    int taps() const { return taps_; }
+
   private:
-    struct State;
-    std::unique_ptr<State> state_;
+    // Drops the frames no later output needs, then pulls more. False when
+    // the input gave nothing.
+    bool refill(const Pull& pull);
+
     int channels_;
-    double ratio_;
-    std::vector<float> input_;
-    size_t inputStart_ = 0;  // first unused frame of input_
-    size_t inputFrames_ = 0; // unused frames from inputStart_
+    int taps_;
+    double step_; // input frames per output frame
+    std::vector<float> table_; // (kPhases + 1) rows of taps_ coefficients
+    std::vector<float> input_; // interleaved frames, the oldest first
+    size_t frames_ = 0;        // frames held in input_
+    double time_ = 0;          // the next output's position among them
 };
 
 } // namespace fer

@@ -121,8 +121,9 @@ void SoundBuffer::mixInto(float* sum, size_t frames) {
         const size_t block = std::min(frames, AudioMixer::kBlockFrames);
         size_t got = 0;
         if (resampler_) {
-            got = resampler_->read(converted_.data(), block,
-                                   [this](float* d, size_t n) { return pull(d, std::min<size_t>(n, kPullFrames)); });
+            got = resampler_->read(converted_.data(), block, [this](float* d, size_t n) {
+                return pull(d, std::min<size_t>(n, kPullFrames));
+            });
         } else {
             for (size_t done = 0; done < block;) {
                 const size_t n = pull(converted_.data() + done * ch,

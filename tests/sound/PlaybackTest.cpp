@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <numbers>
 #include <map>
 #include <string>
 #include <thread>
@@ -12,6 +14,7 @@
 #include "PacedOutput.h"
 #include "TestSources.h"
 #include "ToneWave.h"
+#include "sound/Resampler.h"
 #include "sound/SoundManager.h"
 #include "sound/VolumeScale.h"
 
@@ -306,6 +309,35 @@ TEST(Mixer, ConvertsTheRateWithoutImagesAndMapsMonoToBothChannels) {
     buffer->position(play, write);
     EXPECT_NEAR(static_cast<double>(play), 22050 * 2, 2 * 600);
     EXPECT_GT(write, play);
+}
+
+// Resampled tones through the converter alone: what passes, what must not
+// fold back below the output's Nyquist frequency.
+double resampledLevel(int inRate, int outRate, double frequency, double measured) {
+    Resampler resampler(1, inRate, outRate);
+    double phase = 0;
+    Recording r{outRate, 1, {}};
+    std::vector<float> out(static_cast<size_t>(outRate));
+    const size_t got = resampler.read(out.data(), out.size(), [&](float* d, size_t n) {
+        for (size_t i = 0; i < n; ++i) {
+            d[i] = static_cast<float>(0.5 * std::sin(phase));
+            phase += 2 * std::numbers::pi * frequency / inRate;
+        }
+        return n;
+    });
+    EXPECT_EQ(got, out.size());
+    for (float v : out) r.samples.push_back(static_cast<int16_t>(std::lround(v * 32767)));
+    return toneLevel(r, measured, 0.1, 0.9);
+}
+
+TEST(Mixer, TheRateConverterPassesTheBandAndFoldsNothingBack) {
+    EXPECT_NEAR(resampledLevel(22050, 48000, 1000, 1000), 0.5, 0.01);
+    EXPECT_NEAR(resampledLevel(44100, 48000, 5000, 5000), 0.5, 0.01);
+    EXPECT_NEAR(resampledLevel(48000, 22050, 3000, 3000), 0.5, 0.01);
+    // 15 kHz cannot be played at 22050 Hz: it must not come back at 7050 Hz.
+    EXPECT_LT(resampledLevel(48000, 22050, 15000, 7050), 0.5 / 1000);
+    // The images of 8 kHz at 22050 Hz (14050 and 30100 Hz) stay out.
+    EXPECT_LT(resampledLevel(22050, 48000, 8000, 14050), 0.5 / 300);
 }
 
 TEST(Mixer, AFormatItCannotPlayGetsNoRing) {
