@@ -156,6 +156,22 @@ TEST(SoundRun, VoiceTwoWaitsUntilTheVoiceEnds) {
     EXPECT_LT(r.seconds(), 1.6);
 }
 
+TEST(SoundRun, WhileTheSkipKeyIsHeldAVoiceCommandOnlyStopsThePlayingVoice) {
+    SoundGame game;
+    game.wave("V.WAV", ToneWave{.spans = {{700, 3.0}}});
+    game.wave("W.WAV", ToneWave{.spans = {{1100, 3.0}}});
+    // Ctrl (the skip key) goes down at 0.5 s and stays down.
+    game.text("input.txt", "500 down ctrl\n");
+    ASSERT_TRUE(game.script("    r16[29] = 512\n    voice 0, \"V.WAV\"\n" + waitFor(0.8) +
+                            "    voice 0, \"W.WAV\"\n" + waitFor(0.6) + "    end\n"));
+    EngineProcess p;
+    const Recording r = game.run(p, "--input '" + (game.path() / "input.txt").string() + "'");
+    ASSERT_EQ(p.status, 0) << p.err;
+    EXPECT_GT(toneLevel(r, 700, 0.1, 0.7), 0.1);
+    EXPECT_LT(toneLevel(r, 700, 0.95, r.seconds()), 0.002);
+    EXPECT_LT(toneLevel(r, 1100, 0, r.seconds()), 0.002);
+}
+
 TEST(SoundRun, ABadHeaderIsReportedOnceAndTheGameGoesOn) {
     SoundGame game;
     std::vector<uint8_t> bad = kToneA.bytes();

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "sound/SoundDeviceCheck.h"
 #include "sound/SoundManager.h"
 #include "sound/VolumeScale.h"
 
@@ -55,6 +56,15 @@ TEST(SoundManagerReport, NamesTheLowestListedBitAndShowsTheWholeWord) {
               "详细代码  : Track 0 = 0x40000004");
     EXPECT_EQ(SoundManager::failureMessage(31, 0x00100000),
               "\n不能继续声音的再生        \n详细代码  : Track 31 = 0x00100000");
+}
+
+TEST(SoundDeviceCheck, OnlyMemoryAndABusyDeviceGetABox) {
+    EXPECT_EQ(soundDeviceFailureBox("cannot open the sound device: Out of memory"),
+              "因为存储器不足  DirectSound的初期化失败了        ");
+    EXPECT_EQ(soundDeviceFailureBox("cannot open the sound device: Device or resource busy"),
+              "别的应用占有          DirectSound了              ");
+    EXPECT_EQ(soundDeviceFailureBox("cannot start SDL audio: No available audio device"), "");
+    EXPECT_EQ(soundDeviceFailureBox(""), "");
 }
 
 } // namespace
