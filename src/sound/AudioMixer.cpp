@@ -72,6 +72,8 @@ void AudioMixer::render(std::span<int16_t> out, const AudioFormat& format) {
         }
         done += block;
     }
+    // A part frame at the end (never asked for by an output) stays silent.
+    std::fill(out.begin() + static_cast<std::ptrdiff_t>(frames * channels), out.end(), int16_t{0});
     for (size_t b = 0; b < count; ++b) snapshot_[b].reset();
 }
 
