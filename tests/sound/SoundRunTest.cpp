@@ -172,6 +172,16 @@ TEST(SoundRun, WhileTheSkipKeyIsHeldAVoiceCommandOnlyStopsThePlayingVoice) {
     EXPECT_LT(toneLevel(r, 1100, 0, r.seconds()), 0.002);
 }
 
+TEST(SoundRun, VoiceTwoReturnsAtOnceWhenTheFileCannotBeOpened) {
+    SoundGame game;
+    ASSERT_TRUE(game.script("    r16[29] = 512\n    voice 2, \"NONE.WAV\"\n    end\n"));
+    EngineProcess p;
+    const Recording r = game.run(p);
+    ASSERT_EQ(p.status, 0) << p.err;
+    EXPECT_EQ(p.err, "");
+    EXPECT_LT(r.seconds(), 0.3);
+}
+
 TEST(SoundRun, ABadHeaderIsReportedOnceAndTheGameGoesOn) {
     SoundGame game;
     std::vector<uint8_t> bad = kToneA.bytes();
