@@ -2,7 +2,8 @@
 // with scripted keys and pointer: an automatic walk round the wall column to
 // a clicked cell, a walk along the corner stone (sliding round it) into the
 // east wall, up and down through two triggers that answer to one facing
-// each, the follower on the trail and the view scrolled at its margins.
+// each, steered by the pointer while decide is held, the follower on the
+// trail and the view scrolled at its margins.
 // Checked in the memory dump and the screenshot's pixels.
 
 #include <gtest/gtest.h>
@@ -63,11 +64,15 @@ TEST(MapWalk, ScriptedWalkThroughTheEngine) {
                                                 "3400 down up\n"
                                                 "4900 up up\n"
                                                 "5000 down down\n"
-                                                "6500 up down\n";
+                                                "6500 up down\n"
+                                                // Decide held: the pointer left of the player steers.
+                                                "6700 mouse 300 360\n"
+                                                "6800 down lbutton\n"
+                                                "8300 up lbutton\n";
     const std::string dump = (game.path() / "dump.bin").string();
     const std::string shot = (game.path() / "shot.png").string();
     const EngineProcess r = runEngineProcess(
-        FER_ENGINE_PATH, "--headless --quit-after 7000 --input " +
+        FER_ENGINE_PATH, "--headless --quit-after 8800 --input " +
                              (game.path() / "input.txt").string() + " --dump-memory " + dump +
                              " --screenshot " + shot + " " + game.path().string(),
         "timeout 30");
@@ -88,15 +93,17 @@ TEST(MapWalk, ScriptedWalkThroughTheEngine) {
     EXPECT_EQ(reg(11), kUpTrigger);
     EXPECT_EQ(reg(13), kDownTrigger);
     // The player: round the corner stone (row 19 instead of 20), into the
-    // east wall, up to the top and down to the south wall.
+    // east wall at x 53, up to the top and down to the south wall at y 37
+    // (the triggers fired in that order), then left after the pointer until
+    // its rectangle holds the pointer: screen column 18 of the scrolled view.
     EXPECT_EQ(m[object(kPlayer)], 0x7B) << "its flags are back after the walk";
     EXPECT_EQ(m[object(kPlayer) + 10], 14);
-    EXPECT_EQ(u16(object(kPlayer) + 4), 53);
+    EXPECT_EQ(u16(object(kPlayer) + 4), 34);
     EXPECT_EQ(u16(object(kPlayer) + 6), 37);
-    EXPECT_EQ(m[object(kPlayer) + 8] >> 2, 1) << "facing down";
+    EXPECT_EQ(m[object(kPlayer) + 8] >> 2, 2) << "facing left";
     // The follower stands two moves behind.
-    EXPECT_EQ(u16(object(kFollower) + 4), 53);
-    EXPECT_EQ(u16(object(kFollower) + 6), 35);
+    EXPECT_EQ(u16(object(kFollower) + 4), 36);
+    EXPECT_EQ(u16(object(kFollower) + 6), 37);
 
     demotest::IndexedPng png;
     std::string error;
@@ -110,11 +117,11 @@ TEST(MapWalk, ScriptedWalkThroughTheEngine) {
     EXPECT_EQ(cellCentre(45, 30), kGrassColour);
     for (int i = 0; i < 2; ++i)
         for (int j = 0; j < 2; ++j) {
-            EXPECT_EQ(cellCentre(53 + j, 37 + i), kPlayerColour);
-            EXPECT_EQ(cellCentre(53 + j, 35 + i), kFollowerColour);
+            EXPECT_EQ(cellCentre(34 + j, 37 + i), kPlayerColour);
+            EXPECT_EQ(cellCentre(36 + j, 37 + i), kFollowerColour);
         }
     // The sprite's ring is transparent: grass shows there.
-    EXPECT_EQ(pixel(16 * (53 - ox) + 1, 16 * (38 - oy) + 8), kGrassColour);
+    EXPECT_EQ(pixel(16 * (34 - ox) + 1, 16 * (38 - oy) + 8), kGrassColour);
     // The status bar's frame from plane 5.
     const demo::Picture parts = statusParts();
     EXPECT_EQ(pixel(10, 9), parts.at(2, 81));
