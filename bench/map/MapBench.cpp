@@ -95,13 +95,15 @@ mapgen::MapLayout town() {
     mapgen::MapLayout m(40, 25, 0);
     std::mt19937 gen(9);
     for (auto& c : m.cells)
-        c = mapgen::cellBits(uint16_t(gen() % 400), gen() % 5 == 0 ? uint16_t(400 + gen() % 100)
-                                                                   : mapgen::kNoTile);
+        c = mapgen::cellBits(uint16_t(gen() % 400),
+                             gen() % 5 == 0 ? uint16_t(400 + gen() % 100) : mapgen::kNoTile);
     m.sprites = {mapgen::sequentialSprite(500), mapgen::sequentialSprite(600)};
     m.programs = {{0x9F, 0x00}};
     for (int i = 0; i < 8; ++i)
-        m.objects.push_back({.flags = uint8_t(i == 3 ? 0x05 : 0x01), .sprite = uint8_t(i % 2),
-                             .x = uint16_t(3 + 4 * i), .y = uint16_t(4 + 2 * i)});
+        m.objects.push_back({.flags = uint8_t(i == 3 ? 0x05 : 0x01),
+                             .sprite = uint8_t(i % 2),
+                             .x = uint16_t(3 + 4 * i),
+                             .y = uint16_t(4 + 2 * i)});
     return m;
 }
 

@@ -8,7 +8,7 @@
 namespace fer {
 class PlaneSet;
 class ScriptMemory;
-}
+} // namespace fer
 
 namespace fer::fuzz {
 

@@ -37,7 +37,9 @@ class CellLayers {
     Cell& at(int col, int row) { return current_[index(col, row)]; }
     const Cell& at(int col, int row) const { return current_[index(col, row)]; }
     const Cell& drawn(int col, int row) const { return drawn_[index(col, row)]; }
-    bool changed(int col, int row) const { return current_[index(col, row)] != drawn_[index(col, row)]; }
+    bool changed(int col, int row) const {
+        return current_[index(col, row)] != drawn_[index(col, row)];
+    }
     void markDrawn(int col, int row) { drawn_[index(col, row)] = current_[index(col, row)]; }
     // Every cell differs from its copy afterwards, an empty one too: the
     // copy's ground holds a value no layer can hold.

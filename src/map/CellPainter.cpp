@@ -38,8 +38,10 @@ void CellPainter::draw(const CellLayers::Cell& cell, int col, int row, uint8_t k
     VramPlane& screen = planes_[0];
     // Planes taller than the screen keep their top 400 rows at the end.
     uint8_t* out = screen.row(kTile * row) + kTile * col;
-    const uint8_t* sheetA = planes_[kSheetA].pixels() + (planes_[kSheetA].size() - size_t(kHeight) * kStride);
-    const uint8_t* sheetB = planes_[kSheetB].pixels() + (planes_[kSheetB].size() - size_t(kHeight) * kStride);
+    const uint8_t* sheetA =
+        planes_[kSheetA].pixels() + (planes_[kSheetA].size() - size_t(kHeight) * kStride);
+    const uint8_t* sheetB =
+        planes_[kSheetB].pixels() + (planes_[kSheetB].size() - size_t(kHeight) * kStride);
     const uint16_t ground = cell[CellLayers::kGround];
     const uint16_t upper = cell[CellLayers::kUpper];
 
@@ -58,7 +60,8 @@ void CellPainter::draw(const CellLayers::Cell& cell, int col, int row, uint8_t k
     uint8_t buffer[kTile * kTile];
     if (ground < kTiles) {
         for (int i = 0; i < kTile; ++i)
-            std::memcpy(buffer + i * kTile, sheetA + offsets_[ground] - ptrdiff_t(i) * kStride, kTile);
+            std::memcpy(buffer + i * kTile, sheetA + offsets_[ground] - ptrdiff_t(i) * kStride,
+                        kTile);
     } else {
         std::memset(buffer, 0, sizeof buffer);
     }
@@ -74,7 +77,8 @@ void CellPainter::draw(const CellLayers::Cell& cell, int col, int row, uint8_t k
     } else if (upper < kTiles) {
         keyed(buffer, sheetA + offsets_[upper], key);
     }
-    for (int i = 0; i < kTile; ++i) std::memcpy(out - ptrdiff_t(i) * kStride, buffer + i * kTile, kTile);
+    for (int i = 0; i < kTile; ++i)
+        std::memcpy(out - ptrdiff_t(i) * kStride, buffer + i * kTile, kTile);
 }
 
 } // namespace fer

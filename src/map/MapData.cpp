@@ -33,7 +33,7 @@ Trigger MapData::trigger(int n) const {
     if (n < 0 || n >= kMaxTriggers) return {};
     const uint64_t at = triggerTable_ + 12ull * uint32_t(n);
     if (!ScriptMemory::fits(at, 12)) return {};
-    return {m_->word(at), m_->word(at + 2), m_->word(at + 4),
+    return {m_->word(at),     m_->word(at + 2), m_->word(at + 4),
             m_->word(at + 6), m_->word(at + 8), m_->word(at + 10)};
 }
 

@@ -104,8 +104,10 @@ void MapEngine::buildLayers(const MapData& data) {
         for (int c = 0; c < v.width; ++c) {
             const int col = v.left + c, row = v.top + r;
             if (!CellLayers::inside(col, row)) continue;
-            const MapCell cell = data.cell(v.originX + c, v.originY + r, state_.width, state_.height);
-            layers_.at(col, row) = {cell.ground(), cell.upper(), CellLayers::kEmpty, CellLayers::kEmpty};
+            const MapCell cell =
+                data.cell(v.originX + c, v.originY + r, state_.width, state_.height);
+            layers_.at(col, row) = {cell.ground(), cell.upper(), CellLayers::kEmpty,
+                                    CellLayers::kEmpty};
         }
     }
 }

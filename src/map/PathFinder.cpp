@@ -79,10 +79,14 @@ bool PathFinder::compute(int width, int height, int startX, int startY, int goal
         const int fx = chain_[i] % kGridWidth, fy = chain_[i] / kGridWidth;
         const int tx = chain_[i - 1] % kGridWidth, ty = chain_[i - 1] / kGridWidth;
         uint8_t bit = 0;
-        if (tx > fx) bit = 4;
-        else if (tx < fx) bit = 2;
-        else if (ty > fy) bit = 8;
-        else bit = 1;
+        if (tx > fx)
+            bit = 4;
+        else if (tx < fx)
+            bit = 2;
+        else if (ty > fy)
+            bit = 8;
+        else
+            bit = 1;
         directions_[chain_[i]] = bit;
     }
     length_ = static_cast<int>(chain_.size()) - 1;

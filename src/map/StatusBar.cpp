@@ -6,7 +6,8 @@
 namespace fer {
 
 void StatusBar::restoreUnder() {
-    copyPlaneRect(planes_[kSavePlane], 0, 0, PlaneSet::kWidth, kSavedRows, planes_[0], 0, kSavedTop);
+    copyPlaneRect(planes_[kSavePlane], 0, 0, PlaneSet::kWidth, kSavedRows, planes_[0], 0,
+                  kSavedTop);
 }
 
 void StatusBar::part(int sx, int sy, int w, int h, int dx, int dy) {
@@ -14,15 +15,16 @@ void StatusBar::part(int sx, int sy, int w, int h, int dx, int dy) {
 }
 
 void StatusBar::draw() {
-    copyPlaneRect(planes_[0], 0, kSavedTop, PlaneSet::kWidth, kSavedRows, planes_[kSavePlane], 0, 0);
+    copyPlaneRect(planes_[0], 0, kSavedTop, PlaneSet::kWidth, kSavedRows, planes_[kSavePlane], 0,
+                  0);
     const int D = memory_.reg16(reg16::kStatusDate);
     const int T = memory_.reg16(reg16::kStatusTime);
     const int M = memory_.reg16(reg16::kStatusAmount);
     const int E = memory_.reg16(reg16::kStatusDayIcon);
     const int W = memory_.flag(flag::kWeather);
 
-    part(0, 80, 88, 80, 8, 8);    // frame left
-    part(92, 80, 88, 80, 544, 8); // frame right
+    part(0, 80, 88, 80, 8, 8);                            // frame left
+    part(92, 80, 88, 80, 544, 8);                         // frame right
     part(D / 100 == 12 ? 546 : 570, 144, 24, 36, 12, 12); // month icon
     // Day icon: day 0 (no date) has no icon; its source lies left of the sheet.
     const int d = D % 100;

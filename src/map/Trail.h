@@ -26,7 +26,9 @@ class Trail {
         head_ = (head_ + 1) % kLength;
     }
     // The entry k places before the head: 1 is the newest.
-    TrailEntry before(unsigned k) const { return entries_[(head_ + kLength - k % kLength) % kLength]; }
+    TrailEntry before(unsigned k) const {
+        return entries_[(head_ + kLength - k % kLength) % kLength];
+    }
     unsigned head() const { return head_; }
 
   private:

@@ -115,7 +115,8 @@ bool Walkers::freeStep(const MapData& data, int index, int x, int y, int directi
     auto wallAt = [&](int cx, int cy) { return wall(data, cx, cy); };
     if ((o.flags() & MapObject::kStoppedByWalls) && entersWall(x, y, w, h, direction, wallAt))
         return false;
-    if ((o.flags() & MapObject::kStoppedByObjects) && blocker(data, index, x, y, w, h, direction) >= 0)
+    if ((o.flags() & MapObject::kStoppedByObjects) &&
+        blocker(data, index, x, y, w, h, direction) >= 0)
         return false;
     return true;
 }
@@ -173,7 +174,8 @@ void Walkers::follow(const MapData&, MapObject& o, int x, int y, int direction) 
         }
         break;
     case kDown:
-        if (y + h - 1 - v.originY >= v.height - v.marginBottom && v.originY + v.height < state_.height) {
+        if (y + h - 1 - v.originY >= v.height - v.marginBottom &&
+            v.originY + v.height < state_.height) {
             ++v.originY;
             state_.scrollDirection |= direction_bit::kDown;
         }
@@ -185,7 +187,8 @@ void Walkers::follow(const MapData&, MapObject& o, int x, int y, int direction) 
         }
         break;
     default:
-        if (x + w - 1 - v.originX >= v.width - v.marginRight && v.originX + v.width < state_.width) {
+        if (x + w - 1 - v.originX >= v.width - v.marginRight &&
+            v.originX + v.width < state_.width) {
             ++v.originX;
             state_.scrollDirection |= direction_bit::kRight;
         }
@@ -214,7 +217,8 @@ uint16_t Walkers::moveByBits(const MapData& data, int index, uint8_t bits) {
     case bit::kDown | bit::kRight: {
         // Vertical first without sliding round corners, then horizontal.
         state_.noSlide = true;
-        const uint16_t first = moveOne(data, index, (bits & bit::kUp) ? Walkers::kUp : Walkers::kDown);
+        const uint16_t first =
+            moveOne(data, index, (bits & bit::kUp) ? Walkers::kUp : Walkers::kDown);
         state_.noSlide = false;
         const uint16_t second =
             moveOne(data, index, (bits & bit::kLeft) ? Walkers::kLeft : Walkers::kRight);

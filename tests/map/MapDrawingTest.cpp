@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "MapTestSupport.h"
+#include "core/CommandTable.h"
+#include "map/MapCommands.h"
 #include "map/MapMessages.h"
 
 namespace fer::test {
@@ -143,8 +145,8 @@ TEST(MapDrawing, WriteSubScanDirectionsAndTheFatalOnes) {
         f.engine.state().scrollDirection = static_cast<uint8_t>(direction);
         f.op(11);
         const bool good = direction == 0 || direction == 1 || direction == 2 || direction == 3 ||
-                          direction == 4 || direction == 5 || direction == 8 ||
-                          direction == 10 || direction == 12;
+                          direction == 4 || direction == 5 || direction == 8 || direction == 10 ||
+                          direction == 12;
         if (good) {
             EXPECT_TRUE(f.host.errors.empty()) << direction;
             EXPECT_EQ(f.engine.cellsDrawn(), 1000) << direction;
@@ -169,8 +171,8 @@ TEST(MapDrawing, StatusBarCopiesFromPlane5AndKeepsTheMapUnderItInPlane4) {
                 ASSERT_EQ(f.planes[0].at(dx + x, dy + y), f.planes[5].at(sx + x, sy + y))
                     << what << " at " << x << "," << y;
     };
-    f.memory.setReg16(reg16::kStatusDate, 1224);  // December 24th
-    f.memory.setReg16(reg16::kStatusTime, 2307);  // 23:07
+    f.memory.setReg16(reg16::kStatusDate, 1224); // December 24th
+    f.memory.setReg16(reg16::kStatusTime, 2307); // 23:07
     f.memory.setReg16(reg16::kStatusAmount, 12345);
     f.memory.setReg16(reg16::kStatusDayIcon, 2);
     f.memory.setFlag(flag::kWeather, 6);
@@ -224,6 +226,43 @@ TEST(MapDrawing, ObjectsPartlyOutsideTheViewAndOddSizesStayInside) {
     EXPECT_NE(f.engine.layers().at(39, 24)[2], 0xFFFF);
     EXPECT_NE(f.engine.layers().at(30, 20)[2], 0xFFFF);
     EXPECT_EQ(f.engine.layers().at(29, 20)[2], 0xFFFF);
+}
+
+} // namespace
+} // namespace fer::test
+
+namespace fer::test {
+namespace {
+
+ArgumentList numbers(std::initializer_list<uint32_t> values) {
+    ArgumentList args;
+    for (uint32_t v : values) {
+        Argument* a = args.beginEntry();
+        a->setKind(Argument::kNumber);
+        a->setValue(v);
+        args.endEntry();
+    }
+    return args;
+}
+
+TEST(MapCommand, SystemCommand17CarriesOutTheOperations) {
+    MapFixture f;
+    f.load(openMap(40, 25));
+    MapCommands commands(f.memory, f.planes, f.host);
+    CommandTable table;
+    commands.registerWith(table);
+    ASSERT_TRUE(table.has(CommandKind::kSystem, 17));
+    table.run(CommandKind::kSystem, 17, numbers({0}));
+    table.run(CommandKind::kSystem, 17, numbers({12, 3}));
+    EXPECT_EQ(commands.engine().state().triggerMode, 3);
+    EXPECT_EQ(commands.engine().state().width, 40);
+    table.run(CommandKind::kSystem, 17, numbers({17}));
+    EXPECT_EQ(f.result(), 0);
+    // Operations without a meaning do nothing.
+    f.memory.setReg16(reg16::kResult, 1234);
+    table.run(CommandKind::kSystem, 17, numbers({18, 1, 2, 3}));
+    table.run(CommandKind::kSystem, 17, numbers({0xFFFFFFFF}));
+    EXPECT_EQ(f.result(), 1234);
 }
 
 } // namespace

@@ -55,7 +55,9 @@ class MapFixture {
         return MapObject(memory, uint64_t{ScriptMemory::kCodeBase} + kAt + encoded.objectBlock +
                                      encoded.objectList + 14u * uint32_t(i));
     }
-    void op(uint32_t n, uint32_t a = 0, uint32_t b = 0, uint32_t c = 0) { engine.operation(n, a, b, c); }
+    void op(uint32_t n, uint32_t a = 0, uint32_t b = 0, uint32_t c = 0) {
+        engine.operation(n, a, b, c);
+    }
     uint16_t result() const { return memory.reg16(reg16::kResult); }
     // Start, place object 0 from entry 0, build, start programs, show.
     void begin() {

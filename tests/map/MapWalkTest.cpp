@@ -57,24 +57,25 @@ constexpr uint32_t kLoad = ScriptMemory::kCodeBase + 0x10000;
 TEST(MapWalk, ScriptedWalkThroughTheEngine) {
     GameFolder game;
     // Milliseconds from the start of the script.
-    std::ofstream(game.path() / "input.txt") << "300 mouse 264 200\n"  // cell (16, 12 + 8)
-                                                "350 press rbutton\n"  // the walk
-                                                "1800 down right\n"
-                                                "3300 up right\n"
-                                                "3400 down up\n"
-                                                "4900 up up\n"
-                                                "5000 down down\n"
-                                                "6500 up down\n"
-                                                // Decide held: the pointer left of the player steers.
-                                                "6700 mouse 300 360\n"
-                                                "6800 down lbutton\n"
-                                                "8300 up lbutton\n";
+    std::ofstream(game.path() / "input.txt")
+        << "300 mouse 264 200\n" // cell (16, 12 + 8)
+           "350 press rbutton\n" // the walk
+           "1800 down right\n"
+           "3300 up right\n"
+           "3400 down up\n"
+           "4900 up up\n"
+           "5000 down down\n"
+           "6500 up down\n"
+           // Decide held: the pointer left of the player steers.
+           "6700 mouse 300 360\n"
+           "6800 down lbutton\n"
+           "8300 up lbutton\n";
     const std::string dump = (game.path() / "dump.bin").string();
     const std::string shot = (game.path() / "shot.png").string();
     const EngineProcess r = runEngineProcess(
-        FER_ENGINE_PATH, "--headless --quit-after 8800 --input " +
-                             (game.path() / "input.txt").string() + " --dump-memory " + dump +
-                             " --screenshot " + shot + " " + game.path().string(),
+        FER_ENGINE_PATH,
+        "--headless --quit-after 8800 --input " + (game.path() / "input.txt").string() +
+            " --dump-memory " + dump + " --screenshot " + shot + " " + game.path().string(),
         "timeout 30");
     ASSERT_EQ(r.status, 0) << r.err;
 

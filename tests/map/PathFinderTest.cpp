@@ -52,7 +52,8 @@ TEST(PathFinder, PathsStayOnFreeCellsAndFindEveryReachableGoal) {
                     free[size_t(y) * w + x] = 1;
                     finder->setFree(x, y);
                 }
-        const int sx = int(gen() % w), sy = int(gen() % h), gx = int(gen() % w), gy = int(gen() % h);
+        const int sx = int(gen() % w), sy = int(gen() % h), gx = int(gen() % w),
+                  gy = int(gen() % h);
         free[size_t(sy) * w + sx] = 1; // the start counts as free
         const bool expected = (sx == gx && sy == gy) ||
                               (free[size_t(gy) * w + gx] && reachable(free, w, h, sx, sy, gx, gy));

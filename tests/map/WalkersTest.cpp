@@ -117,8 +117,8 @@ TEST(MapCodes, RandomAndReservedCodesAreFatal) {
         f.op(8);
         ASSERT_EQ(f.host.errors.size(), 1u) << int(code);
         EXPECT_EQ(f.host.errors[0].first, map_message::kMoveErrorTitle);
-        EXPECT_EQ(f.host.errors[0].second, code == 0x70 ? map_message::kRandomMoveMissing
-                                                         : map_message::kReservedCode);
+        EXPECT_EQ(f.host.errors[0].second,
+                  code == 0x70 ? map_message::kRandomMoveMissing : map_message::kReservedCode);
     }
 }
 
@@ -126,7 +126,8 @@ TEST(MapMoves, SolidObjectsBlockWithTheirIndexAndStandOneRowOverlapped) {
     MapFixture f;
     MapLayout m = openMap(20, 20);
     m.programs = {{0x9F, 0x00}};
-    m.objects = {walker(0, 0, 0, 0x03), walker(2, 0, 0, 0x03), walker(5, 5, 0), walker(5, 9, 0, 0x03)};
+    m.objects = {walker(0, 0, 0, 0x03), walker(2, 0, 0, 0x03), walker(5, 5, 0),
+                 walker(5, 9, 0, 0x03)};
     f.load(m);
     f.op(0);
     // Down: the solid one's top row is 9; the mover stops with its bottom row on it.
@@ -254,7 +255,7 @@ TEST(MapPlayer, KeysMoveAndCancelReportsFFFE) {
     f.op(9);
     EXPECT_EQ(f.result(), 0xFFFE);
     EXPECT_EQ(f.position(0), (std::pair{5, 6}));
-    EXPECT_EQ(f.object(0).count(), 2); // the cancel used no step
+    EXPECT_EQ(f.object(0).count(), 2);       // the cancel used no step
     f.host.keys = {key::kLeft, key::kRight}; // cancel out: nothing moves
     f.op(9);
     EXPECT_EQ(f.position(0), (std::pair{5, 6}));
@@ -360,11 +361,11 @@ TEST(MapTriggers, FireOnlyWhenFacingTheirDirectionAndByMode) {
     f.op(13);
     EXPECT_EQ(f.result(), 0xFFFF); // mode 2: disarmed ...
     f.object(0).setProgram(0);
-    f.op(5, 0, 0);                  // (the program is 0x9F: waiting does not re-arm)
+    f.op(5, 0, 0); // (the program is 0x9F: waiting does not re-arm)
     f.op(9);
     f.op(13);
     EXPECT_EQ(f.result(), 0xFFFF);
-    f.object(0).setType(4);         // ... until a completed move: left, facing 2
+    f.object(0).setType(4); // ... until a completed move: left, facing 2
     f.object(0).setCount(1);
     f.op(9);
     f.op(22, 0, 3); // facing right: trigger 8 covers column 4
