@@ -7,8 +7,8 @@
 namespace fer {
 
 MapEngine::MapEngine(ScriptMemory& memory, PlaneSet& planes, MapHost& host)
-    : memory_(memory), planes_(planes), host_(host), painter_(planes), statusBar_(memory, planes),
-      walkers_(memory, state_, host) {}
+    : memory_(memory), host_(host), painter_(planes), statusBar_(memory, planes),
+      walkers_(state_, host) {}
 
 void MapEngine::operation(uint32_t op, uint32_t a, uint32_t b, uint32_t c) {
     const MapData data(memory_);

@@ -50,7 +50,6 @@ class MapEngine {
     }
 
     ScriptMemory& memory_;
-    PlaneSet& planes_;
     MapHost& host_;
     MapState state_;
     CellLayers layers_;

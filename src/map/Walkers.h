@@ -26,8 +26,7 @@ class Walkers {
     // Move directions of moveOne and facings.
     enum Direction { kUp = 0, kDown = 1, kLeft = 2, kRight = 3 };
 
-    Walkers(ScriptMemory& memory, MapState& state, MapHost& host)
-        : memory_(memory), state_(state), host_(host) {}
+    Walkers(MapState& state, MapHost& host) : state_(state), host_(host) {}
 
     // One step of every object with flags; the result of the last tracked
     // one, 0xFFFF if none.
@@ -76,7 +75,6 @@ class Walkers {
     void follow(const MapData& data, MapObject& o, int x, int y, int direction);
     void fail(const char* title, const char* text);
 
-    ScriptMemory& memory_;
     MapState& state_;
     MapHost& host_;
     PathFinder path_;
