@@ -58,23 +58,24 @@ TEST(MapWalk, ScriptedWalkThroughTheEngine) {
     GameFolder game;
     // Milliseconds from the start of the script.
     std::ofstream(game.path() / "input.txt")
-        << "300 mouse 264 200\n" // cell (16, 12 + 8)
-           "350 press rbutton\n" // the walk
-           "1800 down right\n"
-           "3300 up right\n"
-           "3400 down up\n"
-           "4900 up up\n"
-           "5000 down down\n"
-           "6500 up down\n"
+        << "900 mouse 264 200\n" // over cell (16, 12 + 8)
+           "1000 down rbutton\n" // a click with cancel: the walk
+           "1150 up rbutton\n"
+           "2600 down right\n"
+           "4100 up right\n"
+           "4200 down up\n"
+           "5700 up up\n"
+           "5800 down down\n"
+           "7300 up down\n"
            // Decide held: the pointer left of the player steers.
-           "6700 mouse 300 360\n"
-           "6800 down lbutton\n"
-           "8300 up lbutton\n";
+           "7500 mouse 300 360\n"
+           "7600 down lbutton\n"
+           "9100 up lbutton\n";
     const std::string dump = (game.path() / "dump.bin").string();
     const std::string shot = (game.path() / "shot.png").string();
     const EngineProcess r = runEngineProcess(
         FER_ENGINE_PATH,
-        "--headless --quit-after 8800 --input " + (game.path() / "input.txt").string() +
+        "--headless --quit-after 9600 --input " + (game.path() / "input.txt").string() +
             " --dump-memory " + dump + " --screenshot " + shot + " " + game.path().string(),
         "timeout 30");
     ASSERT_EQ(r.status, 0) << r.err;
