@@ -71,6 +71,7 @@ inline constexpr uint8_t kBlockWord100 = 35;
 namespace flag {
 inline constexpr uint32_t kFewerReserved = 2024; // 1: presets keep 10 entries, else 16
 inline constexpr uint32_t kNoDecideWait = 2035;
+inline constexpr uint32_t kWeather = 2047; // read by the map's status bar
 } // namespace flag
 
 // Bits of the control word (16-bit register 29).

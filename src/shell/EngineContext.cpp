@@ -56,6 +56,8 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
       textCommands_(machine_.memory, host_, text_, variant),
       fileCommands_(files_, machine_.memory, fileNames_, sound_),
       cursorCommands_(*platform_, settings_, machine_.memory),
+      mapHost_(host_, *platform_, screen_, settings_, errors_),
+      map_(machine_.memory, planes_, mapHost_),
       menu_(*platform_, settings_, screen_, window_, shell_.startDirectory()),
       monitor_(*platform_, machine_, fileNames_, variant) {
     if (options_.printText) {
@@ -76,6 +78,7 @@ void EngineContext::connect() {
     fileCommands_.registerWith(commands_);
     cursorCommands_.registerWith(commands_);
     soundCommands_.registerWith(commands_);
+    map_.registerWith(commands_);
 
     window_.onMenu([this](int id) { menu_.command(id); });
     window_.onDrop([this](const std::string& path) { switchTo(path); });

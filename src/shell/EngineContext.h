@@ -23,6 +23,7 @@
 #include "graphics/PlaneSet.h"
 #include "graphics/TextCommands.h"
 #include "graphics/TextRenderer.h"
+#include "map/MapCommands.h"
 #include "platform/Platform.h"
 #include "script/Evaluator.h"
 #include "script/Interpreter.h"
@@ -33,6 +34,7 @@
 #include "shell/DisplayModeController.h"
 #include "shell/EngineGraphicsHost.h"
 #include "shell/EngineHost.h"
+#include "shell/EngineMapHost.h"
 #include "shell/FatalErrorReporter.h"
 #include "shell/MainWindow.h"
 #include "shell/MenuCommands.h"
@@ -134,6 +136,8 @@ class EngineContext {
     TextCommands textCommands_;
     FileCommands fileCommands_;
     CursorCommands cursorCommands_;
+    EngineMapHost mapHost_;
+    MapCommands map_;
     MenuCommands menu_;
     DebugMonitor monitor_;
 
