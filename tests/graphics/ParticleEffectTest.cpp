@@ -178,13 +178,20 @@ TEST(ParticleEffect, WhenTheLastParticleHasLeftThePlanesEqualTheCleanPicture) {
     ParticleStyle style = ParticleEffects::flakes();
     style.capacity = 1;
     style.birthEvery = 1;
+    style.xFirst = 100; // over colours 120 and up: drawn in front or behind
     ParticleEffect a(planes, style);
     a.start(5);
     a.tick(0);
     a.tick(1);
     ASSERT_EQ(a.live(), 1u);
-    int t = 2;
-    for (; t < 5000 && a.live() == 1; ++t) a.tick(static_cast<uint32_t>(t));
+    int shown = 0;
+    for (int t = 2; t < 5000 && a.live() == 1; ++t) {
+        a.tick(static_cast<uint32_t>(t));
+        if (planes[0].at(102, std::clamp(a.particles()[0].drawnY + 2, 0, 399)) == 200 &&
+            planes[2].at(102, std::clamp(a.particles()[0].drawnY + 2, 0, 399)) == 200)
+            ++shown;
+    }
+    EXPECT_GT(shown, 300);
     ASSERT_EQ(a.live(), 0u);
     for (int y = 0; y < 400; ++y)
         for (int x = 0; x < 640; ++x) {
