@@ -79,6 +79,13 @@ void EngineContext::connect() {
         screen_.flush();
         monitor_.tick();
     });
+    // While a box is up the timer's ticks are still applied and shown, as
+    // the palette fade is.
+    platform_->setModalHook([this] {
+        timedAnimations_.applyPendingTicks();
+        graphics_.showPaletteChanges();
+        screen_.flush();
+    });
     menu_.onSwitch([this](const std::string& name) { switchTo(name); });
     // The "Debug" menu's windows, when the settings ask for that menu.
     menu_.onOtherCommand([this](int id) {
