@@ -7,14 +7,13 @@ uint32_t TimedAnimations::applyPendingTicks() {
     // point again, the outer call goes on with the count.
     if (applying_) return 0;
     applying_ = true;
-    uint32_t done = 0;
-    for (uint32_t n = pending(); n > 0; n = pending()) {
-        for (uint32_t i = 0; i < n; ++i) applyTick();
-        pending_.fetch_sub(n, std::memory_order_acq_rel);
-        done += n;
-    }
+    // The ticks counted so far; those counted meanwhile wait for the next
+    // pass, so a slow machine cannot keep the main thread here for good.
+    const uint32_t n = pending();
+    for (uint32_t i = 0; i < n; ++i) applyTick();
+    pending_.fetch_sub(n, std::memory_order_acq_rel);
     applying_ = false;
-    return done;
+    return n;
 }
 
 void TimedAnimations::applyTick() {

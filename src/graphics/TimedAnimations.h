@@ -26,7 +26,8 @@ class TimedAnimations {
     // Timer thread: one tick happened.
     void recordTick() { pending_.fetch_add(1, std::memory_order_acq_rel); }
 
-    // Main thread: applies the ticks counted so far; returns how many.
+    // Main thread: applies the ticks counted so far (not those counted while
+    // it runs); returns how many.
     uint32_t applyPendingTicks();
     // Main thread: one tick's work.
     void applyTick();

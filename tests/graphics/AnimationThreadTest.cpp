@@ -41,7 +41,7 @@ TEST(AnimationThread, TicksFromTheTimerThreadAreAllAppliedWhileTheScriptDraws) {
             rig.palette.timerTick();
             timed.recordTick();
             recorded.fetch_add(1);
-            std::this_thread::sleep_for(std::chrono::microseconds(100));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     });
 

@@ -50,16 +50,21 @@ TEST(TimedAnimations, ATickThatReachesTheSyncPointAgainDoesNotApplyTwice) {
     rig.particles.execute(ParticleEffects::kStartA);
     uint32_t nested = 0;
     int more = 3;
-    // Ticks counted while one is applied are taken by the same call.
+    // Ticks counted while one is applied wait for the next call.
     rig.host.onPresent = [&] {
         if (more-- > 0) rig.timed.recordTick();
         nested += rig.timed.applyPendingTicks();
     };
     rig.timed.recordTick();
-    EXPECT_EQ(rig.timed.applyPendingTicks(), 4u);
-    EXPECT_EQ(nested, 0u);
+    rig.timed.recordTick();
+    EXPECT_EQ(rig.timed.applyPendingTicks(), 2u);
+    EXPECT_EQ(rig.timed.pending(), 2u);
+    EXPECT_EQ(rig.timed.applyPendingTicks(), 2u);
+    EXPECT_EQ(rig.timed.pending(), 1u);
+    EXPECT_EQ(rig.timed.applyPendingTicks(), 1u);
     EXPECT_EQ(rig.timed.pending(), 0u);
-    EXPECT_EQ(rig.timed.applied(), 4u);
+    EXPECT_EQ(nested, 0u);
+    EXPECT_EQ(rig.timed.applied(), 5u);
 }
 
 } // namespace
