@@ -2,6 +2,7 @@
 // A mouse cursor drawn by the game: an 8-bit image through a palette, with a
 // colour that stays transparent and the hot spot that points.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -7,6 +7,7 @@
 // prints its message boxes on stderr and plays scripted input.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -59,6 +60,11 @@ class Platform {
     // A modal choice among the script files (.mes, any letter case) of a
     // directory; the chosen file's name, or empty when cancelled.
     virtual std::string chooseScriptFile(const std::string& directory) = 0;
+    // While a box or a modal view waits for the player, the hook runs
+    // between its frames, so the engine's timed work goes on; presents made
+    // by the hook show behind the box. A backend whose boxes do not wait
+    // never runs it.
+    virtual void setModalHook(std::function<void()> hook) { (void)hook; }
 
     // The mouse cursor, in 640x400 client coordinates.
     virtual void showCursor(bool shown) = 0;

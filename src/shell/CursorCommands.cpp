@@ -11,7 +11,13 @@ void CursorCommands::command(const ArgumentList& args) {
     auto coordinate = [&](size_t n) {
         return static_cast<int>(static_cast<int32_t>(args.value(n)));
     };
-    switch (args.value(0)) {
+    const uint32_t op = args.value(0);
+    if (op == 5) {
+        animated_.select(args.value(1));
+        return;
+    }
+    animated_.disable();
+    switch (op) {
     case 0:
         if (!settings_.cursorShown()) {
             platform_.showCursor(true);
@@ -33,7 +39,7 @@ void CursorCommands::command(const ArgumentList& args) {
         break;
     }
     case 4: platform_.moveCursor(coordinate(1), coordinate(2)); break;
-    default: break; // 5, the animated cursor, comes with the animations
+    default: break;
     }
 }
 

@@ -55,7 +55,10 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
                        builtinPalettes_),
       textCommands_(machine_.memory, host_, text_, variant),
       fileCommands_(files_, machine_.memory, fileNames_, sound_),
-      cursorCommands_(*platform_, settings_, machine_.memory),
+      animation_(machine_.memory, planes_, palette_, graphics_, graphicsHost_),
+      particles_(planes_, graphicsHost_, localTimeSeed),
+      timedAnimations_(animatedCursor_, animation_, particles_),
+      cursorCommands_(*platform_, settings_, machine_.memory, animatedCursor_),
       mapHost_(host_, *platform_, screen_, settings_, errors_),
       map_(machine_.memory, planes_, mapHost_),
       menu_(*platform_, settings_, screen_, window_, shell_.startDirectory()),
@@ -79,18 +82,31 @@ void EngineContext::connect() {
     cursorCommands_.registerWith(commands_);
     soundCommands_.registerWith(commands_);
     map_.registerWith(commands_);
+    animation_.registerWith(commands_);
+    particles_.registerWith(commands_);
+    animatedCursor_.onShow(
+        [this](uint16_t image) { platform_->setCursorImage(cursorArt_.image(image)); });
 
     window_.onMenu([this](int id) { menu_.command(id); });
     window_.onDrop([this](const std::string& path) { switchTo(path); });
     window_.onScreenshot([this] { saveScreenshot(); });
-    // The sync point of every pass: what the timer thread changed (the
+    // The sync point of every pass: the ticks the timer counted are applied
+    // (cursor, animations, particles), what the timer thread changed (the
     // palette fade) and every present of the pass are shown here, once.
     window_.onPassEnd([this] {
+        timedAnimations_.applyPendingTicks();
         graphics_.showPaletteChanges();
         screen_.flush();
         monitor_.tick();
         // Tracks pause while the window is in the background.
         sound_.setApplicationActive(window_.state() == 0);
+    });
+    // While a box is up the timer's ticks are still applied and shown, as
+    // the palette fade is.
+    platform_->setModalHook([this] {
+        timedAnimations_.applyPendingTicks();
+        graphics_.showPaletteChanges();
+        screen_.flush();
     });
     menu_.onSwitch([this](const std::string& name) { switchTo(name); });
     // The "Debug" menu's windows, when the settings ask for that menu.
@@ -139,6 +155,9 @@ bool EngineContext::createSubsystems() {
     timer_.setPaused(true);
     // The tick order: the palette fade first.
     timer_.addTick([this] { palette_.timerTick(); });
+    // Then the cursor, the animation channels and the particles: counted
+    // here, drawn by the main thread at its sync point.
+    timer_.addTick([this] { timedAnimations_.recordTick(); });
     if (!timer_.start()) return false;
     shell_.readDebugSetting();
     if (files_.setUp() != 1) return false;

@@ -16,13 +16,17 @@
 #include "debug/DebugMonitor.h"
 #include "files/FileCommands.h"
 #include "files/FileStore.h"
+#include "graphics/AnimatedCursor.h"
+#include "graphics/AnimationChannels.h"
 #include "graphics/BuiltinPalettes.h"
 #include "graphics/GraphicsCommands.h"
 #include "graphics/PaletteCommands.h"
 #include "graphics/PaletteManager.h"
+#include "graphics/ParticleEffects.h"
 #include "graphics/PlaneSet.h"
 #include "graphics/TextCommands.h"
 #include "graphics/TextRenderer.h"
+#include "graphics/TimedAnimations.h"
 #include "map/MapCommands.h"
 #include "platform/Platform.h"
 #include "script/Evaluator.h"
@@ -30,6 +34,7 @@
 #include "script/ScriptMachine.h"
 #include "shell/AppShell.h"
 #include "shell/CommandLine.h"
+#include "shell/CursorArt.h"
 #include "shell/CursorCommands.h"
 #include "shell/DisplayModeController.h"
 #include "shell/EngineGraphicsHost.h"
@@ -75,6 +80,8 @@ class EngineContext {
     MenuCommands& menu() { return menu_; }
     DebugMonitor& monitor() { return monitor_; }
     Screen& screen() { return screen_; }
+    const AnimationChannels& animation() const { return animation_; }
+    const TimedAnimations& timedAnimations() const { return timedAnimations_; }
     const DisplayModeController& display() const { return display_; }
     bool fatalErrorShown() const { return errors_.shown(); }
 
@@ -135,6 +142,12 @@ class EngineContext {
     PaletteCommands paletteCommands_;
     TextCommands textCommands_;
     FileCommands fileCommands_;
+    // What moves by itself on the timer's ticks.
+    CursorArt cursorArt_;
+    AnimatedCursor animatedCursor_;
+    AnimationChannels animation_;
+    ParticleEffects particles_;
+    TimedAnimations timedAnimations_;
     CursorCommands cursorCommands_;
     EngineMapHost mapHost_;
     MapCommands map_;

@@ -329,6 +329,32 @@ TEST_F(SdlPlatformTest, MenuChecksAreKeptPerItem) {
     drain(*p); // the bar is drawn with the checks
 }
 
+TEST_F(SdlPlatformTest, TheModalHookRunsWhileABoxWaitsAndItsPresentsShowBehindIt) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    const uint32_t id = p->windowId();
+    Plane plane;
+    const auto pal = palette();
+    p->present(plane.view(), pal, 0, 0, 640, 400);
+    int calls = 0;
+    p->setModalHook([&] {
+        // What the engine's ticks draw while the box is up.
+        std::fill(plane.pixels.begin(), plane.pixels.end(), ++calls == 1 ? 1 : 2);
+        p->present(plane.view(), pal, 0, 0, 640, 400);
+        if (calls == 3) synthetic::pushKey(id, sc::kReturn, true);
+    });
+    p->messageBox("错误", "文件没有找到");
+    EXPECT_EQ(calls, 3);
+    p->setModalHook({});
+    int ox = 0, oy = 0;
+    p->pictureOrigin(ox, oy);
+    EXPECT_EQ(p->shownPixel(ox + 5, oy + 399), 0x00FF00u);
+    // Without a hook a box only waits.
+    synthetic::pushKey(id, sc::kReturn, true);
+    p->messageBox("错误", "文件没有找到");
+    EXPECT_EQ(calls, 3);
+}
+
 TEST_F(SdlPlatformTest, BoxesAreAnsweredByKeys) {
     auto p = open(1);
     ASSERT_TRUE(p);

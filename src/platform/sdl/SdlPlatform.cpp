@@ -80,6 +80,9 @@ struct SdlPlatform::Impl {
     Clock::time_point lastFrame{};
     uint64_t frames = 0;
     bool windowOpen = false;
+    // The engine's work while a box waits; presents meanwhile only upload.
+    std::function<void()> modalHook;
+    bool inModal = false;
 
     bool init(std::string& error);
     // One frame: picture, menu bar, shown views and the overlays. Returns the
@@ -209,6 +212,8 @@ BoxAnswer SdlPlatform::Impl::runModal(ImGuiLayer::Overlays o, std::string_view t
     }
     cursor.setInBox(true);
     cursor.apply(0, menuHeight);
+    const bool outerModal = inModal;
+    inModal = true;
     BoxAnswer answer = BoxAnswer::kNone;
     o.answer = &answer;
     // Two frames: the first opens the popup, the second sizes it.
@@ -248,6 +253,8 @@ BoxAnswer SdlPlatform::Impl::runModal(ImGuiLayer::Overlays o, std::string_view t
             }
             if (answer != BoxAnswer::kNone) break;
         }
+        // The timer's work goes on behind the box (not from inside a nested box).
+        if (modalHook && !outerModal) modalHook();
         BoxAnswer clicked = BoxAnswer::kNone;
         o.answer = &clicked;
         renderFrame(o);
@@ -255,6 +262,7 @@ BoxAnswer SdlPlatform::Impl::runModal(ImGuiLayer::Overlays o, std::string_view t
         if (clicked != BoxAnswer::kNone) answer = clicked;
         if (o.modalView && imgui.modalClosed()) answer = BoxAnswer::kCancel;
     }
+    inModal = outerModal;
     cursor.setInBox(false);
     // One more frame closes the popup.
     renderFrame();
@@ -337,7 +345,12 @@ void SdlPlatform::present(const PlaneView& plane, std::span<const PaletteEntry, 
                           int y, int w, int h) {
     Impl& m = *impl_;
     m.window.upload(plane, palette, x, y, w, h);
-    if (m.windowOpen) m.renderAndQueueMenu();
+    // Inside a box the box's next frame shows the new picture.
+    if (m.windowOpen && !m.inModal) m.renderAndQueueMenu();
+}
+
+void SdlPlatform::setModalHook(std::function<void()> hook) {
+    impl_->modalHook = std::move(hook);
 }
 
 void SdlPlatform::messageBox(std::string_view title, std::string_view text) {
