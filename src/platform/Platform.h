@@ -108,6 +108,9 @@ class Platform {
     // Milliseconds from an arbitrary start, monotonic.
     virtual uint64_t milliseconds() const = 0;
     virtual void sleepMilliseconds(int ms) = 0;
+    // Waits until an event waits (player's or scripted) or maxMs went by,
+    // without taking it.
+    virtual void waitForEvent(int maxMs) { sleepMilliseconds(maxMs); }
 
     // Marks the moment the start script begins to run (scripted input and the
     // quit timer count from there).

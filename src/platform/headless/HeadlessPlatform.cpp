@@ -274,4 +274,11 @@ void HeadlessPlatform::sleepMilliseconds(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+void HeadlessPlatform::waitForEvent(int maxMs) {
+    if (!pending_.empty()) return;
+    uint64_t wait = maxMs > 0 ? static_cast<uint64_t>(maxMs) : 0;
+    if (const auto until = script_.untilNext(coarseMilliseconds())) wait = std::min(wait, *until);
+    if (wait > 0) sleepMilliseconds(static_cast<int>(wait));
+}
+
 } // namespace fer

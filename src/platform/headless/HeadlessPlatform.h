@@ -64,6 +64,7 @@ class HeadlessPlatform : public Platform {
     bool shiftHeld() const override { return shift_; }
     uint64_t milliseconds() const override;
     void sleepMilliseconds(int ms) override;
+    void waitForEvent(int maxMs) override;
     void startClock() override;
 
     uint64_t presents() const { return presents_; }

@@ -341,6 +341,18 @@ void SdlPlatform::present(const PlaneView& plane, std::span<const PaletteEntry, 
 }
 
 void SdlPlatform::messageBox(std::string_view title, std::string_view text) {
+    Impl& m = *impl_;
+    // Before the window exists (a failed start), a player who started the
+    // game from a launcher still sees why: the system's own box. Runs driven
+    // by scripted input or a quit timer have nobody to close it.
+    if (!m.windowOpen && m.options.events.empty() && !m.options.quitAfterMs) {
+        std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
+                     static_cast<int>(text.size()), text.data());
+        std::fflush(stderr);
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, std::string(title).c_str(),
+                                 std::string(text).c_str(), nullptr);
+        return;
+    }
     impl_->imgui.addTexts(title, text);
     MessageBoxView box{std::string(title), std::string(text), false};
     ImGuiLayer::Overlays o;
@@ -496,6 +508,21 @@ uint64_t SdlPlatform::milliseconds() const {
 
 void SdlPlatform::sleepMilliseconds(int ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void SdlPlatform::waitForEvent(int maxMs) {
+    Impl& m = *impl_;
+    if (!m.pending.empty()) return;
+    auto wait = std::chrono::milliseconds(maxMs);
+    // A menu frame that is owed, and scripted input, come on time.
+    if (m.events.framesOwed() > 0 && m.windowOpen) {
+        const auto sinceFrame = Clock::now() - m.lastFrame;
+        if (sinceFrame >= kFrameInterval) return;
+        wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(kFrameInterval - sinceFrame));
+    }
+    if (const auto until = m.script.untilNext(nowMilliseconds()))
+        wait = std::min(wait, std::chrono::milliseconds(*until));
+    if (wait.count() > 0) SDL_WaitEventTimeout(nullptr, static_cast<int>(wait.count()));
 }
 
 void SdlPlatform::startClock() {

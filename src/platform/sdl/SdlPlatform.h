@@ -67,6 +67,7 @@ class SdlPlatform : public Platform {
     bool shiftHeld() const override;
     uint64_t milliseconds() const override;
     void sleepMilliseconds(int ms) override;
+    void waitForEvent(int maxMs) override;
     void startClock() override;
 
     // For tests and tools.
