@@ -84,7 +84,10 @@ bool FileStore::hasScript(std::string_view name) {
         std::string upper(name);
         return s.archive.lookup(upper).has_value();
     }
-    return openForRead(name).isOpen();
+    // Only a script that is not there at all counts as missing; one that
+    // cannot be read is reported when it is loaded.
+    OpenError why = OpenError::kNone;
+    return openForRead(name, &why).isOpen() || why != OpenError::kMissing || game_.find(name);
 }
 
 File FileStore::openForRead(std::string_view name, OpenError* error) const {
