@@ -54,6 +54,9 @@ class Platform {
     virtual void messageBox(std::string_view title, std::string_view text) = 0;
     // A question with OK and Cancel; true for OK.
     virtual bool confirmBox(std::string_view title, std::string_view text) = 0;
+    // A short notice over the picture that fades after two seconds (the
+    // headless backend prints it on stderr); the game goes on meanwhile.
+    virtual void showNotice(std::string_view text) = 0;
     // The about box, modal, closed with OK.
     virtual void aboutBox(std::string_view title, std::string_view text) = 0;
     // A modal choice among the script files (.mes, any letter case) of a

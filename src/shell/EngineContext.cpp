@@ -276,14 +276,23 @@ void EngineContext::saveScreenshot() {
     localtime_r(&now, &tm);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+    // Beside the game, or in the player's own folder when the game's cannot be written.
+    std::filesystem::path folder = shell_.startDirectory();
+    if (!files_.saveFolder().empty() && UserDataFolder::create(files_.saveFolder()))
+        folder = files_.saveFolder();
     std::filesystem::path path;
     for (int n = 0; n < 100; ++n) {
-        path = shell_.startDirectory() /
+        path = folder /
                (std::string("screenshot-") + stamp + (n ? "-" + std::to_string(n) : "") + ".png");
         if (!std::filesystem::exists(path)) break;
     }
-    if (!screen_.writeScreenshot(path.string()))
+    // The player sees what happened, in the window.
+    if (screen_.writeScreenshot(path.string())) {
+        platform_->showNotice("Screenshot saved: " + path.filename().string());
+    } else {
         std::fprintf(stderr, "engine: cannot write %s\n", path.string().c_str());
+        platform_->showNotice("Screenshot not saved: cannot write " + path.string());
+    }
 }
 
 void EngineContext::writeShutdownFiles() {

@@ -89,6 +89,10 @@ void HeadlessPlatform::present(const PlaneView&, std::span<const PaletteEntry, 2
     ++presents_;
 }
 
+void HeadlessPlatform::showNotice(std::string_view text) {
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+}
+
 void HeadlessPlatform::messageBox(std::string_view title, std::string_view text) {
     std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
                  static_cast<int>(text.size()), text.data());

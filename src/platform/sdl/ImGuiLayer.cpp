@@ -172,6 +172,21 @@ int ImGuiLayer::drawFrame(const Overlays& o, int pictureW, int pictureH) {
         drawView(*o.modalView, &open, true, pictureW, pictureH);
         modalClosed_ = !open;
     }
+    if (noticeAlpha_ > 0.0f && !notice_.empty()) {
+        const ImGuiViewport* viewport = ImGui::GetMainViewport();
+        const float margin = 8.0f * static_cast<float>(zoom_);
+        ImGui::SetNextWindowPos(ImVec2(viewport->WorkPos.x + margin,
+                                       viewport->WorkPos.y + viewport->WorkSize.y - margin),
+                                ImGuiCond_Always, ImVec2(0.0f, 1.0f));
+        ImGui::PushStyleVar(ImGuiStyleVar_Alpha, noticeAlpha_);
+        ImGui::Begin("##fer-notice", nullptr,
+                     ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoInputs |
+                         ImGuiWindowFlags_NoFocusOnAppearing | ImGuiWindowFlags_NoNav |
+                         ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings);
+        ImGui::TextUnformatted(notice_.data(), notice_.data() + notice_.size());
+        ImGui::End();
+        ImGui::PopStyleVar();
+    }
     BoxAnswer given = BoxAnswer::kNone;
     if (o.box) given = o.box->draw();
     if (o.chooser) given = o.chooser->draw();

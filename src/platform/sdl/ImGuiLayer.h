@@ -62,6 +62,13 @@ class ImGuiLayer {
     // menu item chosen in it, or 0. pictureX/Y/W/H: where debug views are laid.
     int drawFrame(const Overlays& overlays, int pictureW, int pictureH);
 
+    // A notice drawn over the picture's lower left corner in the frames to
+    // come, at this opacity (0: none).
+    void setNotice(std::string text, float alpha) {
+        notice_ = std::move(text);
+        noticeAlpha_ = alpha;
+    }
+
     // The debug views shown without blocking, drawn in every frame until
     // hidden or closed by the player.
     void showView(DebugView& view);
@@ -88,6 +95,8 @@ class ImGuiLayer {
     int zoom_ = 1;
     float pixelRatioX_ = 1.0f;
     float pixelRatioY_ = 1.0f;
+    std::string notice_;
+    float noticeAlpha_ = 0.0f;
 };
 
 } // namespace fer

@@ -43,6 +43,7 @@ class SdlPlatform : public Platform {
     void messageBox(std::string_view title, std::string_view text) override;
     bool confirmBox(std::string_view title, std::string_view text) override;
     void aboutBox(std::string_view title, std::string_view text) override;
+    void showNotice(std::string_view text) override;
     std::string chooseScriptFile(const std::string& directory) override;
     void showCursor(bool shown) override;
     void confineCursor(int left, int top, int right, int bottom) override;
