@@ -93,6 +93,12 @@ class ImGuiLayer {
     std::vector<DebugView*> views_;
     bool modalClosed_ = false;
     int zoom_ = 1;
+    // Where the last mouse motion put the pointer (window points), and
+    // whether it is in the window: the menus follow the events, not the
+    // pointer state the X server reports, which lags without input events
+    // of its own and left a highlight where the pointer no longer was.
+    float mouseX_ = 0.0f, mouseY_ = 0.0f;
+    bool mouseKnown_ = false;
     float pixelRatioX_ = 1.0f;
     float pixelRatioY_ = 1.0f;
     std::string notice_;
