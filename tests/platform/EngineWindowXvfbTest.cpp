@@ -387,5 +387,49 @@ TEST(EngineWindowXvfb, TitleInUtf8AndMenuHighlightFollowsThePointer) {
     fs::remove_all(dir, ec);
 }
 
+// A box is as wide as its title when the title is wider than its text: the
+// fatal error "文件打开错误" / "SAVE01" shows its whole title bar.
+TEST(EngineWindowXvfb, ABoxIsAsWideAsItsTitle) {
+    if (!haveProgram("xvfb-run") || !haveProgram("import") || !haveProgram("convert"))
+        GTEST_SKIP() << "xvfb-run or ImageMagick missing";
+    const fs::path dir =
+        fs::temp_directory_path() / ("fer-xvfb-box-" + std::to_string(std::random_device{}()));
+    fs::create_directories(dir);
+    {
+        // load_state 1 (SAVE01, which is not there); end
+        const char main[] = {0x0B, 0x04, char(0xFF), 0x02, 0x00, char(0xFF), 0x02, 0x01,
+                             char(0xFF), 0x00, 0x00};
+        std::ofstream(dir / "MAIN.MES", std::ios::binary).write(main, sizeof main);
+    }
+    const fs::path shot = dir / "box.png";
+    const std::string inner = "unset SDL_VIDEODRIVER; ASAN_OPTIONS=detect_leaks=0 '" +
+                              std::string(FER_ENGINE_PATH) + "' '" + dir.string() +
+                              "' --scale 1 --quit-after 3500 & pid=\\$!; sleep 2; import -window "
+                              "root '" + shot.string() + "'; wait \\$pid";
+    std::string output;
+    const int status = runLogged("xvfb-run -a -s '-screen 0 1280x1024x24' sh -c \"" + inner + "\"",
+                                 dir / "run.log", output);
+    ASSERT_TRUE(WIFEXITED(status)) << output;
+    EXPECT_EQ(WEXITSTATUS(status), 1) << output;
+    const fs::path ppm = dir / "box.ppm";
+    ASSERT_EQ(std::system(("convert '" + shot.string() + "' '" + ppm.string() + "'").c_str()), 0);
+    Image image;
+    ASSERT_TRUE(readPpm(ppm, image));
+    // The box's title bar (the active title colour, (41, 74, 122)): its widest row.
+    int widest = 0;
+    for (int y = 0; y < image.height; ++y) {
+        int n = 0;
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = image.at(x, y);
+            n += p[0] == 41 && p[1] == 74 && p[2] == 122;
+        }
+        widest = std::max(widest, n);
+    }
+    // Six 16-pixel characters and the padding on both sides.
+    EXPECT_GE(widest, 6 * 16 + 8) << "the box is narrower than its title";
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+}
+
 } // namespace
 } // namespace fer
