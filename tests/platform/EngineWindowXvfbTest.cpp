@@ -335,7 +335,7 @@ TEST(EngineWindowXvfb, TitleInUtf8AndMenuHighlightFollowsThePointer) {
     const std::string inner =
         "unset SDL_VIDEODRIVER; openbox & wm=\\$!; sleep 0.5; ASAN_OPTIONS=detect_leaks=0 '" +
         std::string(FER_ENGINE_PATH) + "' '" + dir.string() +
-        "' --scale 1 --quit-after 6000 & pid=\\$!; sleep 3; w=\\$(xdotool getactivewindow); "
+        "' --scale 1 --quit-after 9000 & pid=\\$!; sleep 3; w=\\$(xdotool getactivewindow); "
         "xdotool getwindowname \\$w > '" + (dir / "name.txt").string() + "'; "
         "xdotool getwindowgeometry --shell \\$w > '" + (dir / "geometry.txt").string() + "'; "
         "xdotool mousemove --window \\$w 24 9; sleep 0.7; import -window root '" + over.string() +
@@ -404,7 +404,7 @@ TEST(EngineWindowXvfb, ABoxIsAsWideAsItsTitle) {
     const fs::path shot = dir / "box.png";
     const std::string inner = "unset SDL_VIDEODRIVER; ASAN_OPTIONS=detect_leaks=0 '" +
                               std::string(FER_ENGINE_PATH) + "' '" + dir.string() +
-                              "' --scale 1 --quit-after 3500 & pid=\\$!; sleep 2; import -window "
+                              "' --scale 1 --quit-after 5000 & pid=\\$!; sleep 2.5; import -window "
                               "root '" + shot.string() + "'; wait \\$pid";
     std::string output;
     const int status = runLogged("xvfb-run -a -s '-screen 0 1280x1024x24' sh -c \"" + inner + "\"",
