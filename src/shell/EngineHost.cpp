@@ -10,6 +10,9 @@ int EngineHost::pump() {
     // A script that waits (a choice, a loop over the keys or the ticks, a
     // wait without instructions) gives the processor back until the next
     // event, or for a moment, when nothing it can see has changed.
+    const bool event = p_.window.handledEvent();
+    if (!event && !idle_.waitingNow() && ++passesSinceLook_ < kLookEvery) return result;
+    passesSinceLook_ = 0;
     IdleDetector::Seen seen;
     seen.presents = p_.screen.uploads();
     seen.ticks = p_.timer.ticks();
@@ -17,7 +20,7 @@ int EngineHost::pump() {
     p_.platform.cursorPosition(seen.mouseX, seen.mouseY);
     seen.shift = p_.platform.shiftHeld();
     seen.windowState = p_.window.state();
-    if (idle_.waiting(p_.window.handledEvent(), seen, p_.memory) && result != 0)
+    if (idle_.waiting(event, seen, p_.memory) && result != 0)
         p_.platform.waitForEvent(kIdleWaitMs);
     return result;
 }

@@ -68,10 +68,15 @@ class EngineHost : public ScriptHost {
     // How long a waiting script waits for an event at most before it looks
     // again (a tick is 15 ms).
     static constexpr int kIdleWaitMs = 2;
+    // A script that computes pumps before every instruction: what it can see
+    // is looked at every few passes only (and every pass after an event or
+    // while it waits), so the look costs it next to nothing.
+    static constexpr uint32_t kLookEvery = 8;
 
     EngineHostParts p_;
     TextTranscript* transcript_ = nullptr;
     IdleDetector idle_;
+    uint32_t passesSinceLook_ = 0;
 };
 
 } // namespace fer

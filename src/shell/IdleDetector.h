@@ -31,7 +31,8 @@ class IdleDetector {
         bool operator==(const Seen&) const = default;
     };
 
-    static constexpr uint32_t kQuietPassesBeforeCheck = 256;
+    // Quiet looks before the memory is compared.
+    static constexpr uint32_t kQuietPassesBeforeCheck = 64;
 
     IdleDetector();
 
@@ -39,6 +40,10 @@ class IdleDetector {
     // caller may wait for the next event (or the next tick) before the next
     // pass.
     bool waiting(bool handledEvent, const Seen& seen, const ScriptMemory& memory);
+
+    // Whether the script was found waiting at the last look (every pass
+    // is looked at then).
+    bool waitingNow() const { return waiting_; }
 
     // How many times the memory was compared (for tests).
     uint64_t checks() const { return checks_; }
