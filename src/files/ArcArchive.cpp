@@ -21,21 +21,28 @@ void upperCaseAscii(std::string& text) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
 }
 
-bool ArcArchive::load(File file) noexcept {
+bool ArcArchive::load(File file, ArcLoadError* why) noexcept {
     close();
+    auto fail = [why](ArcLoadError error) {
+        if (why) *why = error;
+        return false;
+    };
     uint8_t countBytes[4];
     auto size = file.size();
-    if (!size || !file.seek(0) || !file.readExact(countBytes)) return false;
+    if (!size || !file.seek(0)) return fail(ArcLoadError::kUnreadable);
+    if (*size < 4) return fail(ArcLoadError::kNotArchive);
+    if (!file.readExact(countBytes)) return fail(ArcLoadError::kUnreadable);
     const uint32_t count = loadLe32(countBytes);
     const uint64_t directorySize = uint64_t{count} * kEntrySize;
-    if (directorySize > *size - 4) return false;
+    if (directorySize > *size - 4) return fail(ArcLoadError::kDamagedDirectory);
     try {
         std::vector<uint8_t> directory(static_cast<size_t>(directorySize));
-        if (!file.readExact(directory)) return false;
+        if (!file.readExact(directory)) return fail(ArcLoadError::kUnreadable);
         directory_ = std::move(directory);
     } catch (...) {
-        return false;
+        return fail(ArcLoadError::kNoMemory);
     }
+    if (why) *why = ArcLoadError::kNone;
     count_ = count;
     loaded_ = true;
     file_ = std::move(file);

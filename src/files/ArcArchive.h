@@ -24,6 +24,15 @@ struct ArcEntry {
     uint32_t offset = 0;
 };
 
+// Why an archive's directory could not be read.
+enum class ArcLoadError {
+    kNone,
+    kUnreadable,       // the file could not be read
+    kNotArchive,       // too short to hold an entry count
+    kDamagedDirectory, // the count's directory does not fit in the file
+    kNoMemory,
+};
+
 class ArcArchive {
   public:
     static constexpr size_t kEntrySize = 20;
@@ -35,7 +44,8 @@ class ArcArchive {
     // Reads the count and the directory from the start of file and keeps the
     // file. Fails, keeping nothing, when the file is too short for them (a
     // corrupt count is never allocated for).
-    bool load(File file) noexcept;
+    // why, when given, says what failed.
+    bool load(File file, ArcLoadError* why = nullptr) noexcept;
 
     bool isLoaded() const { return loaded_; }
     uint32_t count() const { return count_; }

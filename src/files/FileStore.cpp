@@ -9,6 +9,7 @@
 #include "files/DiscDrive.h"
 #include "files/FileMessages.h"
 #include "files/FileSlice.h"
+#include "files/UserDataFolder.h"
 
 namespace fer {
 namespace {
@@ -42,6 +43,7 @@ FileStore::~FileStore() {
 }
 
 int FileStore::setUp() {
+    setUpFailure_.clear();
     auto flag = [&](const char* section, const char* key) {
         return settings_.getInt(section, key, 0) == 1;
     };
@@ -76,6 +78,18 @@ int FileStore::setUp() {
     return 1;
 }
 
+bool FileStore::hasScript(std::string_view name) {
+    Slot& s = slots_[index(ArchiveSlot::kMes)];
+    if (s.enabled) {
+        std::string upper(name);
+        return s.archive.lookup(upper).has_value();
+    }
+    // Only a script that is not there at all counts as missing; one that
+    // cannot be read is reported when it is loaded.
+    OpenError why = OpenError::kNone;
+    return openForRead(name, &why).isOpen() || why != OpenError::kMissing || game_.find(name);
+}
+
 File FileStore::openForRead(std::string_view name, OpenError* error) const {
     try {
         if (chosen_.find(name) != chosen_.end())
@@ -105,8 +119,21 @@ std::string FileStore::shown(std::string_view name) const {
 
 int FileStore::openArchive(ArchiveSlot slot, std::string_view name) {
     Slot& s = slots_[index(slot)];
-    File file = openForRead(name);
-    if (!file.isOpen() || !s.archive.load(std::move(file))) return 0;
+    OpenError openError = OpenError::kNone;
+    File file = openForRead(name, &openError);
+    ArcLoadError loadError = ArcLoadError::kNone;
+    if (!file.isOpen() || !s.archive.load(std::move(file), &loadError)) {
+        const char* why = "cannot be read";
+        if (openError == OpenError::kMissing && !game_.find(name)) why = "missing";
+        else if (openError == OpenError::kNotRegular) why = "not a file";
+        else if (openError == OpenError::kOutside) why = "outside the game folder";
+        else if (loadError == ArcLoadError::kNotArchive) why = "not an archive (too short)";
+        else if (loadError == ArcLoadError::kDamagedDirectory)
+            why = "damaged directory (its entry count does not fit in the file)";
+        else if (loadError == ArcLoadError::kNoMemory) why = "its directory does not fit in memory";
+        setUpFailure_ = shown(name) + " in " + game_.root().string() + ": " + why + ".";
+        return 0;
+    }
     const uint32_t budget = options_.handleBudget;
     const bool keep = slot == ArchiveSlot::kVoice || budget > kBudgets[index(slot)].afterDirectory;
     if (!keep) s.archive.closeHandle();
@@ -238,7 +265,9 @@ bool FileStore::readInto(File& file, uint32_t size, bool coded, ScriptMemory& me
 }
 
 int FileStore::readWholeFile(std::string_view name, std::span<uint8_t> destination) {
-    File file = openForRead(name);
+    File file;
+    if (!saveFolder_.empty()) file = GameFolder(saveFolder_).openForRead(name);
+    if (!file.isOpen()) file = openForRead(name);
     if (!file.isOpen()) {
         errors_.fatalError(file_text::kOpenErrorTitle, shown(name));
         return 0;
@@ -264,21 +293,27 @@ int FileStore::readWholeFile(std::string_view name, std::span<uint8_t> destinati
 int FileStore::writeSaveFile(std::string_view name, std::span<const uint8_t> source) {
     std::array<uint8_t, kSaveFileSize> bytes{};
     std::copy_n(source.begin(), std::min<size_t>(source.size(), bytes.size()), bytes.begin());
-    const auto target = game_.placeForWrite(name);
+    // A save that cannot be written is shown, and the game goes on.
+    std::optional<std::filesystem::path> target;
+    if (saveFolder_.empty()) {
+        target = game_.placeForWrite(name);
+    } else if (UserDataFolder::create(saveFolder_)) {
+        target = GameFolder(saveFolder_).placeForWrite(name);
+    }
     if (!target) {
-        errors_.fatalError(file_text::kOpenErrorTitle, shown(name));
+        errors_.failureNotice(file_text::kOpenErrorTitle, shown(name));
         return 0;
     }
     switch (replaceFileAtomically(*target, bytes)) {
     case WriteOutcome::kDone: return 1;
     case WriteOutcome::kCreateFailed:
-        errors_.fatalError(file_text::kOpenErrorTitle, shown(name));
+        errors_.failureNotice(file_text::kOpenErrorTitle, shown(name));
         break;
     case WriteOutcome::kWriteFailed:
-        errors_.fatalError(file_text::kFileErrorTitle, file_text::kReadFailed);
+        errors_.failureNotice(file_text::kFileErrorTitle, file_text::kReadFailed);
         break;
     case WriteOutcome::kCloseFailed:
-        errors_.fatalError(file_text::kFileErrorTitle, file_text::kCloseFailed);
+        errors_.failureNotice(file_text::kFileErrorTitle, file_text::kCloseFailed);
         break;
     }
     return 0;

@@ -65,6 +65,15 @@ class FileStore {
     // Reads the file settings, chooses the disc root, creates the decoder and
     // opens the enabled archives (MES, BG, DATA, BGM). 0 when one fails.
     int setUp();
+    // After setUp failed: which file and why, in a line for the player
+    // ("BG.ARC in /games/kite: missing."); empty when nothing is known.
+    const std::string& setUpFailure() const { return setUpFailure_; }
+
+    // Whether the script name can be loaded: in the script archive when
+    // scripts come from it, else as a loose file. Nothing is reported.
+    bool hasScript(std::string_view name);
+    // Whether files of the slot's kind come from its archive.
+    bool fromArchive(ArchiveSlot slot) const { return slots_[static_cast<size_t>(slot)].enabled; }
 
     // Opens name for reading: a file the player chose by its whole path;
     // else in the game directory (any letter case), then, with "bCDROM" = 1,
@@ -106,6 +115,11 @@ class FileStore {
 
     const std::filesystem::path& discRoot() const { return discRoot_; }
     const GameFolder& gameFolder() const { return game_; }
+
+    // Saves are written to folder (created with the first save) rather than
+    // the game folder, and looked for there first, then in the game folder.
+    void setSaveFolder(std::filesystem::path folder) { saveFolder_ = std::move(folder); }
+    const std::filesystem::path& saveFolder() const { return saveFolder_; }
     uint32_t handleBudget() const { return options_.handleBudget; }
     const ArcArchive& archive(ArchiveSlot slot) const { return slots_[index(slot)].archive; }
 
@@ -141,6 +155,8 @@ class FileStore {
     const SettingsFile& settings_;
     FileStoreOptions options_;
     GameFolder game_;
+    std::filesystem::path saveFolder_; // empty: saves live in the game folder
+    std::string setUpFailure_;
     GameFolder disc_;
     std::set<std::string, std::less<>> chosen_;
     std::unique_ptr<LzssDecoder> decoder_;

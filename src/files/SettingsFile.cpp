@@ -9,14 +9,21 @@
 #include "files/AtomicFileWriter.h"
 #include "files/File.h"
 #include "files/IniText.h"
+#include "files/UserDataFolder.h"
 
 namespace fer {
 
 SettingsFile::SettingsFile(std::filesystem::path path) : path_(std::move(path)) {}
 
+const std::filesystem::path& SettingsFile::readPath() const {
+    if (copy_.empty()) return path_;
+    struct stat info {};
+    return ::lstat(copy_.c_str(), &info) == 0 ? copy_ : path_;
+}
+
 bool SettingsFile::read(std::string& text) const {
     text.clear();
-    File file = File::openForRead(path_);
+    File file = File::openForRead(readPath());
     if (!file.isOpen()) return false;
     auto size = file.size();
     if (!size || *size > kMaxFileSize) return false;
@@ -56,17 +63,20 @@ bool SettingsFile::putText(std::string_view section, std::string_view key, std::
         return false;
     }
     std::string text;
+    const std::filesystem::path& from = readPath();
     if (!read(text)) {
         // Only a missing file may be replaced; an unreadable or oversized one
         // is left alone rather than overwritten with a single entry.
         struct stat info {};
-        if (::stat(path_.c_str(), &info) == 0 || errno != ENOENT) return false;
+        if (::stat(from.c_str(), &info) == 0 || errno != ENOENT) return false;
     }
+    const std::filesystem::path& to = copy_.empty() ? path_ : copy_;
+    if (!copy_.empty() && !UserDataFolder::create(copy_.parent_path())) return false;
     try {
         std::string updated = ini::withValue(text, section, key, value);
         std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(updated.data()),
                                        updated.size());
-        return replaceFileAtomically(path_, bytes) == WriteOutcome::kDone;
+        return replaceFileAtomically(to, bytes) == WriteOutcome::kDone;
     } catch (...) {
         return false;
     }

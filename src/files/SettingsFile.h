@@ -23,6 +23,12 @@ class SettingsFile {
 
     const std::filesystem::path& path() const { return path_; }
 
+    // Writes go to copy instead (made from the file at the first write, its
+    // folder created then), and once it exists every read comes from it: the
+    // settings of a game whose folder cannot be written.
+    void setWriteCopy(std::filesystem::path copy) { copy_ = std::move(copy); }
+    const std::filesystem::path& writeCopy() const { return copy_; }
+
     // The integer value of key: leading digits with an optional sign,
     // wrapping at 32 bits; defaultValue when the key is missing or empty.
     int32_t getInt(std::string_view section, std::string_view key, int32_t defaultValue) const;
@@ -38,8 +44,11 @@ class SettingsFile {
   private:
     // The whole file; false when it is missing, unreadable or too large.
     bool read(std::string& text) const;
+    // The file reads come from: the copy once it exists, else the file.
+    const std::filesystem::path& readPath() const;
 
     std::filesystem::path path_;
+    std::filesystem::path copy_;
 };
 
 } // namespace fer

@@ -4,6 +4,7 @@
 #include <bit>
 #include <string>
 
+#include "graphics/FullWidthCell.h"
 #include "graphics/TextMessages.h"
 
 namespace fer {
@@ -93,6 +94,9 @@ TextRenderer::Glyph TextRenderer::rasterizeGlyph(uint16_t code, unsigned style) 
     GlyphMask base;
     // A code that does not convert draws nothing.
     if (codePoint && rasterizer_) rasterizer_->rasterize({*codePoint, fontWidth_, fontHeight_}, base);
+    // Double-byte dashes and ellipses fill their whole cell.
+    if (codePoint && variant_.isLeadByte(high) && fillsItsCell(*codePoint))
+        stretchToFullCell(base, fontWidth_);
 
     Glyph out;
     out.shadow = base.shifted(1, 0);

@@ -55,6 +55,9 @@ class Platform {
     virtual void messageBox(std::string_view title, std::string_view text) = 0;
     // A question with OK and Cancel; true for OK.
     virtual bool confirmBox(std::string_view title, std::string_view text) = 0;
+    // A short notice over the picture that fades after two seconds (the
+    // headless backend prints it on stderr); the game goes on meanwhile.
+    virtual void showNotice(std::string_view text) = 0;
     // The about box, modal, closed with OK.
     virtual void aboutBox(std::string_view title, std::string_view text) = 0;
     // A modal choice among the script files (.mes, any letter case) of a
@@ -114,6 +117,9 @@ class Platform {
     // Milliseconds from an arbitrary start, monotonic.
     virtual uint64_t milliseconds() const = 0;
     virtual void sleepMilliseconds(int ms) = 0;
+    // Waits until an event waits (player's or scripted) or maxMs went by,
+    // without taking it.
+    virtual void waitForEvent(int maxMs) { sleepMilliseconds(maxMs); }
 
     // Marks the moment the start script begins to run (scripted input and the
     // quit timer count from there).

@@ -133,6 +133,8 @@ bool ScriptedInput::parse(std::string_view text, std::string& error) {
             add(t, T::kText, 0, 0, 0, std::string(rest));
         } else if (verb == "close" && rest.empty()) {
             add(t, T::kClose);
+        } else if (verb == "screenshot" && rest.empty()) {
+            add(t, T::kScreenshot);
         } else if (verb == "deactivate" && rest.empty()) {
             add(t, T::kDeactivate);
         } else if (verb == "activate" && rest.empty()) {

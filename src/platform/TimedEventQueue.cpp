@@ -28,4 +28,14 @@ bool TimedEventQueue::next(uint64_t nowMs, PlatformEvent& event) {
     return false;
 }
 
+std::optional<uint64_t> TimedEventQueue::untilNext(uint64_t nowMs) const {
+    if (!started_ || finished()) return std::nullopt;
+    const uint64_t elapsed = nowMs >= start_ ? nowMs - start_ : 0;
+    std::optional<uint64_t> due;
+    if (next_ < events_.size()) due = events_[next_].at;
+    if (quitAfter_ && !quitSent_ && (!due || *quitAfter_ < *due)) due = *quitAfter_;
+    if (!due) return std::nullopt;
+    return *due > elapsed ? *due - elapsed : 0;
+}
+
 } // namespace fer

@@ -26,6 +26,10 @@ class TimedEventQueue {
     // once, after the events due before it. False when none is due.
     bool next(uint64_t nowMs, PlatformEvent& event);
 
+    // Milliseconds from nowMs until the next event or the quit timer is
+    // due (0 when one is due already); nullopt when nothing more will come.
+    std::optional<uint64_t> untilNext(uint64_t nowMs) const;
+
     // Whether the quit timer has fired: boxes then take their default answer.
     bool quitting() const { return quitSent_; }
 

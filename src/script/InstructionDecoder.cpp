@@ -33,7 +33,7 @@ bool InstructionDecoder::write(size_t p, size_t end, DecodedInstruction& line) {
     switch (b) {
     case op::kEnd: h = "end"; return true;
     case op::kChoiceLoop: h = "choose"; return true;
-    case op::kText: h = "text " + text(end - 1); return true;
+    case op::kText: h = "text " + text(end - 1, pos_, true); return true;
     case op::kSingleText: h = "stext " + text(end - 1); return true;
     case op::kSetFlags: h = "flag[" + std::to_string(u16()) + "] = "; return list(end, h);
     case op::kSetReg16:
@@ -101,7 +101,7 @@ bool InstructionDecoder::write(size_t p, size_t end, DecodedInstruction& line) {
         // Text without an opcode must start with a real character; other
         // bytes that merely pass the lead-byte test read better as bytes.
         if (p + 1 >= end || charset_.decodeExact(code_.data() + p, 2) < 0x80) return false;
-        h = text(end - 1, p);
+        h = text(end - 1, p, true);
         return true;
     }
 }
@@ -115,9 +115,9 @@ uint32_t InstructionDecoder::u32() {
     uint32_t v = u16();
     return v | u16() << 16;
 }
-std::string InstructionDecoder::text(size_t terminator, size_t from) {
+std::string InstructionDecoder::text(size_t terminator, size_t from, bool doubleByte) {
     pos_ = terminator + 1;
-    return quoteText(charset_, code_.data() + from, terminator - from);
+    return quoteText(charset_, code_.data() + from, terminator - from, doubleByte);
 }
 std::optional<std::string> InstructionDecoder::expression() {
     int64_t e = index_.expressionEnd(pos_);

@@ -39,7 +39,8 @@ class InstructionDecoder {
     uint32_t u16();
     uint32_t u32();
     std::string text(size_t terminator) { return text(terminator, pos_); }
-    std::string text(size_t terminator, size_t from);
+    // doubleByte: the text is drawn two bytes at a time (see quoteText).
+    std::string text(size_t terminator, size_t from, bool doubleByte = false);
     std::optional<std::string> expression();
     bool list(size_t end, std::string& h);
     bool arguments(std::string& h);

@@ -16,12 +16,12 @@ bool isPrintable(int32_t cp) {
 }
 } // namespace
 
-std::string quoteText(Charset& charset, const uint8_t* bytes, size_t size) {
+std::string quoteText(Charset& charset, const uint8_t* bytes, size_t size, bool doubleByteOnly) {
     std::string out = "\"";
     size_t i = 0;
     while (i < size) {
         uint8_t b = bytes[i];
-        if (b == '"' || b == '\\') {
+        if ((b == '"' || b == '\\') && !doubleByteOnly) {
             out += '\\';
             out += static_cast<char>(b);
             ++i;
@@ -33,10 +33,11 @@ std::string quoteText(Charset& charset, const uint8_t* bytes, size_t size) {
             cp = charset.decodeExact(bytes + i, 2);
             n = 2;
         }
-        if (!isPrintable(cp)) {
+        if (!isPrintable(cp) && !doubleByteOnly) {
             cp = charset.decodeExact(bytes + i, 1);
             n = 1;
         }
+        if (doubleByteOnly && n != 2) cp = -1;
         if (isPrintable(cp)) {
             appendUtf8(out, static_cast<uint32_t>(cp));
             i += n;

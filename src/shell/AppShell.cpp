@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "files/UserDataFolder.h"
+
 namespace fer {
 
 AppShell::AppShell(std::filesystem::path startDirectory, std::string_view settingsFileName)
@@ -12,7 +14,12 @@ AppShell::AppShell(std::filesystem::path startDirectory, std::string_view settin
 void AppShell::readDebugSetting() {
     debugEnabled_ = settings_.getInt("Config", "bDEBUG", 0);
     // A log file that cannot be created is not reported; writes then do nothing.
-    if (debugEnabled_ == 1) log_.reset(createLog("FERKITE.LOG"));
+    if (debugEnabled_ != 1) return;
+    if (logFolder_.empty()) {
+        log_.reset(createLog("FERKITE.LOG"));
+    } else if (UserDataFolder::create(logFolder_)) {
+        log_.reset(createLog((logFolder_ / "FERKITE.LOG").c_str()));
+    }
 }
 
 std::FILE* AppShell::createLog(const char* name) {

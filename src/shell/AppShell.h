@@ -34,8 +34,11 @@ class AppShell {
         return settings_.putInt(section, key, value);
     }
 
-    // Reads "bDEBUG"; when it is 1, creates the log file in the current directory.
+    // Reads "bDEBUG"; when it is 1, creates the log file in the current
+    // directory, or in the log folder when one was set.
     void readDebugSetting();
+    // The log is written into folder (created with the log) instead.
+    void setLogFolder(std::filesystem::path folder) { logFolder_ = std::move(folder); }
     int32_t debugEnabled() const { return debugEnabled_; }
 
     // One line in the log; nothing unless the log file is open.
@@ -55,6 +58,7 @@ class AppShell {
     SettingsFile settings_;
     int32_t debugEnabled_ = 0;
     std::unique_ptr<std::FILE, FileCloser> log_;
+    std::filesystem::path logFolder_;
 };
 
 } // namespace fer

@@ -4,9 +4,12 @@
 #include <cstdio>
 #include <ctime>
 
+#include "files/FileMessages.h"
 #include "files/PrintableName.h"
+#include "files/UserDataFolder.h"
 #include "platform/freetype/FontLocator.h"
 #include "platform/freetype/TextFontLoader.h"
+#include "shell/GameTitle.h"
 #include "sound/SoundDeviceCheck.h"
 
 namespace fer {
@@ -159,6 +162,7 @@ bool EngineContext::createSubsystems() {
     // here, drawn by the main thread at its sync point.
     timer_.addTick([this] { timedAnimations_.recordTick(); });
     if (!timer_.start()) return false;
+    placeWrites();
     shell_.readDebugSetting();
     if (files_.setUp() != 1) return false;
     loadPaletteFiles();
@@ -170,6 +174,17 @@ bool EngineContext::createSubsystems() {
     if (!font) return false;
     text_.setFont(std::move(font));
     return text_.initialise(errors_);
+}
+
+void EngineContext::placeWrites() {
+    if (UserDataFolder::writable(shell_.startDirectory())) return;
+    const std::string title =
+        gameTitleInUtf8(shell_.getTextSetting("Config", "TITLE", "", 127), variant_);
+    const auto folder = UserDataFolder::forGame(title, shell_.startDirectory());
+    if (!folder) return;
+    files_.setSaveFolder(*folder);
+    shell_.settings().setWriteCopy(*folder / variant_.settingsFileName);
+    shell_.setLogFolder(*folder);
 }
 
 int EngineContext::run() {
@@ -186,11 +201,15 @@ void EngineContext::loadPaletteFiles() {
 
 int EngineContext::mainSequence() {
     if (!createSubsystems()) {
-        if (!errors_.shown()) platform_->messageBox(kMemoryErrorTitle, kBuildFailedText);
+        // The box says which file failed and how, when a file did.
+        const std::string& failure = files_.setUpFailure();
+        if (!errors_.shown())
+            platform_->messageBox(kMemoryErrorTitle, failure.empty() ? std::string(kBuildFailedText)
+                                                                     : kBuildFailedText + ("\n" + failure));
         errors_.markShown();
         return 0;
     }
-    title_ = shell_.getTextSetting("Config", "TITLE", "FerKite", 127);
+    title_ = gameTitleInUtf8(shell_.getTextSetting("Config", "TITLE", "FerKite", 127), variant_);
     if (!window_.create(title_, shell_.debugEnabled() != 0)) {
         std::fprintf(stderr, "engine: the window cannot be created\n");
         errors_.markShown();
@@ -216,7 +235,9 @@ int EngineContext::mainSequence() {
     const std::string start = shell_.getTextSetting("Config", "StartMES", "MAIN.MES", 127);
     machine_.memory.setScriptName(start);
     fileNames_.set(CurrentFileNames::kScript, machine_.memory.scriptName());
-    if (host_.loadScript(start)) {
+    if (!files_.hasScript(start)) {
+        errors_.fatalError(file_text::kOpenErrorTitle, startScriptMissing(start));
+    } else if (host_.loadScript(start)) {
         window_.setEngineRunning(true);
         timer_.setPaused(false);
         platform_->startClock();
@@ -228,6 +249,21 @@ int EngineContext::mainSequence() {
     screen_.flush();
     window_.destroy();
     return 0;
+}
+
+std::string EngineContext::startScriptMissing(const std::string& start) const {
+    const std::string name = printableName(start, nameCharsetFor(variant_.iconvCharset));
+    const std::string folder = shell_.startDirectory().string();
+    std::string text = name + "\n" + name + " is not in " + folder;
+    if (files_.fromArchive(ArchiveSlot::kMes)) text += "'s script archive";
+    text += ".";
+    std::error_code ec;
+    if (!std::filesystem::exists(shell_.settingsPath(), ec))
+        text += std::string(" Nor is the settings file ") + variant_.settingsFileName + ".";
+    text += std::string(" A game folder holds ") + variant_.settingsFileName +
+            ", the start script (MAIN.MES unless StartMES says otherwise) and the other "
+            "scripts, loose or in MES.ARC, and the pictures, loose or in BG.ARC.";
+    return text;
 }
 
 void EngineContext::showDisplay() {
@@ -303,14 +339,23 @@ void EngineContext::saveScreenshot() {
     localtime_r(&now, &tm);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+    // Beside the game, or in the player's own folder when the game's cannot be written.
+    std::filesystem::path folder = shell_.startDirectory();
+    if (!files_.saveFolder().empty() && UserDataFolder::create(files_.saveFolder()))
+        folder = files_.saveFolder();
     std::filesystem::path path;
     for (int n = 0; n < 100; ++n) {
-        path = shell_.startDirectory() /
+        path = folder /
                (std::string("screenshot-") + stamp + (n ? "-" + std::to_string(n) : "") + ".png");
         if (!std::filesystem::exists(path)) break;
     }
-    if (!screen_.writeScreenshot(path.string()))
+    // The player sees what happened, in the window.
+    if (screen_.writeScreenshot(path.string())) {
+        platform_->showNotice("Screenshot saved: " + path.filename().string());
+    } else {
         std::fprintf(stderr, "engine: cannot write %s\n", path.string().c_str());
+        platform_->showNotice("Screenshot not saved: cannot write " + path.string());
+    }
 }
 
 void EngineContext::writeShutdownFiles() {

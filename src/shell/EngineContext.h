@@ -88,6 +88,12 @@ class EngineContext {
   private:
     void connect();
     bool createSubsystems();
+    // When the game folder cannot be written, saves, the log and the
+    // settings the engine writes go to the player's own folder.
+    void placeWrites();
+    // The open error's text for a start script that is not there: which
+    // file in which folder, and what a game folder holds.
+    std::string startScriptMissing(const std::string& start) const;
     // The game's own versions of the built-in palettes, when it has any.
     void loadPaletteFiles();
     int mainSequence();

@@ -7,18 +7,21 @@ namespace fer {
 
 int EngineHost::pump() {
     const int result = p_.window.pump();
-    // A wait that pumps while no instruction runs and no event comes in gives
-    // the processor back for a millisecond now and then, instead of spinning.
-    const uint64_t executed = p_.machine.instructionCount;
-    if (!p_.window.handledEvent() && executed == lastInstructionCount_) {
-        if (++idlePumps_ >= kIdlePumpsBeforeSleep) {
-            p_.platform.sleepMilliseconds(1);
-            idlePumps_ = 0;
-        }
-    } else {
-        idlePumps_ = 0;
-    }
-    lastInstructionCount_ = executed;
+    // A script that waits (a choice, a loop over the keys or the ticks, a
+    // wait without instructions) gives the processor back until the next
+    // event, or for a moment, when nothing it can see has changed.
+    const bool event = p_.window.handledEvent();
+    if (!event && !idle_.waitingNow() && ++passesSinceLook_ < kLookEvery) return result;
+    passesSinceLook_ = 0;
+    IdleDetector::Seen seen;
+    seen.presents = p_.screen.uploads();
+    seen.ticks = p_.timer.ticks();
+    seen.keys = static_cast<uint16_t>(p_.window.keys().word() | p_.window.keys().latched());
+    p_.platform.cursorPosition(seen.mouseX, seen.mouseY);
+    seen.shift = p_.platform.shiftHeld();
+    seen.windowState = p_.window.state();
+    if (idle_.waiting(event, seen, p_.memory) && result != 0)
+        p_.platform.waitForEvent(kIdleWaitMs);
     return result;
 }
 

@@ -11,6 +11,7 @@
 #include "script/ScriptHost.h"
 #include "script/ScriptMachine.h"
 #include "shell/AppShell.h"
+#include "shell/IdleDetector.h"
 #include "shell/MainWindow.h"
 #include "shell/PlayerSettings.h"
 #include "shell/Screen.h"
@@ -64,12 +65,18 @@ class EngineHost : public ScriptHost {
     void fatalError(std::string_view title, std::string_view text) override;
 
   private:
-    static constexpr uint32_t kIdlePumpsBeforeSleep = 16;
+    // How long a waiting script waits for an event at most before it looks
+    // again (a tick is 15 ms).
+    static constexpr int kIdleWaitMs = 2;
+    // A script that computes pumps before every instruction: what it can see
+    // is looked at every few passes only (and every pass after an event or
+    // while it waits), so the look costs it next to nothing.
+    static constexpr uint32_t kLookEvery = 8;
 
     EngineHostParts p_;
     TextTranscript* transcript_ = nullptr;
-    uint64_t lastInstructionCount_ = 0;
-    uint32_t idlePumps_ = 0;
+    IdleDetector idle_;
+    uint32_t passesSinceLook_ = 0;
 };
 
 } // namespace fer

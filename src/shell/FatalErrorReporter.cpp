@@ -13,4 +13,12 @@ void FatalErrorReporter::fatalError(std::string_view title, std::string_view tex
     if (hidden) platform_.showCursor(false);
 }
 
+void FatalErrorReporter::failureNotice(std::string_view title, std::string_view text) {
+    const bool hidden = !settings_.cursorShown();
+    screen_.flush();
+    if (hidden) platform_.showCursor(true);
+    platform_.messageBox(title, text);
+    if (hidden) platform_.showCursor(false);
+}
+
 } // namespace fer

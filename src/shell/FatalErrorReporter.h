@@ -22,6 +22,8 @@ class FatalErrorReporter : public FatalErrorHandler {
           screen_(screen) {}
 
     void fatalError(std::string_view title, std::string_view text) override;
+    // Shows the box; the game goes on.
+    void failureNotice(std::string_view title, std::string_view text) override;
     // Records a failure that was reported some other way (start-up).
     void markShown() { shown_ = true; }
     bool shown() const { return shown_; }

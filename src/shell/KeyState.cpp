@@ -24,18 +24,29 @@ uint16_t KeyState::bitFor(int code) {
     }
 }
 
-bool KeyState::query(int index) const {
+uint16_t KeyState::bitForQuery(int index) {
     switch (index) {
     case 0:
-    case 8: return word_ & kDecide;
-    case 1: return word_ & kCancel;
-    case 2: return word_ & kUp;
-    case 3: return word_ & kDown;
-    case 4: return word_ & kLeft;
-    case 5: return word_ & kRight;
-    case 7: return word_ & kSkip;
-    default: return false;
+    case 8: return kDecide;
+    case 1: return kCancel;
+    case 2: return kUp;
+    case 3: return kDown;
+    case 4: return kLeft;
+    case 5: return kRight;
+    case 7: return kSkip;
+    default: return 0;
     }
+}
+
+bool KeyState::query(int index) {
+    const uint16_t bit = bitForQuery(index);
+    const bool down = ((word_ | latched_) & bit) != 0;
+    latched_ &= static_cast<uint16_t>(~bit);
+    return down;
+}
+
+bool KeyState::peek(int index) const {
+    return ((word_ | latched_) & bitForQuery(index)) != 0;
 }
 
 } // namespace fer

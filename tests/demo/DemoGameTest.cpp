@@ -16,7 +16,11 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "DemoPalette.h"
@@ -91,6 +95,12 @@ class Input {
     Input& press(const char* key) {
         at_ += kGap;
         lines_ << at_ << " press " << key << "\n";
+        return *this;
+    }
+    // Down and up at the same millisecond: a tap quicker than the engine's passes.
+    Input& tap(const char* key) {
+        at_ += kGap;
+        lines_ << at_ << " down " << key << "\n" << at_ << " up " << key << "\n";
         return *this;
     }
     Input& mouse(int x, int y) {
@@ -241,6 +251,69 @@ TEST_P(DemoGame, TreeWayTakesTheKiteOutOfTheTree) {
     expectWindow(run.screen);
     EXPECT_NE(run.out.find("那根树枝离地面有１２米高呢。"), std::string::npos) << run.out;
     EXPECT_EQ(reg16(run.memory, kRegBranch), 2);
+}
+
+// Taps that go down and up between two passes of the choice loop still
+// count: down moves to the second item, Enter takes it.
+TEST(DemoGameChoice, TakesTapsQuickerThanItsPasses) {
+    GameCopy game(FER_DEMO_LZSS_DIR);
+    Input input = upToChoice();
+    input.tap("down").tap("enter").click();
+    const PlayResult run = play(game, input);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("那根树枝离地面有１２米高呢。"), std::string::npos) << run.out;
+    EXPECT_EQ(reg16(run.memory, kRegBranch), 2);
+}
+
+// The processor time (user and system) a process used so far, in seconds.
+double cpuSeconds(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), {});
+    // The fields after the command name, which is in parentheses.
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    unsigned long long utime = 0, stime = 0;
+    for (int n = 3; n <= 15 && fields >> field; ++n) {
+        if (n == 14) utime = std::stoull(field);
+        if (n == 15) stime = std::stoull(field);
+    }
+    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
+}
+
+// Waiting at the choice for the player (the choice loop runs its handlers
+// every pass) costs next to nothing: at most 5 % of a core over 5 seconds.
+TEST(DemoGameChoice, WaitsForThePlayerWithoutBurningTheProcessor) {
+    GameCopy game(FER_DEMO_LZSS_DIR);
+    Input input = upToChoice(); // at the choice from about 4 s on
+    const fs::path in = game.path() / "input.txt";
+    std::ofstream(in) << input.text();
+    const std::string engine = FER_ENGINE_PATH;
+    std::vector<std::string> args = {engine,      "--headless", "--input", in.string(),
+                                     "--quit-after", "10500",   game.path().string()};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, engine.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5000));
+    const double before = cpuSeconds(pid);
+    const auto from = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5000));
+    const double used = cpuSeconds(pid) - before;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    const double limit = 0.25; // the sanitizers make every pass dearer
+#else
+    const double limit = 0.05;
+#endif
+    EXPECT_LE(used / seconds, limit) << used << " s of processor time in " << seconds << " s";
 }
 
 // Both ways to the end: saved in slot 1, read back, back at the title.

@@ -199,6 +199,23 @@ TEST_F(AssemblerText, ShiftJisBuildUsesItsOwnCodesAndLeadBytes) {
     EXPECT_NE(firstError("text \"你\"", "sjis").find("U+4F60"), std::string::npos);
 }
 
+// Half-width katakana and digits are one byte each: 'text' would draw them
+// in pairs as one character. The assembler refuses them where they stand.
+TEST_F(AssemblerText, DoubleByteTextRefusesSingleByteCharacters) {
+    const std::string kana = firstError("text \"ｱｲｳｴｵ　123\"", "sjis");
+    EXPECT_EQ(kana.rfind("main.mes:1:7: character 'ｱ' (U+FF71) is a single-byte character in sjis, "
+                         "which 'text' cannot draw; use the full-width form, or 'stext' for "
+                         "single-byte text",
+                         0),
+              0u)
+        << kana;
+    EXPECT_EQ(firstError("\n text \"第12章\"").rfind("main.mes:2:11: character '1'", 0), 0u);
+    EXPECT_EQ(firstError("\"第12章\"").rfind("main.mes:1:5: character '1'", 0), 0u);
+    // Raw bytes are the author's own pairs.
+    EXPECT_EQ(code("text \"\\x{41}\\x{42}\""), (Bytes{1, 0x41, 0x42, 0}));
+    EXPECT_EQ(code("stext \"ｱｲｳ 12\"", "sjis"), (Bytes{2, 0xB1, 0xB2, 0xB3, ' ', '1', '2', 0}));
+}
+
 // ---- Source files -----------------------------------------------------------------------
 
 TEST_F(AssemblerSource, IncludeSharesNamesAndReportsInTheIncludedFile) {

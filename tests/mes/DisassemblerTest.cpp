@@ -40,10 +40,11 @@ TEST_F(DisassemblerListing, NonDefaultEncodingsAreSpelledExplicitly) {
 }
 
 TEST_F(DisassemblerListing, UnmappableTextBytesUseEscapes) {
-    // 0xA1 0x40 has no GB2312 character; 0x0A is a control byte; quotes are escaped.
-    Bytes bytes = {1, 0xA1, 0x40, 0x0A, '"', 0, 2, '\\', 0};
+    // 0xA1 0x40 has no GB2312 character; 0x0A is a control byte; quotes are
+    // escaped; in double-byte text every single byte is an escape.
+    Bytes bytes = {1, 0xA1, 0x40, 0x0A, '"', 0, 2, '\\', '@', 0};
     EXPECT_EQ(statements(disassemble(bytes)),
-              (std::vector<std::string>{"text \"\\x{A1}@\\x{0A}\\\"\"", "stext \"\\\\\""}));
+              (std::vector<std::string>{"text \"\\x{A1}\\x{40}\\x{0A}\\x{22}\"", "stext \"\\\\@\""}));
     expectRoundTrip(bytes);
 }
 

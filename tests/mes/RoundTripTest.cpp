@@ -98,8 +98,11 @@ class ProgramGenerator {
         std::string s = "\"";
         int n = pick(doubleByte ? 1 : 0, 6);
         for (int i = 0; i < n; ++i) {
-            const char* c = kChars[pick(0, doubleByte ? 9 : 6)];
-            s += c;
+            const int k = pick(0, doubleByte ? 9 : 6);
+            // Double-byte text takes single-byte characters only as raw bytes.
+            if (doubleByte && k == 6) s += "\\x{61}\\x{62}";
+            else if (doubleByte && k == 7) s += "\\x{22}\\x{5C}";
+            else s += kChars[k];
         }
         return s + "\"";
     }

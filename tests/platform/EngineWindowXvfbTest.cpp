@@ -309,5 +309,127 @@ TEST(EngineWindowXvfb, AltEnterShowsTheTitleFullScreenCentredAndSharp) {
     fs::remove_all(dir, ec);
 }
 
+// With a window manager: the title from a settings file in GB2312, as every
+// game has it, is the window's UTF-8 name; the menu bar's item lights up
+// under the pointer and goes dark when the pointer leaves it.
+TEST(EngineWindowXvfb, TitleInUtf8AndMenuHighlightFollowsThePointer) {
+    if (!haveProgram("xvfb-run") || !haveProgram("import") || !haveProgram("convert") ||
+        !haveProgram("xdotool") || !haveProgram("openbox"))
+        GTEST_SKIP() << "xvfb-run, ImageMagick, xdotool or openbox missing";
+    const fs::path dir =
+        fs::temp_directory_path() / ("fer-xvfb-hover-" + std::to_string(std::random_device{}()));
+    fs::create_directories(dir);
+    for (const auto& entry : fs::directory_iterator(FER_DEMO_DIR))
+        if (entry.is_regular_file()) fs::copy_file(entry.path(), dir / entry.path().filename());
+    {
+        std::ifstream in(dir / "KITE5HAN.INI", std::ios::binary);
+        std::string ini(std::istreambuf_iterator<char>(in), {});
+        in.close();
+        const std::string utf8 = "TITLE=\xE5\xB0\x8F\xE9\xA3\x8E\xE7\xAD\x9D";
+        const size_t at = ini.find(utf8);
+        ASSERT_NE(at, std::string::npos);
+        ini.replace(at, utf8.size(), "TITLE=\xD0\xA1\xB7\xE7\xF3\xDD"); // GB2312
+        std::ofstream(dir / "KITE5HAN.INI", std::ios::binary) << ini;
+    }
+    const fs::path over = dir / "over.png", away = dir / "away.png";
+    const std::string inner =
+        "unset SDL_VIDEODRIVER; openbox & wm=\\$!; sleep 0.5; ASAN_OPTIONS=detect_leaks=0 '" +
+        std::string(FER_ENGINE_PATH) + "' '" + dir.string() +
+        "' --scale 1 --quit-after 9000 & pid=\\$!; sleep 3; w=\\$(xdotool getactivewindow); "
+        "xdotool getwindowname \\$w > '" + (dir / "name.txt").string() + "'; "
+        "xdotool getwindowgeometry --shell \\$w > '" + (dir / "geometry.txt").string() + "'; "
+        "xdotool mousemove --window \\$w 24 9; sleep 0.7; import -window root '" + over.string() +
+        "'; xdotool mousemove --window \\$w 300 200; sleep 0.7; import -window root '" +
+        away.string() + "'; wait \\$pid; status=\\$?; kill \\$wm; exit \\$status";
+    std::string output;
+    const int status = runLogged("xvfb-run -a -s '-screen 0 1280x1024x24' sh -c \"" + inner + "\"",
+                                 dir / "run.log", output);
+    ASSERT_TRUE(WIFEXITED(status)) << output;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    {
+        std::ifstream in(dir / "name.txt");
+        std::string name;
+        std::getline(in, name);
+        EXPECT_EQ(name, "\xE5\xB0\x8F\xE9\xA3\x8E\xE7\xAD\x9D") << output;
+    }
+    int wx = -1, wy = -1;
+    {
+        std::ifstream in(dir / "geometry.txt");
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("X=", 0) == 0) wx = std::stoi(line.substr(2));
+            if (line.rfind("Y=", 0) == 0) wy = std::stoi(line.substr(2));
+        }
+    }
+    ASSERT_GE(wx, 0) << output;
+    // Highlight-blue pixels on the menu bar's first item.
+    auto lit = [&](const fs::path& shot) {
+        const fs::path ppm = shot.string() + ".ppm";
+        if (std::system(("convert '" + shot.string() + "' '" + ppm.string() + "'").c_str()) != 0)
+            return -1;
+        Image image;
+        if (!readPpm(ppm, image)) return -1;
+        int n = 0;
+        // Around the window's top left corner (the window manager's idea of
+        // it may include its frame): the menus' hover colour, (60, 127, 207).
+        auto near = [](int v, int want) { return v > want - 20 && v < want + 20; };
+        for (int y = std::max(0, wy - 40); y < wy + 40 && y < image.height; ++y)
+            for (int x = std::max(0, wx - 20); x < wx + 120 && x < image.width; ++x) {
+                const uint8_t* p = image.at(x, y);
+                n += near(p[0], 60) && near(p[1], 127) && near(p[2], 207);
+            }
+        return n;
+    };
+    std::error_code copyError;
+    fs::copy_file(over, "/tmp/fer-xvfb-hover.png", fs::copy_options::overwrite_existing, copyError);
+    EXPECT_GT(lit(over), 800) << "no highlight under the pointer at " << wx << "," << wy;
+    EXPECT_LT(lit(away), 100) << "the highlight stayed after the pointer left";
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+}
+
+// A box is as wide as its title when the title is wider than its text: the
+// fatal error "文件打开错误" / "SAVE01" shows its whole title bar.
+TEST(EngineWindowXvfb, ABoxIsAsWideAsItsTitle) {
+    if (!haveProgram("xvfb-run") || !haveProgram("import") || !haveProgram("convert"))
+        GTEST_SKIP() << "xvfb-run or ImageMagick missing";
+    const fs::path dir =
+        fs::temp_directory_path() / ("fer-xvfb-box-" + std::to_string(std::random_device{}()));
+    fs::create_directories(dir);
+    {
+        // load_state 1 (SAVE01, which is not there); end
+        const char main[] = {0x0B, 0x04, char(0xFF), 0x02, 0x00, char(0xFF), 0x02, 0x01,
+                             char(0xFF), 0x00, 0x00};
+        std::ofstream(dir / "MAIN.MES", std::ios::binary).write(main, sizeof main);
+    }
+    const fs::path shot = dir / "box.png";
+    const std::string inner = "unset SDL_VIDEODRIVER; ASAN_OPTIONS=detect_leaks=0 '" +
+                              std::string(FER_ENGINE_PATH) + "' '" + dir.string() +
+                              "' --scale 1 --quit-after 5000 & pid=\\$!; sleep 2.5; import -window "
+                              "root '" + shot.string() + "'; wait \\$pid";
+    std::string output;
+    const int status = runLogged("xvfb-run -a -s '-screen 0 1280x1024x24' sh -c \"" + inner + "\"",
+                                 dir / "run.log", output);
+    ASSERT_TRUE(WIFEXITED(status)) << output;
+    EXPECT_EQ(WEXITSTATUS(status), 1) << output;
+    const fs::path ppm = dir / "box.ppm";
+    ASSERT_EQ(std::system(("convert '" + shot.string() + "' '" + ppm.string() + "'").c_str()), 0);
+    Image image;
+    ASSERT_TRUE(readPpm(ppm, image));
+    // The box's title bar (the active title colour, (41, 74, 122)): its widest row.
+    int widest = 0;
+    for (int y = 0; y < image.height; ++y) {
+        int n = 0;
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = image.at(x, y);
+            n += p[0] == 41 && p[1] == 74 && p[2] == 122;
+        }
+        widest = std::max(widest, n);
+    }
+    // Six 16-pixel characters and the padding on both sides.
+    EXPECT_GE(widest, 6 * 16 + 8) << "the box is narrower than its title";
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+}
+
 } // namespace
 } // namespace fer

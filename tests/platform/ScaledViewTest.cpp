@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/sdl/ScaledView.h"
+#include "platform/WindowPlacement.h"
 
 namespace fer {
 namespace {
@@ -247,6 +248,32 @@ TEST(ScaledView, MenusGrowWithTheDisplaysDensityAndOnLargeWindows) {
     EXPECT_EQ(ScaledView::menuZoom(3840, 2160, 96), 2); // factor 5
     EXPECT_EQ(ScaledView::menuZoom(7680, 4320, 96), 4); // never above 4
     EXPECT_EQ(ScaledView::menuZoom(100, 100, 20), 1);   // never below 1
+}
+
+} // namespace
+} // namespace fer
+
+namespace fer {
+namespace {
+
+// A factor that does not fit the desktop is lowered; the window opens on it.
+TEST(WindowPlacement, ATooLargeScaleIsLoweredAndTheWindowStaysOnTheDesktop) {
+    // --scale 3 on 1600 x 1000 with a 20-pixel menu bar: 1920 x 1220 would not fit.
+    WindowPlacement p = placeWindow(3, 0, 0, 1600, 1000, 20, 48);
+    EXPECT_EQ(p.factor, 2);
+    EXPECT_EQ(p.width, 1280);
+    EXPECT_EQ(p.height, 820);
+    EXPECT_EQ(p.x, 160);
+    EXPECT_GE(p.y, 24); // room for the title bar
+    EXPECT_LE(p.y + p.height, 1000);
+    // A scale that fits is kept; 0 asks for the largest that fits.
+    EXPECT_EQ(placeWindow(1, 0, 0, 1600, 1000, 20, 48).factor, 1);
+    EXPECT_EQ(placeWindow(0, 0, 0, 3840, 2160, 20, 48).factor, 5);
+    // A desktop smaller than the picture: factor 1, top left on the usable area.
+    p = placeWindow(4, 100, 30, 600, 300, 20, 48);
+    EXPECT_EQ(p.factor, 1);
+    EXPECT_EQ(p.x, 100);
+    EXPECT_EQ(p.y, 30 + 24);
 }
 
 } // namespace

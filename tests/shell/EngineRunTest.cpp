@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "EngineProcess.h"
@@ -287,6 +288,48 @@ TEST(EngineRun, ShiftJisBuildReadsItsOwnSettingsFile) {
         runEngine("--headless --print-text " + game.path().string(), FER_ENGINE_SJIS_PATH);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "日本\n");
+}
+
+} // namespace
+} // namespace fer
+
+namespace fer {
+namespace {
+
+// The screenshot key tells the player what it did, in the window (headless:
+// on stderr), also when the picture cannot be written.
+TEST(EngineRun, ScreenshotKeyShowsANotice) {
+    GameDir game;
+    // wait for a click; end
+    game.write("MAIN.MES", Bytes{0x0B, 0x0B, 0xFF, 0x00, 0x00});
+    game.write("input.txt", std::string("100 screenshot\n300 press lbutton\n"));
+    const RunResult r = runEngine("--headless --quit-after 5000 --input " +
+                                  (game.path() / "input.txt").string() + " " +
+                                  game.path().string());
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.err.rfind("Screenshot saved: screenshot-", 0), 0u) << r.err;
+    const std::string name = r.err.substr(18, r.err.find('\n') - 18);
+    EXPECT_TRUE(fs::exists(game.path() / name)) << name;
+
+    // A folder in the picture's place: it cannot be written.
+    GameDir blocked;
+    blocked.write("MAIN.MES", Bytes{0x0B, 0x0B, 0xFF, 0x00, 0x00});
+    blocked.write("input.txt", std::string("100 screenshot\n300 press lbutton\n"));
+    fs::permissions(blocked.path(), fs::perms::owner_write | fs::perms::group_write |
+                                        fs::perms::others_write,
+                    fs::perm_options::remove);
+    // Nor can the player's own folder be made (under the read-only one).
+    const std::string wrapper =
+        std::string(geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "") +
+        "env XDG_DATA_HOME=" + (blocked.path() / "data").string();
+    const RunResult b = test::runEngineProcess(
+        FER_ENGINE_PATH,
+        "--headless --quit-after 5000 --input " + (blocked.path() / "input.txt").string() + " " +
+            blocked.path().string(),
+        wrapper);
+    fs::permissions(blocked.path(), fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(b.status, 0) << b.err;
+    EXPECT_NE(b.err.find("Screenshot not saved: cannot write "), std::string::npos) << b.err;
 }
 
 } // namespace

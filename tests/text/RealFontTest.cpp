@@ -133,6 +133,49 @@ void checkLine(const BuildVariant& variant, const std::string& utf8, const std::
                                "from fonts-unifont?)";
 }
 
+// With the default font, whose dashes and ellipses are half-width, the
+// double-byte ones still fill their cells: "——" is one unbroken line.
+TEST(RealFont, DoubleByteDashesJoinAcrossTheirCells) {
+    for (const BuildVariant* variant : {&kGb2312Variant, &kShiftJisVariant}) {
+        RecordingErrors errors;
+        std::unique_ptr<GlyphRasterizer> font = loadTextFont(*variant, "", errors);
+        ASSERT_TRUE(font);
+        TextRenderer renderer(*variant, std::move(font));
+        ASSERT_TRUE(renderer.initialise(errors));
+        const Palette palette = testPalette();
+        renderer.refreshTextColours(palette);
+        renderer.setColours(kText);
+        VramPlane plane(640, 400);
+        std::fill(plane.pixels(), plane.pixels() + plane.size(), kFill);
+        const std::string text = variant == &kGb2312Variant ? "——完——上去……" : "――完――上へ……";
+        const std::vector<uint16_t> codes = codesOf(encode(text, variant->iconvCharset), *variant);
+        int x = kLeft;
+        for (uint16_t code : codes) {
+            renderer.drawChar(plane, code, x, kTop, 0);
+            x += 16;
+        }
+        writePgm(plane, palette, x + kLeft, 16 + 2 * kTop,
+                 std::string("/tmp/fer-dashes-") + variant->name + ".pgm");
+        // The row of the dashes with the most text pixels: lit all across both cells.
+        int best = 0, bestRow = 0;
+        for (int j = 0; j < 16; ++j) {
+            int n = 0;
+            for (int k = 0; k < 32; ++k) n += plane.at(kLeft + k, kTop + j) == kText;
+            if (n > best) best = n, bestRow = j;
+        }
+        EXPECT_GE(best, 31) << variant->name << ": row " << bestRow;
+        // The ellipses spread over their cells: lit pixels in both halves of each.
+        for (int cell = 6; cell < 8; ++cell) {
+            int left = 0, right = 0;
+            for (int j = 0; j < 16; ++j)
+                for (int k = 0; k < 16; ++k)
+                    if (plane.at(kLeft + 16 * cell + k, kTop + j) == kText) ++(k < 8 ? left : right);
+            EXPECT_GT(left, 0) << variant->name << " cell " << cell;
+            EXPECT_GT(right, 0) << variant->name << " cell " << cell;
+        }
+    }
+}
+
 TEST(RealFont, Gb2312LineMatchesTheInstalledFont) {
     checkLine(kGb2312Variant, "中文字体显示：汉字Ab1", "/tmp/fer-text-gb.pgm");
 }

@@ -280,3 +280,44 @@ TEST(TextCache, StaysBounded) {
 
 } // namespace
 } // namespace fer::test
+
+namespace fer::test {
+namespace {
+
+// A font that draws dashes and ellipses half-width, as the default one does:
+// double-byte ones are stretched to fill their 16-pixel cell, in both builds;
+// other characters and single-byte codes keep their width.
+TEST(TextCharacters, DoubleByteDashesAndEllipsesFillTheirCell) {
+    auto halfWidthLine = [](const GlyphRequest&, GlyphMask& m) {
+        for (int x = 0; x < 8; ++x) m.set(x, 8);
+    };
+    auto litColumns = [](const RendererRig& rig) {
+        std::set<int> columns;
+        for (const auto& [at, index] : rig.changed())
+            if (at.second == 8 && index == rig.plane.at(kX, kY + 8)) columns.insert(at.first);
+        return columns;
+    };
+    const struct {
+        const BuildVariant* variant;
+        uint16_t code;
+        size_t columns;
+    } cases[] = {{&kGb2312Variant, 0xA1AA, 16},   // — em dash
+                 {&kGb2312Variant, 0xA1AD, 16},   // … ellipsis
+                 {&kShiftJisVariant, 0x815C, 16}, // ― horizontal bar
+                 {&kShiftJisVariant, 0x8163, 16}, // … ellipsis
+                 {&kGb2312Variant, 0xB0A1, 8},    // 啊 keeps the font's drawing
+                 {&kGb2312Variant, 0x002D, 8}};   // a single-byte hyphen
+    for (const auto& c : cases) {
+        RendererRig rig(*c.variant);
+        rig.font->draw = halfWidthLine;
+        rig.renderer->drawChar(rig.plane, c.code, kX, kY, 0);
+        const std::set<int> columns = litColumns(rig);
+        EXPECT_EQ(columns.size(), c.columns) << std::hex << c.code;
+        if (!columns.empty()) {
+            EXPECT_EQ(*columns.begin(), 0) << std::hex << c.code;
+        }
+    }
+}
+
+} // namespace
+} // namespace fer::test

@@ -73,6 +73,8 @@ class Session {
     void implicitText(TokenStream& ts);
     std::vector<uint8_t> stringBytes(const Token& t);
     void checkDoubleByteText(const Token& t, const std::vector<uint8_t>& bytes);
+    // Refuses a character of the text that the code page writes as one byte.
+    void checkNoSingleByteCharacters(const Token& t);
     void checkNoZero(const Token& t, const std::vector<uint8_t>& bytes, const char* what);
     void arguments(TokenStream& ts);
     void valueList(TokenStream& ts);
@@ -441,12 +443,36 @@ void Session::checkNoZero(const Token& t, const std::vector<uint8_t>& bytes, con
     }
 }
 
+void Session::checkNoSingleByteCharacters(const Token& t) {
+    for (const StringPiece& p : t.pieces) {
+        if (p.raw) continue;
+        const std::string_view text = p.text;
+        for (size_t at = 0; at < text.size();) {
+            const auto lead = static_cast<unsigned char>(text[at]);
+            const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            const std::string_view character = text.substr(at, length);
+            std::vector<uint8_t> encoded;
+            if (charset_.encode(character, encoded) == std::string::npos && encoded.size() == 1) {
+                // The text is drawn two bytes at a time: a single-byte
+                // character would be drawn with its neighbour as one.
+                throw SyntaxError(t.line, p.column + static_cast<int>(at),
+                                  describeCharacter(character) + " is a single-byte character in " +
+                                      std::string(charset_.name()) +
+                                      ", which 'text' cannot draw; use the full-width form, or "
+                                      "'stext' for single-byte text");
+            }
+            at += length;
+        }
+    }
+}
+
 void Session::textStatement(TokenStream& ts, uint8_t opcode) {
     const Token& t = ts.next();
     if (t.kind != TokenKind::String) throw SyntaxError(t, "expected a string" + ts.found());
     std::vector<uint8_t> bytes = stringBytes(t);
     if (opcode == op::kText) {
         checkDoubleByteText(t, bytes);
+        checkNoSingleByteCharacters(t);
     } else {
         checkNoZero(t, bytes, "single-byte text");
     }
@@ -463,6 +489,7 @@ void Session::implicitText(TokenStream& ts) {
                                  std::string(charset_.name()) + "; write 'text \"...\"'");
     }
     checkDoubleByteText(t, bytes);
+    checkNoSingleByteCharacters(t);
     code_.append(bytes);
     code_.emit(0);
 }

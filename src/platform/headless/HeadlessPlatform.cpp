@@ -89,6 +89,10 @@ void HeadlessPlatform::present(const PlaneView&, std::span<const PaletteEntry, 2
     ++presents_;
 }
 
+void HeadlessPlatform::showNotice(std::string_view text) {
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+}
+
 void HeadlessPlatform::messageBox(std::string_view title, std::string_view text) {
     std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
                  static_cast<int>(text.size()), text.data());
@@ -272,6 +276,13 @@ uint64_t HeadlessPlatform::milliseconds() const {
 
 void HeadlessPlatform::sleepMilliseconds(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void HeadlessPlatform::waitForEvent(int maxMs) {
+    if (!pending_.empty()) return;
+    uint64_t wait = maxMs > 0 ? static_cast<uint64_t>(maxMs) : 0;
+    if (const auto until = script_.untilNext(coarseMilliseconds())) wait = std::min(wait, *until);
+    if (wait > 0) sleepMilliseconds(static_cast<int>(wait));
 }
 
 } // namespace fer

@@ -38,6 +38,7 @@ class HeadlessPlatform : public Platform {
     void messageBox(std::string_view title, std::string_view text) override;
     bool confirmBox(std::string_view title, std::string_view text) override;
     void aboutBox(std::string_view title, std::string_view text) override;
+    void showNotice(std::string_view text) override;
     // The headless file choice takes the first script file of the directory, by name.
     std::string chooseScriptFile(const std::string& directory) override;
     void showCursor(bool) override {}
@@ -64,6 +65,7 @@ class HeadlessPlatform : public Platform {
     bool shiftHeld() const override { return shift_; }
     uint64_t milliseconds() const override;
     void sleepMilliseconds(int ms) override;
+    void waitForEvent(int maxMs) override;
     void startClock() override;
 
     uint64_t presents() const { return presents_; }

@@ -1,6 +1,7 @@
 #include "platform/sdl/ImGuiDialogs.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cstring>
 
 #include <imgui.h>
@@ -41,10 +42,20 @@ BoxAnswer MessageBoxView::draw() {
     }
     BoxAnswer answer = BoxAnswer::kNone;
     centreNextWindow();
+    // As wide as its title or its text, whichever is wider, and never wider
+    // than the window: a longer text wraps.
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const float widest = ImGui::GetMainViewport()->WorkSize.x;
+    const float titleWidth =
+        ImGui::CalcTextSize(title_.c_str()).x + 2 * (style.FramePadding.x + style.WindowPadding.x);
+    ImGui::SetNextWindowSizeConstraints(ImVec2(std::min(titleWidth, widest), 0.0f),
+                                        ImVec2(widest, FLT_MAX));
     if (ImGui::BeginPopupModal(id_.c_str(), nullptr,
                                ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoMove |
                                    ImGuiWindowFlags_NoSavedSettings)) {
+        ImGui::PushTextWrapPos(widest - 2 * style.WindowPadding.x);
         ImGui::TextUnformatted(text_.data(), text_.data() + text_.size());
+        ImGui::PopTextWrapPos();
         ImGui::Spacing();
         if (ImGui::Button(kOk, ImVec2(kButtonWidth, 0))) answer = BoxAnswer::kOk;
         if (withCancel_) {

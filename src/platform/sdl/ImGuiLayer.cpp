@@ -1,6 +1,7 @@
 #include "platform/sdl/ImGuiLayer.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cstdio>
 
 #include <imgui.h>
@@ -86,6 +87,17 @@ void ImGuiLayer::setZoom(int zoom, float rx, float ry) {
 
 void ImGuiLayer::process(const SDL_Event& event) {
     ImGui_ImplSDL2_ProcessEvent(&event);
+    if (event.type == SDL_MOUSEMOTION) {
+        mouseX_ = static_cast<float>(event.motion.x);
+        mouseY_ = static_cast<float>(event.motion.y);
+        mouseKnown_ = true;
+    } else if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+        mouseX_ = static_cast<float>(event.button.x);
+        mouseY_ = static_cast<float>(event.button.y);
+        mouseKnown_ = true;
+    } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_LEAVE) {
+        mouseKnown_ = false;
+    }
 }
 
 bool ImGuiLayer::wantsPress(int y, int menuHeight) const {
@@ -152,6 +164,13 @@ void ImGuiLayer::drawView(DebugView& view, bool* open, bool modal, int pictureW,
 int ImGuiLayer::drawFrame(const Overlays& o, int pictureW, int pictureH) {
     ImGui_ImplSDLRenderer_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    // The pointer where the events put it; outside the window, nowhere.
+    ImGuiIO& io = ImGui::GetIO();
+    if (!mouseKnown_) {
+        io.MousePos = ImVec2(-FLT_MAX, -FLT_MAX);
+    } else if (io.MousePos.x != -FLT_MAX) {
+        io.MousePos = ImVec2(mouseX_, mouseY_);
+    }
     // The renderer's own pixels per point (the backend asks OpenGL, which
     // this renderer need not be).
     ImGui::GetIO().DisplayFramebufferScale = ImVec2(pixelRatioX_, pixelRatioY_);
@@ -171,6 +190,21 @@ int ImGuiLayer::drawFrame(const Overlays& o, int pictureW, int pictureH) {
         bool open = true;
         drawView(*o.modalView, &open, true, pictureW, pictureH);
         modalClosed_ = !open;
+    }
+    if (noticeAlpha_ > 0.0f && !notice_.empty()) {
+        const ImGuiViewport* viewport = ImGui::GetMainViewport();
+        const float margin = 8.0f * static_cast<float>(zoom_);
+        ImGui::SetNextWindowPos(ImVec2(viewport->WorkPos.x + margin,
+                                       viewport->WorkPos.y + viewport->WorkSize.y - margin),
+                                ImGuiCond_Always, ImVec2(0.0f, 1.0f));
+        ImGui::PushStyleVar(ImGuiStyleVar_Alpha, noticeAlpha_);
+        ImGui::Begin("##fer-notice", nullptr,
+                     ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoInputs |
+                         ImGuiWindowFlags_NoFocusOnAppearing | ImGuiWindowFlags_NoNav |
+                         ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings);
+        ImGui::TextUnformatted(notice_.data(), notice_.data() + notice_.size());
+        ImGui::End();
+        ImGui::PopStyleVar();
     }
     BoxAnswer given = BoxAnswer::kNone;
     if (o.box) given = o.box->draw();

@@ -62,6 +62,13 @@ class ImGuiLayer {
     // menu item chosen in it, or 0. pictureX/Y/W/H: where debug views are laid.
     int drawFrame(const Overlays& overlays, int pictureW, int pictureH);
 
+    // A notice drawn over the picture's lower left corner in the frames to
+    // come, at this opacity (0: none).
+    void setNotice(std::string text, float alpha) {
+        notice_ = std::move(text);
+        noticeAlpha_ = alpha;
+    }
+
     // The debug views shown without blocking, drawn in every frame until
     // hidden or closed by the player.
     void showView(DebugView& view);
@@ -86,8 +93,16 @@ class ImGuiLayer {
     std::vector<DebugView*> views_;
     bool modalClosed_ = false;
     int zoom_ = 1;
+    // Where the last mouse motion put the pointer (window points), and
+    // whether it is in the window: the menus follow the events, not the
+    // pointer state the X server reports, which lags without input events
+    // of its own and left a highlight where the pointer no longer was.
+    float mouseX_ = 0.0f, mouseY_ = 0.0f;
+    bool mouseKnown_ = false;
     float pixelRatioX_ = 1.0f;
     float pixelRatioY_ = 1.0f;
+    std::string notice_;
+    float noticeAlpha_ = 0.0f;
 };
 
 } // namespace fer

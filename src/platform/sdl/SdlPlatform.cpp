@@ -44,6 +44,8 @@ using Clock = std::chrono::steady_clock;
 // refills a pass only looks at the queue, which keeps the idle pump cheap.
 constexpr auto kPumpInterval = std::chrono::microseconds(1000);
 constexpr auto kFrameInterval = std::chrono::milliseconds(10);
+constexpr auto kNoticeTime = std::chrono::milliseconds(2000);
+constexpr auto kNoticeFade = std::chrono::milliseconds(500);
 // How long a box waits for an event before it draws again.
 constexpr int kBoxWaitMs = 30;
 
@@ -78,6 +80,9 @@ struct SdlPlatform::Impl {
     std::deque<PlatformEvent> pending; // events produced by frames and boxes
     Clock::time_point lastPump{};
     Clock::time_point lastFrame{};
+    // The notice shown last and when (it shows two seconds, then fades).
+    std::string notice;
+    Clock::time_point noticeAt{};
     uint64_t frames = 0;
     bool windowOpen = false;
     // The engine's work while a box waits; presents meanwhile only upload.
@@ -163,6 +168,19 @@ void SdlPlatform::Impl::applyCursor() {
 
 int SdlPlatform::Impl::renderFrame(const ImGuiLayer::Overlays& overlays, bool show) {
     updateMenuZoom();
+    float noticeAlpha = 0.0f;
+    if (!notice.empty()) {
+        const auto shown = Clock::now() - noticeAt;
+        if (shown < kNoticeTime) {
+            noticeAlpha = 1.0f;
+        } else if (shown < kNoticeTime + kNoticeFade) {
+            noticeAlpha = 1.0f - std::chrono::duration<float>(shown - kNoticeTime).count() /
+                                     std::chrono::duration<float>(kNoticeFade).count();
+        } else {
+            notice.clear();
+        }
+    }
+    imgui.setNotice(notice, noticeAlpha);
     window.drawPicture();
     const ViewRect p = window.view().picture();
     const int chosen = imgui.drawFrame(overlays, p.w, p.h);
@@ -331,6 +349,7 @@ bool SdlPlatform::nextEvent(PlatformEvent& event) {
         return true;
     }
     int& owed = m.events.framesOwed();
+    if (!m.notice.empty()) owed = std::max(owed, 1); // the notice fades frame by frame
     if (owed > 0 && m.windowOpen && now - m.lastFrame >= kFrameInterval) {
         --owed;
         if (const int chosen = m.renderFrame()) {
@@ -354,6 +373,18 @@ void SdlPlatform::setModalHook(std::function<void()> hook) {
 }
 
 void SdlPlatform::messageBox(std::string_view title, std::string_view text) {
+    Impl& m = *impl_;
+    // Before the window exists (a failed start), a player who started the
+    // game from a launcher still sees why: the system's own box. Runs driven
+    // by scripted input or a quit timer have nobody to close it.
+    if (!m.windowOpen && m.options.events.empty() && !m.options.quitAfterMs) {
+        std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
+                     static_cast<int>(text.size()), text.data());
+        std::fflush(stderr);
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, std::string(title).c_str(),
+                                 std::string(text).c_str(), nullptr);
+        return;
+    }
     impl_->imgui.addTexts(title, text);
     MessageBoxView box{std::string(title), std::string(text), false};
     ImGuiLayer::Overlays o;
@@ -367,6 +398,15 @@ bool SdlPlatform::confirmBox(std::string_view title, std::string_view text) {
     ImGuiLayer::Overlays o;
     o.box = &box;
     return impl_->runModal(o, title, text, BoxAnswer::kOk) == BoxAnswer::kOk;
+}
+
+void SdlPlatform::showNotice(std::string_view text) {
+    Impl& m = *impl_;
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+    m.imgui.addTexts(text, {});
+    m.notice = std::string(text);
+    m.noticeAt = Clock::now();
+    m.events.framesOwed() = std::max(m.events.framesOwed(), 1);
 }
 
 void SdlPlatform::aboutBox(std::string_view title, std::string_view text) {
@@ -509,6 +549,21 @@ uint64_t SdlPlatform::milliseconds() const {
 
 void SdlPlatform::sleepMilliseconds(int ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void SdlPlatform::waitForEvent(int maxMs) {
+    Impl& m = *impl_;
+    if (!m.pending.empty()) return;
+    auto wait = std::chrono::milliseconds(maxMs);
+    // A menu frame that is owed, and scripted input, come on time.
+    if (m.events.framesOwed() > 0 && m.windowOpen) {
+        const auto sinceFrame = Clock::now() - m.lastFrame;
+        if (sinceFrame >= kFrameInterval) return;
+        wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(kFrameInterval - sinceFrame));
+    }
+    if (const auto until = m.script.untilNext(nowMilliseconds()))
+        wait = std::min(wait, std::chrono::milliseconds(*until));
+    if (wait.count() > 0) SDL_WaitEventTimeout(nullptr, static_cast<int>(wait.count()));
 }
 
 void SdlPlatform::startClock() {

@@ -43,6 +43,7 @@ class SdlPlatform : public Platform {
     void messageBox(std::string_view title, std::string_view text) override;
     bool confirmBox(std::string_view title, std::string_view text) override;
     void aboutBox(std::string_view title, std::string_view text) override;
+    void showNotice(std::string_view text) override;
     std::string chooseScriptFile(const std::string& directory) override;
     void setModalHook(std::function<void()> hook) override;
     void showCursor(bool shown) override;
@@ -68,6 +69,7 @@ class SdlPlatform : public Platform {
     bool shiftHeld() const override;
     uint64_t milliseconds() const override;
     void sleepMilliseconds(int ms) override;
+    void waitForEvent(int maxMs) override;
     void startClock() override;
 
     // For tests and tools.

@@ -1,6 +1,9 @@
 #include "platform/sdl/SdlWindow.h"
 
 #include <algorithm>
+#include <string_view>
+
+#include "platform/WindowPlacement.h"
 
 namespace fer {
 
@@ -30,17 +33,22 @@ bool SdlWindow::create(int scale, int menuHeight, std::string& error) {
         error = std::string("cannot start SDL video: ") + SDL_GetError();
         return false;
     }
-    if (scale > 0) {
-        factor_ = std::clamp(scale, 1, ScaledView::kMaxFactor);
-    } else {
-        SDL_Rect usable{0, 0, ScaledView::kWidth, ScaledView::kHeight + menuHeight};
-        if (SDL_GetDisplayUsableBounds(0, &usable) != 0) SDL_GetDisplayBounds(0, &usable);
-        factor_ = ScaledView::largestFactor(usable.w, usable.h - kFrameAllowance, menuHeight);
-    }
-    window_.reset(
-        SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                         ScaledView::kWidth * factor_, menuHeight + ScaledView::kHeight * factor_,
-                         SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI));
+    // A scale that does not fit the desktop is lowered to the largest that
+    // does, and the window opens on the desktop, its title bar included.
+    SDL_Rect usable{0, 0, 16 * ScaledView::kWidth, 16 * ScaledView::kHeight + menuHeight};
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0 && SDL_GetDisplayBounds(0, &usable) != 0)
+        usable = {0, 0, 16 * ScaledView::kWidth, 16 * ScaledView::kHeight + menuHeight};
+    // The dummy driver (tests, no display) has no real desktop to fit: the
+    // scale asked for is kept there.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (scale > 0 && driver && std::string_view(driver) == "dummy")
+        usable = {0, 0, 16 * ScaledView::kWidth, 16 * ScaledView::kHeight + menuHeight + kFrameAllowance};
+    const WindowPlacement place =
+        placeWindow(scale, usable.x, usable.y, usable.w, usable.h, menuHeight, kFrameAllowance);
+    factor_ = place.factor;
+    window_.reset(SDL_CreateWindow("", place.x, place.y, place.width, place.height,
+                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE |
+                                       SDL_WINDOW_ALLOW_HIGHDPI));
     if (!window_) {
         error = std::string("cannot create the window: ") + SDL_GetError();
         return false;
@@ -101,6 +109,16 @@ void SdlWindow::pixelRatio(float& x, float& y) const {
 }
 
 void SdlWindow::layout(int menuHeight) {
+    // Without a window manager nothing keeps the minimum size: the window
+    // grows back to it.
+    if (mode_ == DisplayMode::kWindowed && window_ &&
+        !(SDL_GetWindowFlags(window_.get()) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_MAXIMIZED))) {
+        int cw = 0, ch = 0;
+        SDL_GetWindowSize(window_.get(), &cw, &ch);
+        const int minW = ScaledView::kWidth, minH = menuHeight + ScaledView::kHeight;
+        if (cw > 0 && ch > 0 && (cw < minW || ch < minH))
+            SDL_SetWindowSize(window_.get(), std::max(cw, minW), std::max(ch, minH));
+    }
     // Drawn at the window's real pixel size: on a high-density display
     // there are more pixels than points.
     int w = 0, h = 0;
@@ -173,9 +191,14 @@ bool SdlWindow::setDisplayMode(DisplayMode mode, int menuHeight) {
     }
     mode_ = mode;
     if (mode == DisplayMode::kWindowed) {
-        SDL_SetWindowSize(window_.get(), ScaledView::kWidth * factor_,
-                          menuHeight + ScaledView::kHeight * factor_);
-        SDL_SetWindowPosition(window_.get(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        SDL_Rect usable{0, 0, ScaledView::kWidth * factor_,
+                        menuHeight + ScaledView::kHeight * factor_ + kFrameAllowance};
+        if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_.get()), &usable) != 0)
+            SDL_GetDisplayBounds(0, &usable);
+        const WindowPlacement place = placeWindow(factor_, usable.x, usable.y, usable.w, usable.h,
+                                                  menuHeight, kFrameAllowance);
+        SDL_SetWindowSize(window_.get(), place.width, place.height);
+        SDL_SetWindowPosition(window_.get(), place.x, place.y);
     }
     layout(menuHeight);
     return true;
