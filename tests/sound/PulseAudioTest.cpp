@@ -135,7 +135,11 @@ TEST(PulseAudio, MusicLoopsVoicesAndFadesAreHeardThroughANullSink) {
         ToneWave{.spans = {{250, 1.0}}}.write(game / "V.WAV");
     {
         std::ofstream s(game / "main.mes");
+        // The game first waits 2 s in silence: a fresh null sink takes the
+        // first second or more of a new stream in one gulp, which would
+        // squeeze the start of the music together with what follows.
         s << "    r16[29] = 512\n"
+             "    wait 533\n"
              "    music 0, \"A.WAV\"\n"
              "    wait 400\n"   // about 1.5 s
              "    music 3, \"B.WAV\"\n"
