@@ -15,6 +15,24 @@ namespace fer {
 SettingsFile::SettingsFile(std::filesystem::path path) : path_(std::move(path)) {}
 
 bool SettingsFile::read(std::string& text) const {
+    if (!held_) return readFile(text);
+    if (!heldText_) {
+        std::string reading;
+        if (readFile(reading)) {
+            heldText_.emplace(std::move(reading));
+        } else {
+            heldText_.emplace(std::nullopt);
+        }
+    }
+    if (!*heldText_) {
+        text.clear();
+        return false;
+    }
+    text = **heldText_;
+    return true;
+}
+
+bool SettingsFile::readFile(std::string& text) const {
     text.clear();
     File file = File::openForRead(path_);
     if (!file.isOpen()) return false;
@@ -66,7 +84,12 @@ bool SettingsFile::putText(std::string_view section, std::string_view key, std::
         std::string updated = ini::withValue(text, section, key, value);
         std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(updated.data()),
                                        updated.size());
-        return replaceFileAtomically(path_, bytes) == WriteOutcome::kDone;
+        if (replaceFileAtomically(path_, bytes) != WriteOutcome::kDone) {
+            heldText_.reset(); // what the file holds now is read again
+            return false;
+        }
+        if (held_) heldText_.emplace(std::move(updated));
+        return true;
     } catch (...) {
         return false;
     }
