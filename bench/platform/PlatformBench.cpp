@@ -88,8 +88,10 @@ std::unique_ptr<SdlPlatform> openWindow(benchmark::State& state) {
     return platform;
 }
 
-// The whole present: palette lookup into the streaming texture, then the
-// frame with the menu bar, shown.
+// The whole present: palette lookup into the streaming texture, and the
+// frame with the menu bar shown at most once per frame interval (10 ms), so
+// a run of presents pays for the frames the screen can show, beside the
+// copies of the converted frame (BM_Baseline_CopyArgbBytes).
 void BM_Sdl_PresentFull(benchmark::State& state) {
     auto platform = openWindow(state);
     if (!platform) return;

@@ -109,6 +109,29 @@ File FileStore::openForRead(std::string_view name, OpenError* error) const {
     }
 }
 
+std::optional<std::set<std::string, std::less<>>> FileStore::topLevelNames() const {
+    try {
+        std::set<std::string, std::less<>> names;
+        auto list = [&](const GameFolder& folder) {
+            if (folder.empty()) return false;
+            std::error_code error;
+            for (std::filesystem::directory_iterator it(folder.root(), error), end;
+                 !error && it != end; it.increment(error)) {
+                std::string name = it->path().filename().string();
+                for (char& c : name)
+                    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+                names.insert(std::move(name));
+            }
+            return !error;
+        };
+        if (!list(game_)) return std::nullopt;
+        if (useDisc_ && !disc_.empty() && !list(disc_)) return std::nullopt;
+        return names;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
 void FileStore::admitChosenFile(std::string_view path) {
     if (!path.empty()) chosen_.emplace(path);
 }

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -85,6 +86,12 @@ class FileStore {
     // wherever it lies. A save made while it runs holds the path as its
     // script name, so loading that save in this run finds the file again.
     void admitChosenFile(std::string_view path);
+
+    // The names, upper-cased, of everything at the top of the places
+    // openForRead looks in (the game directory, and the disc root when that
+    // is used): a plain name missing here is missing for openForRead too.
+    // Nothing when a place cannot be listed.
+    std::optional<std::set<std::string, std::less<>>> topLevelNames() const;
 
     // Loads a file of its kind to memory at offset. 1 or 0.
     int loadScript(std::string_view name, ScriptMemory& memory, uint32_t offset);

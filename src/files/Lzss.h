@@ -72,12 +72,17 @@ class LzssDecoder {
     // never reads them before writing them.
     template <LzssSink Sink> LzssResult decode(std::span<const uint8_t> input, Sink& sink);
 
-    LzssResult decode(std::span<const uint8_t> input, std::span<uint8_t> output) {
-        ByteSpanSink sink(output);
-        return decode(input, sink);
-    }
+    // Decodes into a flat buffer, straight into it: a reference reads the
+    // bytes already produced, or, before the first 4096 of them, the ring as
+    // it was at the start of the stream. Same result, byte for byte, as the
+    // ring loop; nothing is written past the bytes produced.
+    LzssResult decode(std::span<const uint8_t> input, std::span<uint8_t> output);
 
   private:
+    // Output byte i lands at ring position (kStartPosition + i) mod 4096; the
+    // positions 4078..4095 then hold the last bytes produced there.
+    void keepRingTail(const uint8_t* out, size_t produced);
+
     std::array<uint8_t, lzss::kRingSize> ring_;
 };
 

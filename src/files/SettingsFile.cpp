@@ -22,6 +22,24 @@ const std::filesystem::path& SettingsFile::readPath() const {
 }
 
 bool SettingsFile::read(std::string& text) const {
+    if (!held_) return readFile(text);
+    if (!heldText_) {
+        std::string reading;
+        if (readFile(reading)) {
+            heldText_.emplace(std::move(reading));
+        } else {
+            heldText_.emplace(std::nullopt);
+        }
+    }
+    if (!*heldText_) {
+        text.clear();
+        return false;
+    }
+    text = **heldText_;
+    return true;
+}
+
+bool SettingsFile::readFile(std::string& text) const {
     text.clear();
     File file = File::openForRead(readPath());
     if (!file.isOpen()) return false;
@@ -76,7 +94,12 @@ bool SettingsFile::putText(std::string_view section, std::string_view key, std::
         std::string updated = ini::withValue(text, section, key, value);
         std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(updated.data()),
                                        updated.size());
-        return replaceFileAtomically(to, bytes) == WriteOutcome::kDone;
+        if (replaceFileAtomically(to, bytes) != WriteOutcome::kDone) {
+            heldText_.reset(); // what the file holds now is read again
+            return false;
+        }
+        if (held_) heldText_.emplace(std::move(updated));
+        return true;
     } catch (...) {
         return false;
     }

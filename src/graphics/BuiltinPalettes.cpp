@@ -139,8 +139,12 @@ std::vector<std::string> BuiltinPalettes::loadOverrides(
 
 std::vector<std::string> BuiltinPalettes::loadOverrides(const FileStore& files) {
     std::vector<std::string> skipped;
+    // One listing of the game directory instead of a failed look-up (with its
+    // scan for other spellings) per palette that is not there.
+    const auto present = files.topLevelNames();
     const auto malformed =
         loadOverrides([&](const std::string& name) -> std::optional<std::string> {
+            if (present && present->find(name) == present->end()) return std::nullopt;
             OpenError error = OpenError::kNone;
             File file = files.openForRead(name, &error);
             std::string text;

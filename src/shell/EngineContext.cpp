@@ -23,7 +23,7 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
                              std::unique_ptr<Platform> platform)
     : options_(options), variant_(variant), platform_(std::move(platform)),
       shell_(std::filesystem::current_path(), variant.settingsFileName),
-      settings_(shell_.settings()), screen_(*platform_, planes_),
+      startReading_(shell_.settings()), settings_(shell_.settings()), screen_(*platform_, planes_),
       window_(*platform_, timer_, settings_, screen_),
       errors_(*platform_, window_, timer_, settings_, screen_),
       display_(*platform_, settings_, timer_, window_, errors_),
@@ -200,6 +200,11 @@ void EngineContext::loadPaletteFiles() {
 }
 
 int EngineContext::mainSequence() {
+    // However start-up ends, the settings file is read afresh from here on.
+    struct Release {
+        SettingsFile::Held& held;
+        ~Release() { held.release(); }
+    } release{startReading_};
     if (!createSubsystems()) {
         // The box says which file failed and how, when a file did.
         const std::string& failure = files_.setUpFailure();
@@ -235,9 +240,14 @@ int EngineContext::mainSequence() {
     const std::string start = shell_.getTextSetting("Config", "StartMES", "MAIN.MES", 127);
     machine_.memory.setScriptName(start);
     fileNames_.set(CurrentFileNames::kScript, machine_.memory.scriptName());
+    bool loaded = false;
     if (!files_.hasScript(start)) {
         errors_.fatalError(file_text::kOpenErrorTitle, startScriptMissing(start));
-    } else if (host_.loadScript(start)) {
+    } else {
+        loaded = host_.loadScript(start);
+    }
+    startReading_.release();
+    if (loaded) {
         window_.setEngineRunning(true);
         timer_.setPaused(false);
         platform_->startClock();

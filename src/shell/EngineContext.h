@@ -120,6 +120,8 @@ class EngineContext {
     std::unique_ptr<Platform> platform_;
 
     AppShell shell_;
+    // Start-up reads the settings file once; released when the script starts.
+    SettingsFile::Held startReading_;
     PlayerSettings settings_;
     CurrentFileNames fileNames_;
     TimerThread timer_;

@@ -90,6 +90,18 @@ TEST_F(FileStoreTest, LooseFilesFoundWhateverTheirCase) {
     EXPECT_TRUE(errors.reports.empty());
 }
 
+TEST_F(FileStoreTest, TopLevelNamesListWhatOpenForReadCanFind) {
+    dir.writeText("Palette1.pal", "x");
+    dir.writeText("Sub/PALETTE2.PAL", "y");
+    ASSERT_EQ(start(""), 1);
+    const auto names = store->topLevelNames();
+    ASSERT_TRUE(names.has_value());
+    EXPECT_EQ(names->count("PALETTE1.PAL"), 1u);
+    EXPECT_EQ(names->count("SUB"), 1u);
+    EXPECT_EQ(names->count("PALETTE2.PAL"), 0u);
+    EXPECT_TRUE(store->openForRead("PALETTE1.PAL").isOpen());
+}
+
 TEST_F(FileStoreTest, ExactNameWinsOverOtherSpellings) {
     dir.writeText("save06", "lower");
     dir.writeText("SAVE06", "upper");

@@ -124,6 +124,31 @@ TEST_F(SettingsFileTest, WriteChangesOnlyTheValue) {
     EXPECT_EQ(settings.getInt("Config", "SOUND", 1), 0);
 }
 
+TEST_F(SettingsFileTest, HeldReadingIgnoresOutsideEditsButFollowsItsOwnWrites) {
+    write("[Config]\nSOUND=1\nMOVE=1\n");
+    {
+        SettingsFile::Held held(settings);
+        EXPECT_EQ(settings.getInt("Config", "SOUND", 9), 1);
+        write("[Config]\nSOUND=5\nMOVE=5\n"); // by hand, while held: not read again
+        EXPECT_EQ(settings.getInt("Config", "MOVE", 9), 1);
+        ASSERT_TRUE(settings.putInt("Config", "SOUND", 3));
+        EXPECT_EQ(contents(), "[Config]\nSOUND=3\nMOVE=1\n") << "written from the held text";
+        EXPECT_EQ(settings.getInt("Config", "SOUND", 9), 3);
+        held.release();
+        write("[Config]\nSOUND=4\n");
+        EXPECT_EQ(settings.getInt("Config", "SOUND", 9), 4) << "read afresh once released";
+    }
+    {
+        std::filesystem::remove(dir / "KITE5HAN.INI");
+        SettingsFile::Held held(settings);
+        EXPECT_EQ(settings.getInt("Config", "SOUND", 9), 9);
+        ASSERT_TRUE(settings.putInt("Config", "SOUND", 2)) << "a missing file is still created";
+        EXPECT_EQ(settings.getInt("Config", "SOUND", 9), 2);
+    }
+    write("[Config]\nSOUND=6\n");
+    EXPECT_EQ(settings.getInt("Config", "SOUND", 9), 6);
+}
+
 TEST_F(SettingsFileTest, WriteOfTheFirstDuplicateOnly) {
     write("[C]\nk=1\nk=2\n[C]\nk=3\n");
     ASSERT_TRUE(settings.putInt("C", "k", -7));

@@ -144,6 +144,30 @@ TEST_F(SdlPlatformTest, PresentOfARectangleLeavesTheRestAsItWas) {
     EXPECT_EQ(p->shownPixel(99, bar + 49), 0u);
 }
 
+TEST_F(SdlPlatformTest, PresentsWithinAFrameIntervalShareOneFrameShownBeforeASleep) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    Plane plane;
+    const auto pal = palette();
+    p->present(plane.view(), pal, 0, 0, 640, 400);
+    p->sleepMilliseconds(0); // shown by now, one way or the other
+    const uint64_t shown = p->frames();
+    std::fill(plane.pixels.begin(), plane.pixels.end(), 3);
+    for (int i = 0; i < 4; ++i) p->present(plane.view(), pal, 16 * i, 0, 16, 16);
+    EXPECT_EQ(p->frames(), shown) << "converted into the texture, not drawn yet";
+    p->sleepMilliseconds(0);
+    EXPECT_EQ(p->frames(), shown + 1) << "one frame for them all, before the sleep";
+    p->sleepMilliseconds(0);
+    EXPECT_EQ(p->frames(), shown + 1) << "nothing new to show";
+    p->present(plane.view(), pal, 100, 50, 10, 20);
+    p->sleepMilliseconds(20);
+    PlatformEvent e;
+    while (p->nextEvent(e)) {
+    }
+    EXPECT_GE(p->frames(), shown + 2) << "the pump shows what waits once the interval is over";
+    EXPECT_EQ(p->shownPixel(100, p->menuBarHeight() + 50), 0x0000FFu);
+}
+
 TEST_F(SdlPlatformTest, BadRectanglesAndPlanesAreClippedNotTrusted) {
     auto p = open(1);
     ASSERT_TRUE(p);

@@ -88,6 +88,10 @@ struct SdlPlatform::Impl {
     // The engine's work while a box waits; presents meanwhile only upload.
     std::function<void()> modalHook;
     bool inModal = false;
+    // A present came within a frame interval of the last frame: its picture
+    // is in the texture, shown by the next frame (at the latest when the
+    // pump next runs past the interval, or before a sleep).
+    bool pictureOwed = false;
 
     bool init(std::string& error);
     // One frame: picture, menu bar, shown views and the overlays. Returns the
@@ -186,6 +190,7 @@ int SdlPlatform::Impl::renderFrame(const ImGuiLayer::Overlays& overlays, bool sh
     const int chosen = imgui.drawFrame(overlays, p.w, p.h);
     if (show) SDL_RenderPresent(window.renderer());
     lastFrame = Clock::now();
+    pictureOwed = false;
     ++frames;
     // The bar's real height decides where the picture goes.
     const int drawn = static_cast<int>(imgui.menuBar().height() + 0.5f);
@@ -333,8 +338,12 @@ bool SdlPlatform::nextEvent(PlatformEvent& event) {
         return true;
     }
     m.applyWindowState();
-    if (m.gamepads.next(event)) return true;
     const Clock::time_point now = Clock::now();
+    if (m.pictureOwed && m.windowOpen && now - m.lastFrame >= kFrameInterval) {
+        m.renderAndQueueMenu();
+        if (!m.pending.empty()) return nextEvent(event);
+    }
+    if (m.gamepads.next(event)) return true;
     if (m.script.started() && !m.script.finished() && m.script.next(nowMilliseconds(), event)) {
         if (event.type == PlatformEvent::Type::kMouseMove) {
             m.cursor.clamp(event.x, event.y);
@@ -365,7 +374,14 @@ void SdlPlatform::present(const PlaneView& plane, std::span<const PaletteEntry, 
     Impl& m = *impl_;
     m.window.upload(plane, palette, x, y, w, h);
     // Inside a box the box's next frame shows the new picture.
-    if (m.windowOpen && !m.inModal) m.renderAndQueueMenu();
+    if (!m.windowOpen || m.inModal) return;
+    // At most one frame per frame interval: presents in between only convert
+    // their rectangle into the texture, and the frame that follows shows them.
+    if (Clock::now() - m.lastFrame >= kFrameInterval) {
+        m.renderAndQueueMenu();
+    } else {
+        m.pictureOwed = true;
+    }
 }
 
 void SdlPlatform::setModalHook(std::function<void()> hook) {
@@ -548,6 +564,9 @@ uint64_t SdlPlatform::milliseconds() const {
 }
 
 void SdlPlatform::sleepMilliseconds(int ms) {
+    // What was presented is on the screen while the engine sleeps.
+    Impl& m = *impl_;
+    if (m.pictureOwed && m.windowOpen) m.renderAndQueueMenu();
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
