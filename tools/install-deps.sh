@@ -9,7 +9,7 @@ packages=(
   libsdl2-dev libimgui-dev libfreetype-dev libfontconfig-dev fonts-unifont
   xvfb xauth imagemagick xdotool openbox sox
   pulseaudio pulseaudio-utils espeak-ng
-  libsndfile1-dev libsamplerate0-dev
+  libsndfile1-dev
 )
 
 missing=()
