@@ -162,7 +162,9 @@ TEST(PulseAudio, MusicLoopsVoicesAndFadesAreHeardThroughANullSink) {
     ASSERT_TRUE(recorder.running()) << "parecord could not record the null sink's monitor";
 
     const auto started = std::chrono::steady_clock::now();
-    const int status = shell(env + "SDL_AUDIODRIVER=pulseaudio xvfb-run -a " +
+    // The sound server's client libraries keep a few bytes to the end, which
+    // the leak checker of a sanitized build would count against the engine.
+    const int status = shell(env + "ASAN_OPTIONS=detect_leaks=0 SDL_AUDIODRIVER=pulseaudio xvfb-run -a " +
                              std::string(FER_ENGINE_PATH) + " --quit-after 20000 " + quoted(game) +
                              " 2>" + quoted(dir / "engine.log"));
     const double ran = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
