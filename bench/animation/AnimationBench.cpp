@@ -15,6 +15,7 @@
 #include "graphics/AnimatedCursor.h"
 #include "graphics/AnimationChannels.h"
 #include "graphics/GraphicsCommands.h"
+#include "graphics/NullGraphicsHost.h"
 #include "graphics/ParticleEffects.h"
 #include "script/ScriptMachine.h"
 
@@ -22,18 +23,6 @@ namespace {
 
 using namespace fer;
 using Clock = std::chrono::steady_clock;
-
-class NullHost : public GraphicsHost {
-  public:
-    void fatalError(std::string_view, std::string_view) override {}
-    void present(int, int, int, int) override {}
-    void setScreenPalette(const Palette&) override {}
-    void sleepMilliseconds(uint32_t) override {}
-    int pump() override { return 1; }
-    int loadPicture(std::string_view, uint32_t) override { return 0; }
-    void setCurrentFileName(int, std::string_view) override {}
-    void refreshTextColours(const Palette&) override {}
-};
 
 constexpr uint32_t kBase = 0x20000;
 
@@ -114,7 +103,7 @@ struct Rig {
     ScriptMachine machine;
     PlaneSet planes;
     PaletteManager palette;
-    NullHost host;
+    NullGraphicsHost host;
     GraphicsCommands graphics;
     AnimationChannels channels;
     AnimatedCursor cursor;

@@ -14,6 +14,7 @@
 #include "graphics/BlockTransfer.h"
 #include "graphics/GraphicsHost.h"
 #include "graphics/ImageLoader.h"
+#include "graphics/NullGraphicsHost.h"
 #include "graphics/PaletteManager.h"
 #include "graphics/PlaneSet.h"
 
@@ -22,18 +23,6 @@ namespace {
 using namespace fer;
 
 constexpr size_t kBytes = 640 * 400;
-
-class NullHost : public GraphicsHost {
-  public:
-    void fatalError(std::string_view, std::string_view) override {}
-    void present(int, int, int, int) override {}
-    void setScreenPalette(const Palette&) override {}
-    void sleepMilliseconds(uint32_t) override {}
-    int pump() override { return 1; }
-    int loadPicture(std::string_view, uint32_t) override { return 0; }
-    void setCurrentFileName(int, std::string_view) override {}
-    void refreshTextColours(const Palette&) override {}
-};
 
 // Picture-like pixels: runs of colours with the key colour 8 scattered in.
 void paint(VramPlane& p, uint32_t seed) {
@@ -52,7 +41,7 @@ struct Rig {
         paint(planes[3], 2);
     }
     PlaneSet planes;
-    NullHost host;
+    NullGraphicsHost host;
     BlockTransfer blocks{planes, host};
 };
 

@@ -16,23 +16,12 @@
 #include "core/ScriptMemory.h"
 #include "graphics/BlockTransfer.h"
 #include "graphics/GraphicsHost.h"
+#include "graphics/NullGraphicsHost.h"
 #include "map/MapEngine.h"
 
 namespace {
 
 using namespace fer;
-
-class NullGraphicsHost : public GraphicsHost {
-  public:
-    void fatalError(std::string_view, std::string_view) override {}
-    void present(int, int, int, int) override {}
-    void setScreenPalette(const Palette&) override {}
-    void sleepMilliseconds(uint32_t) override {}
-    int pump() override { return 1; }
-    int loadPicture(std::string_view, uint32_t) override { return 0; }
-    void setCurrentFileName(int, std::string_view) override {}
-    void refreshTextColours(const Palette&) override {}
-};
 
 class NullMapHost : public MapHost {
   public:

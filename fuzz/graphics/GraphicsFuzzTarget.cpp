@@ -5,23 +5,12 @@
 #include "graphics/BlockTransfer.h"
 #include "graphics/GraphicsHost.h"
 #include "graphics/ImageLoader.h"
+#include "graphics/NullGraphicsHost.h"
 #include "graphics/PlaneSet.h"
 
 namespace fer::fuzz {
 
 namespace {
-
-class QuietHost : public GraphicsHost {
-  public:
-    void fatalError(std::string_view, std::string_view) override {}
-    void present(int, int, int, int) override {}
-    void setScreenPalette(const Palette&) override {}
-    void sleepMilliseconds(uint32_t) override {}
-    int pump() override { return 1; }
-    int loadPicture(std::string_view, uint32_t) override { return 0; }
-    void setCurrentFileName(int, std::string_view) override {}
-    void refreshTextColours(const Palette&) override {}
-};
 
 uint16_t wordAt(std::span<const uint8_t> in, size_t at) {
     if (at + 1 >= in.size()) return 0;
@@ -45,7 +34,7 @@ int imageLoader(PlaneSet& planes, const uint8_t* data, size_t size) {
     Palette palette{};
     loader.loadImage(file, palette, planes[plane], position[0], position[1]);
 
-    QuietHost host;
+    NullGraphicsHost host;
     BlockTransfer blocks(planes, host);
     BlockRequest r;
     r.mode = (control >> 5) == 5 ? 0 : (control >> 5); // dissolves are slow; run copies instead
