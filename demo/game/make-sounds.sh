@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# make-sounds.sh OUT_DIR WAVLOOP: makes the second act's music and voices.
+# Music: sine tunes made by sox, each an intro and a loop (a "smpl" chunk
+# added by wavloop). Voices: lines spoken by espeak-ng, converted by sox into
+# the three encodings the engine reads: PCM, MS-ADPCM and IMA ADPCM.
+set -euo pipefail
+out="$1"
+wavloop="$2"
+missing=()
+command -v sox >/dev/null || missing+=(sox)
+command -v espeak-ng >/dev/null || missing+=(espeak-ng)
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "error: the demo's sounds need the Debian packages: ${missing[*]}" >&2
+  echo "       install them with tools/install-deps.sh (apt-get install ${missing[*]})" >&2
+  exit 1
+fi
+mkdir -p "$out"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+tone() { # tone FILE SECONDS FREQUENCY GAIN
+  sox -q -n -r 22050 -c 1 -b 16 "$1" synth "$2" sine "$3" vol "$4"
+}
+# tune OUT INTRO_FILE LOOP_FILES...: the intro, then the loop repeated for ever.
+tune() {
+  local target="$1" intro="$2"
+  shift 2
+  sox -q "$intro" "$@" "$work/joined.wav"
+  local frames
+  frames=$(soxi -s "$intro")
+  "$wavloop" "$work/joined.wav" "$target" "$frames"
+}
+# The village: C5 for a second, then E5 and G5 by turns (channel 0); under it
+# C3 for half a second, then G3 (channel 1).
+tone "$work/v0.wav" 1.0 523.25 0.35
+tone "$work/v1.wav" 0.5 659.25 0.35
+tone "$work/v2.wav" 0.5 783.99 0.35
+tune "$out/VILLAGE.WAV" "$work/v0.wav" "$work/v1.wav" "$work/v2.wav"
+tone "$work/b0.wav" 0.5 130.81 0.25
+tone "$work/b1.wav" 1.0 196.00 0.25
+tune "$out/VBASS.WAV" "$work/b0.wav" "$work/b1.wav"
+# The festival: A4 for half a second, then A5 and B5 by turns (channel 1).
+tone "$work/s0.wav" 0.5 440.00 0.35
+tone "$work/s1.wav" 0.5 880.00 0.35
+tone "$work/s2.wav" 0.5 987.77 0.35
+tune "$out/FESTIVAL.WAV" "$work/s0.wav" "$work/s1.wav" "$work/s2.wav"
+# The voices.
+say() { espeak-ng -v cmn -s 150 -w "$work/say.wav" "$1"; }
+say "小林，我们去村子里看看吧！"
+sox -q "$work/say.wav" -r 22050 -c 1 -b 16 -e signed-integer "$out/VOICE1.WAV"
+say "有人在家吗？"
+sox -q "$work/say.wav" -r 22050 -c 1 -e ms-adpcm "$out/VOICE2.WAV"
+say "欢迎你们来参加花节！"
+sox -q "$work/say.wav" -r 22050 -c 1 -e ima-adpcm "$out/VOICE3.WAV"
