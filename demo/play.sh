@@ -18,10 +18,14 @@ fi
 echo "No display found: playing the demo headless (text below, screenshot at the end)."
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-cp build/demo/KITE5HAN.INI build/demo/MES.ARC build/demo/BG.ARC "$work/"
-# Shift held: the text appears at once. A click every 1.2 s: the title, two
-# messages, the first item by the mouse, its message, the save, the ending,
-# the saved game read back; then the title again.
+cp build/demo/KITE5HAN.INI build/demo/*.ARC build/demo/*.DAT build/demo/*.WAV "$work/"
+# First act, Shift held: the text appears at once. A click every 1.2 s: the
+# title, two messages, the first item by the mouse, its message, the save,
+# the ending, the saved game read back; then the title again.
+# Second act, Shift let go (it would silence the voices): a click into the
+# village, one for the friend's line, a click with the right button in front
+# of the house's door (the player walks there), the festival's two messages;
+# then the title once more.
 {
     echo "0 down shift"
     t=0
@@ -30,6 +34,13 @@ cp build/demo/KITE5HAN.INI build/demo/MES.ARC build/demo/BG.ARC "$work/"
     t=$((t + 1200)); echo "$t mouse 100 324"
     click lbutton
     click; click; click; click
+    echo "$((t + 600)) up shift"
+    click
+    t=$((t + 3000)); click
+    t=$((t + 600)); echo "$t mouse 424 152"
+    click rbutton
+    t=$((t + 7000)); click
+    t=$((t + 1500)); click
     echo "# quit: $((t + 3000))"
 } > "$work/input.txt"
 quit=$(sed -n 's/^# quit: //p' "$work/input.txt")

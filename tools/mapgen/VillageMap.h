@@ -53,9 +53,12 @@ inline constexpr uint16_t kDoorTrigger = 1;
 inline constexpr int kDoorTriggerRow = 9;
 // The pond between the start and the house's east side.
 inline constexpr int kPondLeft = 8, kPondTop = 13, kPondRight = 14, kPondBottom = 18;
-// The flower bed with the flag pole; the flag flies from (272, 48), 32 x 16.
-inline constexpr int kBedLeft = 15, kBedTop = 3, kBedRight = 19, kBedBottom = 6, kPoleX = 16;
-inline constexpr int kFlagX = 272, kFlagY = 48, kFlagW = 32, kFlagH = 16, kFlagFrames = 4;
+// The flower bed with the flag pole; the flag flies from (272, 96), 32 x 16.
+// Both lie below row 88: every map step puts back the status bar's strip
+// (rows 8 to 87, the whole width) from the copy saved when the bar was
+// drawn, which would take away whatever a channel drew there since.
+inline constexpr int kBedLeft = 15, kBedTop = 6, kBedRight = 19, kBedBottom = 9, kPoleX = 16;
+inline constexpr int kFlagX = 272, kFlagY = 96, kFlagW = 32, kFlagH = 16, kFlagFrames = 4;
 // The lit part of each window pane (one per window cell).
 inline constexpr int kPaneInset = 3, kPaneSize = 10;
 

@@ -1,0 +1,242 @@
+// The demo's second act, the village, played headless from its own script
+// with scripted keys and pointer. Checked in the memory dump (positions, the
+// door's trigger, the walk), the screenshot (the map as the generator draws
+// it, the player and the friend behind, the flag, the petals) and what was
+// heard through --audio-out (the tunes, their intros and loops on both
+// channels, the crossfade, the three voices).
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "../shell/EngineProcess.h"
+#include "../sound/ToneWave.h"
+#include "IndexedPng.h"
+#include "VillageMap.h"
+#include "core/ScriptMemory.h"
+
+namespace fer::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace mapgen::village;
+
+// A copy of the built demo that starts in the village.
+class VillageGame {
+  public:
+    VillageGame() {
+        std::random_device rd;
+        path_ = fs::temp_directory_path() / ("fer-village-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+        fs::create_directories(path_);
+        for (const auto& entry : fs::directory_iterator(FER_DEMO_DIR))
+            if (entry.is_regular_file()) fs::copy_file(entry.path(), path_ / entry.path().filename());
+        std::ifstream in(path_ / "KITE5HAN.INI", std::ios::binary);
+        std::string ini((std::istreambuf_iterator<char>(in)), {});
+        in.close();
+        const std::string from = "StartMES=MAIN.MES";
+        ini.replace(ini.find(from), from.size(), "StartMES=VILLAGE.MES");
+        std::ofstream(path_ / "KITE5HAN.INI", std::ios::binary) << ini;
+    }
+    ~VillageGame() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    VillageGame(const VillageGame&) = delete;
+    VillageGame& operator=(const VillageGame&) = delete;
+
+    struct Run {
+        EngineProcess process;
+        std::vector<uint8_t> memory;
+        demotest::IndexedPng screen;
+        Recording sound;
+    };
+
+    Run play(const std::string& input, int quitAfter) const {
+        std::ofstream(path_ / "input.txt") << input;
+        Run run;
+        run.process = runEngineProcess(
+            FER_ENGINE_PATH, "--headless --print-text --quit-after " + std::to_string(quitAfter) +
+                                 " --input " + (path_ / "input.txt").string() + " --dump-memory " +
+                                 (path_ / "memory.bin").string() + " --screenshot " +
+                                 (path_ / "screen.png").string() + " --audio-out " +
+                                 (path_ / "sound.wav").string() + " " + path_.string(),
+            "timeout 60");
+        std::ifstream in(path_ / "memory.bin", std::ios::binary);
+        run.memory.assign(std::istreambuf_iterator<char>(in), {});
+        std::string error;
+        EXPECT_TRUE(demotest::readIndexedPng((path_ / "screen.png").string(), run.screen, error)) << error;
+        run.sound = readRecording(path_ / "sound.wav");
+        return run;
+    }
+
+  private:
+    fs::path path_;
+};
+
+uint16_t u16(const std::vector<uint8_t>& m, uint64_t at) {
+    return uint16_t(m.at(at) | m.at(at + 1) << 8);
+}
+uint16_t reg(const std::vector<uint8_t>& m, int n) {
+    return u16(m, ScriptMemory::kReg16Base + 2u * unsigned(n));
+}
+// Registers of VILLAGE.MES.
+constexpr int kDoors = 22, kWalks = 23, kStage = 24;
+
+struct Position {
+    int x, y;
+};
+Position objectAt(const std::vector<uint8_t>& m, int i) {
+    const uint64_t at = ScriptMemory::kCodeBase + kMapAt + kObjectBlockAt +
+                        encode(layout()).objectList + 14u * unsigned(i);
+    return {u16(m, at + 4), u16(m, at + 6)};
+}
+
+int countColour(const demotest::IndexedPng& s, uint8_t c, int x0, int y0, int x1, int y1) {
+    int n = 0;
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x) n += s.pixels.at(size_t(y) * s.width + size_t(x)) == c;
+    return n;
+}
+
+// Speech stands out from the sine tunes by its high frequencies: the RMS of
+// the second difference of the first channel (which takes a 1 kHz tone down
+// by some 30 dB).
+double speechLevel(const Recording& r, double from, double to) {
+    const auto ch = size_t(r.channels);
+    const size_t total = r.samples.size() / ch;
+    const size_t a = std::max<size_t>(2, size_t(from * r.rate)), b = std::min(total, size_t(to * r.rate));
+    if (b <= a) return 0;
+    double sum = 0;
+    for (size_t i = a; i < b; ++i) {
+        const double d = (r.samples[i * ch] - 2.0 * r.samples[(i - 1) * ch] + r.samples[(i - 2) * ch]) / 32768;
+        sum += d * d;
+    }
+    return std::sqrt(sum / double(b - a));
+}
+
+// The strongest level of a tone over quarter seconds of [from, to).
+double bestLevel(const Recording& r, double frequency, double from, double to) {
+    double best = 0;
+    for (double t = from; t + 0.25 <= to; t += 0.125) best = std::max(best, toneLevel(r, frequency, t, t + 0.25));
+    return best;
+}
+
+// Dismiss the friend's line (Enter), then walk right along the path for
+// about a second: the friend comes after on the trail.
+TEST(DemoVillage, TheMapIsDrawnAndTheFriendFollowsThePlayer) {
+    VillageGame game;
+    const auto run = game.play("2500 down enter\n2700 up enter\n3000 down right\n3700 up right\n", 4500);
+    ASSERT_EQ(run.process.status, 0) << run.process.err;
+    EXPECT_NE(run.process.out.find("小芳：小林，去村子里看看吧！"), std::string::npos) << run.process.out;
+    const auto& m = run.memory;
+    EXPECT_EQ(reg(m, kStage), 1);
+    EXPECT_EQ(reg(m, kDoors), 0);
+
+    const Position player = objectAt(m, kPlayer), friendPos = objectAt(m, kFriend);
+    EXPECT_GT(player.x, kStartX + 3) << "the player walked right";
+    EXPECT_EQ(player.y, kStartY);
+    EXPECT_EQ(friendPos.y, kStartY) << "the friend came down onto the path";
+    EXPECT_LT(friendPos.x, player.x) << "and walks behind";
+    EXPECT_GE(friendPos.x, player.x - 3);
+
+    const auto& s = run.screen;
+    ASSERT_EQ(s.width, 640);
+    // Rows 8 to 17 hold nobody: exactly the ground as the generator draws it
+    // (from row 10 on: below the flag).
+    const demo::Picture ground = groundScreen();
+    int wrong = 0;
+    for (int y = 160; y < 288; ++y)
+        for (int x = 0; x < 640; ++x) wrong += s.pixels[size_t(y) * 640 + size_t(x)] != ground.at(x, y);
+    EXPECT_EQ(wrong, 0) << "the village map as drawn by the generator";
+    // The two characters in their shirts, each at its own cells.
+    EXPECT_GT(countColour(s, playerShirt(), 16 * player.x, 16 * player.y, 16 * player.x + 31, 16 * player.y + 31), 80);
+    EXPECT_GT(countColour(s, friendShirt(), 16 * friendPos.x, 16 * friendPos.y, 16 * friendPos.x + 31,
+                          16 * friendPos.y + 31),
+              80);
+    EXPECT_EQ(countColour(s, playerShirt(), 16 * friendPos.x, 16 * friendPos.y, 16 * player.x - 1, 16 * player.y + 31), 0);
+    // The flag shows one of its frames (animation channel 0).
+    const demo::Picture frames = flagFrames();
+    bool frameShown = false;
+    for (int k = 0; k < kFlagFrames && !frameShown; ++k) {
+        int diff = 0;
+        for (int y = 0; y < kFlagH; ++y)
+            for (int x = 0; x < kFlagW; ++x)
+                diff += s.pixels[size_t(kFlagY + y) * 640 + size_t(kFlagX + x)] != frames.at(kFlagW * k + x, y);
+        frameShown = diff == 0;
+    }
+    EXPECT_TRUE(frameShown) << "the flag";
+}
+
+// A click with the right button in front of the door walks the player there
+// by the computed path; the door's trigger starts the festival.
+TEST(DemoVillage, AClickWalksToTheDoorWhichOpensOnTheFestival) {
+    VillageGame game;
+    const int doorX = 16 * kDoorX + 8, doorY = 16 * kDoorTriggerRow + 8;
+    const auto run = game.play("2500 down enter\n2700 up enter\n3000 mouse " + std::to_string(doorX) + " " +
+                                   std::to_string(doorY) + "\n3100 down rbutton\n3250 up rbutton\n",
+                               14000);
+    ASSERT_EQ(run.process.status, 0) << run.process.err;
+    const auto& m = run.memory;
+    EXPECT_GE(reg(m, kWalks), 1);
+    EXPECT_EQ(reg(m, kDoors), 1) << "the door's trigger fired once";
+    EXPECT_EQ(reg(m, kStage), 3) << "at the festival";
+    const Position player = objectAt(m, kPlayer);
+    EXPECT_EQ(player.x, kDoorX) << "the walk arrived at the clicked cell";
+    EXPECT_EQ(player.y, kDoorTriggerRow - 1);
+    EXPECT_NE(run.process.out.find("小林：有人在家吗？"), std::string::npos) << run.process.out;
+    EXPECT_NE(run.process.out.find("村长：欢迎你们来参加花节！"), std::string::npos) << run.process.out;
+
+    // Petals over the festival: colours the picture does not hold.
+    const int petals = countColour(run.screen, kPetalPale, 0, 0, 639, 279) +
+                       countColour(run.screen, kPetalRose, 0, 0, 639, 279);
+    EXPECT_GT(petals, 100) << "petals are falling";
+    const demo::Picture festival = festivalPicture();
+    int festivalPixels = 0;
+    for (int y = 0; y < 280; ++y)
+        for (int x = 0; x < 640; ++x) festivalPixels += run.screen.pixels[size_t(y) * 640 + size_t(x)] == festival.at(x, y);
+    EXPECT_GT(festivalPixels + petals, 640 * 280 * 99 / 100) << "the festival behind them";
+
+    // The music: the village's intro (C5) and loop (E5, G5) with its bass
+    // (C3, then G3) on the second channel; then the festival's.
+    const Recording& r = run.sound;
+    ASSERT_GT(r.seconds(), 12.0);
+    EXPECT_GT(toneLevel(r, 523.25, 0.2, 0.9), 0.08) << "the village tune's intro";
+    EXPECT_GT(toneLevel(r, 130.81, 0.1, 0.45), 0.08) << "the bass's intro";
+    EXPECT_GT(toneLevel(r, 659.25, 1.0, 1.5), 0.08) << "the loop";
+    EXPECT_GT(toneLevel(r, 783.99, 1.5, 2.0), 0.08);
+    EXPECT_GT(toneLevel(r, 659.25, 2.0, 2.5), 0.08) << "the loop again";
+    EXPECT_GT(toneLevel(r, 196.0, 1.0, 2.5), 0.08) << "the bass's loop";
+    EXPECT_LT(toneLevel(r, 523.25, 1.2, 2.5), 0.01) << "the intro plays once";
+    // The crossfade: the first quarter second with the festival's A4.
+    double crossfade = -1;
+    for (double t = 2.5; t < 10 && crossfade < 0; t += 0.125)
+        if (toneLevel(r, 440.0, t, t + 0.25) > 0.05) crossfade = t;
+    ASSERT_GT(crossfade, 0) << "the festival's tune never came";
+    EXPECT_GT(toneLevel(r, 783.99, crossfade - 1.0, crossfade) + toneLevel(r, 659.25, crossfade - 1.0, crossfade),
+              0.05)
+        << "the village's tune plays up to the crossfade";
+    const double after = crossfade + 1.0;
+    EXPECT_GT(bestLevel(r, 880.0, after, after + 3.0), 0.08) << "the festival's loop";
+    EXPECT_GT(bestLevel(r, 987.77, after, after + 3.0), 0.08);
+    // At the end, when the greeting has been spoken: only the festival's tune.
+    EXPECT_GT(bestLevel(r, 880.0, 12.5, 13.8), 0.08);
+    EXPECT_LT(toneLevel(r, 659.25, 12.5, 13.8), 0.005) << "the village's tune is gone";
+    EXPECT_LT(toneLevel(r, 783.99, 12.5, 13.8), 0.005);
+    EXPECT_LT(toneLevel(r, 196.0, 12.5, 13.8), 0.005) << "and its bass";
+
+    // The voices: the friend's line (PCM) at the start, the knock at the door
+    // (MS-ADPCM) before the crossfade, the greeting (IMA ADPCM) after it;
+    // only the festival's tune at the end.
+    const double quiet = speechLevel(r, 12.5, 13.8);
+    EXPECT_GT(speechLevel(r, 0.2, 1.2), 3 * quiet) << "the friend's line";
+    EXPECT_GT(speechLevel(r, crossfade - 1.6, crossfade - 0.4), 3 * quiet) << "the knock";
+    EXPECT_GT(speechLevel(r, crossfade + 1.5, crossfade + 3.0), 3 * quiet) << "the greeting";
+}
+
+} // namespace
+} // namespace fer::test
