@@ -345,6 +345,7 @@ void playToTheEnd(const fs::path& dir, bool tree) {
     const std::string readBack = std::string("风筝飞到了") + (tree ? "１２" : "３６") + "米高。";
     EXPECT_NE(run.out.find(readBack), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("欢迎回来！再玩一次？"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("第二幕：去村子里走走"), std::string::npos) << "the way to the second act";
 
     // The title again: the picture outside the plate, gold name, cream line.
     const demo::Picture title = demo::titlePicture();
