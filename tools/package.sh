@@ -27,18 +27,22 @@ trap 'rm -rf "$stage"' EXIT
 root="$stage/root"
 DESTDIR="$root" cmake --install "$build" --prefix /usr >&2
 
-# Shared libraries -> the packages that hold them.
-declare -A depends=()
+# Shared libraries -> the packages that hold them (one dpkg -S for all).
+declare -A libraries=() depends=()
 for program in "$root"/usr/games/engine "$root"/usr/games/engine-sjis "$root"/usr/bin/*; do
   [ -x "$program" ] && [ ! -L "$program" ] || continue
   for lib in $(objdump -p "$program" | awk '/NEEDED/ {print $2}'); do
-    path="$(ldconfig -p | awk -v l="$lib" '$1 == l {print $NF; exit}')"
-    [ -n "$path" ] || continue
-    package="$(dpkg -S "$(realpath "$path")" 2>/dev/null | head -n1 | cut -d: -f1)" ||
-      package="$(dpkg -S "$path" 2>/dev/null | head -n1 | cut -d: -f1)" || true
-    [ -n "$package" ] && depends["$package"]=1
+    # (awk reads to the end: ldconfig must not die of a closed pipe.)
+    path="$(ldconfig -p | awk -v l="$lib" '$1 == l && !found {print $NF; found = 1}')"
+    # dpkg knows a library by one of its names (/lib or /usr/lib): ask both.
+    if [ -n "$path" ]; then libraries["$path"]=1; libraries["$(realpath "$path")"]=1; fi
   done
 done
+if [ ${#libraries[@]} -ne 0 ]; then
+  while read -r package; do
+    depends["$package"]=1
+  done < <(dpkg -S "${!libraries[@]}" 2>/dev/null | cut -d: -f1 | sort -u)
+fi
 depends[fonts-unifont]=1
 dependsLine="$(printf '%s\n' "${!depends[@]}" | sort | paste -sd, - | sed 's/,/, /g')"
 
