@@ -31,24 +31,24 @@ tune() {
 }
 # The village: C5 for a second, then E5 and G5 by turns (channel 0); under it
 # C3 for half a second, then G3 (channel 1).
-tone "$work/v0.wav" 1.0 523.25 0.2
-tone "$work/v1.wav" 0.5 659.25 0.2
-tone "$work/v2.wav" 0.5 783.99 0.2
+tone "$work/v0.wav" 1.0 523.25 0.15
+tone "$work/v1.wav" 0.5 659.25 0.15
+tone "$work/v2.wav" 0.5 783.99 0.15
 tune "$out/VILLAGE.WAV" "$work/v0.wav" "$work/v1.wav" "$work/v2.wav"
-tone "$work/b0.wav" 0.5 130.81 0.2
-tone "$work/b1.wav" 1.0 196.00 0.2
+tone "$work/b0.wav" 0.5 130.81 0.15
+tone "$work/b1.wav" 1.0 196.00 0.15
 tune "$out/VBASS.WAV" "$work/b0.wav" "$work/b1.wav"
 # The festival: A4 for half a second, then A5 and B5 by turns (channel 1).
-tone "$work/s0.wav" 0.5 440.00 0.2
-tone "$work/s1.wav" 0.5 880.00 0.2
-tone "$work/s2.wav" 0.5 987.77 0.2
+tone "$work/s0.wav" 0.5 440.00 0.15
+tone "$work/s1.wav" 0.5 880.00 0.15
+tone "$work/s2.wav" 0.5 987.77 0.15
 tune "$out/FESTIVAL.WAV" "$work/s0.wav" "$work/s1.wav" "$work/s2.wav"
 # The voices.
-# Spoken a little quicker than espeak-ng's default, and brought up to 1 dB
+# Spoken a little quicker than espeak-ng's default, and brought up to 3 dB
 # below full scale so that they stand out over the music.
 say() {
   espeak-ng -v cmn -s 165 -w "$work/spoken.wav" "$1"
-  sox -q "$work/spoken.wav" "$work/say.wav" norm -1
+  sox -q "$work/spoken.wav" "$work/say.wav" norm -3
 }
 say "小林，去村子里看看吧！"
 sox -q "$work/say.wav" -r 22050 -c 1 -b 16 -e signed-integer "$out/VOICE1.WAV"
