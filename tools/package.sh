@@ -25,7 +25,8 @@ fi
 stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT
 root="$stage/root"
-DESTDIR="$root" cmake --install "$build" --prefix /usr >&2
+# Stripped, as Debian ships programs (and much quicker to compress).
+DESTDIR="$root" cmake --install "$build" --prefix /usr --strip >&2
 
 # Shared libraries -> the packages that hold them (one dpkg -S for all).
 declare -A libraries=() depends=()
