@@ -107,9 +107,15 @@ if ((status != 0)); then
     echo "soak: FAIL: the engine ended with status $status" >&2
     fail=1
 fi
-if [[ -s $work/err.txt ]]; then
+# Standard error also carries the quit box the end of the run answers, and
+# notes of the virtual sound output running dry when the machine is busy;
+# anything else is an error.
+grep -v -e '^游戏的结束: 结束游戏吗？$' -e 'the sound output ran dry' "$work/err.txt" \
+    >"$work/errors.txt" || true
+if grep -q 'ran dry' "$work/err.txt"; then grep 'ran dry' "$work/err.txt"; fi
+if [[ -s $work/errors.txt ]]; then
     echo "soak: FAIL: the engine reported:" >&2
-    head -20 "$work/err.txt" >&2
+    head -20 "$work/errors.txt" >&2
     fail=1
 fi
 echo "soak: resident memory after the first minute ${base_rss} kB, highest after it ${max_rss} kB, at the end ${last_rss} kB"
