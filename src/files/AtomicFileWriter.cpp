@@ -36,13 +36,28 @@ void syncDirectory(const std::filesystem::path& directory) {
     }
 }
 
+// A writer killed between creating its temporary file and renaming it
+// leaves the file behind; the next write of the same file removes it, so
+// they never pile up.
+void removeStaleTemporaries(const std::filesystem::path& directory, const std::string& prefix) {
+    std::error_code ec;
+    std::filesystem::directory_iterator it(directory.empty() ? "." : directory, ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
+            ::unlink(it->path().c_str());
+    }
+}
+
 } // namespace
 
 WriteOutcome replaceFileAtomically(const std::filesystem::path& target,
                                    std::span<const uint8_t> bytes) noexcept {
     try {
         std::filesystem::path directory = target.parent_path();
-        std::string pattern = (directory / ("." + target.filename().string() + ".XXXXXX")).string();
+        const std::string prefix = "." + target.filename().string() + ".";
+        removeStaleTemporaries(directory, prefix);
+        std::string pattern = (directory / (prefix + "XXXXXX")).string();
         int fd = ::mkstemp(pattern.data());
         if (fd < 0) return WriteOutcome::kCreateFailed;
         File file(fd);

@@ -27,6 +27,19 @@ TEST(PrintableName, ControlAndStrayBytesAreEscaped) {
     EXPECT_EQ(printableName("\xFD\x41", NameCharset::kShiftJis), "\\xFDA");
 }
 
+TEST(PrintableName, LeadByteRangesEndExactlyAtTheirEdges) {
+    // Shift-JIS lead bytes 0x81..0x9F and 0xE0..0xFC; GBK 0x81..0xFE.
+    EXPECT_EQ(printableName("\x81\x40\x9F\x40", NameCharset::kShiftJis), "\x81\x40\x9F\x40");
+    EXPECT_EQ(printableName("\xE0\x40\xFC\x40", NameCharset::kShiftJis), "\xE0\x40\xFC\x40");
+    EXPECT_EQ(printableName("\xA0\x40", NameCharset::kShiftJis), "\\xA0@");
+    EXPECT_EQ(printableName("\x80\x40", NameCharset::kShiftJis), "\\x80@");
+    EXPECT_EQ(printableName("\x81\xA1\xFE\xA1", NameCharset::kGbk), "\x81\xA1\xFE\xA1");
+    EXPECT_EQ(printableName("\x80\x40", NameCharset::kGbk), "\\x80@");
+    // The last trail byte of each.
+    EXPECT_EQ(printableName("\x81\xFC", NameCharset::kShiftJis), "\x81\xFC");
+    EXPECT_EQ(printableName("\x81\xFE", NameCharset::kGbk), "\x81\xFE");
+}
+
 TEST(PrintableName, CharsetOfTheBuild) {
     EXPECT_EQ(nameCharsetFor("CP932"), NameCharset::kShiftJis);
     EXPECT_EQ(nameCharsetFor("CP936"), NameCharset::kGbk);

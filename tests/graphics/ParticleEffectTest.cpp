@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "GraphicsTestSupport.h"
@@ -128,6 +129,72 @@ TEST(ParticleEffect, SpeedsMoveOnTwoOfThreeOneOfTwoAndOneOfThreeTicks) {
         seen.insert(p.speed);
     }
     EXPECT_EQ(seen.size(), 3u);
+}
+
+// From its birth a particle falls on a fixed pattern of its speed: 8 moves
+// on two ticks of three, 16 on every other tick, 32 on one tick of three,
+// each starting with a move on the tick of its birth.
+TEST(ParticleEffect, NewParticlesStartTheirSpeedsPatternAtTheBeginning) {
+    PlaneSet planes;
+    ASSERT_TRUE(planes.allocate());
+    ParticleStyle style = ParticleEffects::flakes();
+    style.birthEvery = 1;
+    style.capacity = 40;
+    ParticleEffect e(planes, style);
+    e.start(7);
+    const size_t n = e.particles().size();
+    std::vector<int> bornAt(n, -1);
+    std::vector<std::vector<int>> ys(n);
+    std::vector<bool> wasActive(n, false);
+    for (int t = 0; t < 60; ++t) {
+        e.tick(static_cast<uint32_t>(t));
+        for (size_t i = 0; i < n; ++i) {
+            const auto& p = e.particles()[i];
+            if (p.active && !wasActive[i] && bornAt[i] < 0) bornAt[i] = t;
+            if (bornAt[i] >= 0 && ys[i].size() < 6) ys[i].push_back(p.y);
+            wasActive[i] = p.active;
+        }
+    }
+    const std::map<int, std::vector<int>> moves = {
+        {8, {1, 1, 0, 1, 1, 0}}, {16, {1, 0, 1, 0, 1, 0}}, {32, {1, 0, 0, 1, 0, 0}}};
+    std::set<int> seen;
+    for (size_t i = 0; i < n; ++i) {
+        if (ys[i].size() < 6) continue;
+        const auto& p = e.particles()[i];
+        std::vector<int> got;
+        int before = 1 - style.size;
+        for (int y : ys[i]) {
+            got.push_back(y - before);
+            before = y;
+        }
+        EXPECT_EQ(got, moves.at(p.speed)) << "speed " << int(p.speed);
+        seen.insert(p.speed);
+    }
+    EXPECT_EQ(seen.size(), 3u);
+}
+
+// Where the screen shows a colour at or below the restore limit, a particle
+// that could not draw there leaves it as it is, even where it differs from
+// the clean picture.
+TEST(ParticleEffect, ColoursAtOrBelowTheRestoreLimitAreNeverRestored) {
+    PlaneSet planes;
+    ASSERT_TRUE(planes.allocate());
+    paintScene(planes);
+    ParticleStyle style = ParticleEffects::flakes();
+    style.birthEvery = 1;
+    style.frontFrom = style.backFrom = static_cast<uint8_t>(style.restoreAbove + 1);
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 640; ++x) {
+            planes[0].set(x, y, style.restoreAbove);
+            planes[1].set(x, y, 50);
+        }
+    ParticleEffect e(planes, style);
+    e.start(11);
+    for (int t = 0; t < 300; ++t) e.tick(static_cast<uint32_t>(t));
+    int changed = 0;
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 640; ++x) changed += planes[0].at(x, y) != style.restoreAbove;
+    EXPECT_EQ(changed, 0);
 }
 
 TEST(ParticleEffect, ParticlesRestoreThePictureBehindThemAndLeaveBelowRow400) {

@@ -82,6 +82,21 @@ TEST(PathFinder, PathsStayOnFreeCellsAndFindEveryReachableGoal) {
     EXPECT_GT(none, 20);
 }
 
+// With the walker as far away across as down, the search from the goal
+// tries the vertical axis first: on an open map the path is a staircase
+// whose first step from the walker is to the right.
+TEST(PathFinder, EqualDistancesOnBothAxesTryTheVerticalAxisFirst) {
+    auto finder = std::make_unique<PathFinder>();
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) finder->setFree(x, y);
+    ASSERT_TRUE(finder->compute(10, 10, 0, 0, 3, 3));
+    const std::pair<int, int> cells[] = {{0, 0}, {1, 0}, {1, 1}, {2, 1}, {2, 2}, {3, 2}};
+    const uint8_t expected[] = {4, 8, 4, 8, 4, 8}; // right, down, ...
+    for (size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(finder->direction(cells[i].first, cells[i].second), expected[i]) << i;
+    EXPECT_EQ(finder->direction(3, 3), 0);
+}
+
 TEST(PathFinder, MapsLargerThanTheGridHaveNoPath) {
     PathFinder finder;
     finder.clear();

@@ -153,6 +153,25 @@ TEST(MapMoves, SolidObjectsBlockWithTheirIndexAndStandOneRowOverlapped) {
     EXPECT_EQ(g.position(1), (std::pair{4, 7}));
 }
 
+// A walker stops against a solid object on its left exactly as it does on
+// its right: touching it, neither a cell short nor overlapping it.
+TEST(MapMoves, SolidObjectsStopWalkersTouchingOnTheLeftAsOnTheRight) {
+    auto stopAt = [](uint16_t blockerX, int direction) {
+        MapFixture f;
+        MapLayout m = openMap(30, 20);
+        m.programs = {{0x9F, 0x00}};
+        m.objects = {walker(12, 5, 0), walker(blockerX, 5, 0, 0x03)};
+        f.load(m);
+        f.op(0);
+        for (int i = 0; i < 12; ++i) f.op(14, 0, direction);
+        return f.position(0).first;
+    };
+    const int left = stopAt(2, 2), right = stopAt(22, 3);
+    const int width = 22 - right;
+    EXPECT_GT(width, 0);
+    EXPECT_EQ(left - 2, width) << "stopped at " << left << " against an object at 2";
+}
+
 TEST(MapMoves, BoundsStopAtEveryEdge) {
     MapFixture f;
     MapLayout m = openMap(10, 8);
@@ -168,6 +187,23 @@ TEST(MapMoves, BoundsStopAtEveryEdge) {
     }
     EXPECT_EQ(f.position(0), (std::pair{8, 6})); // a 2 x 2 character in a 10 x 8 map
     EXPECT_EQ(f.result(), 0);
+}
+
+// A walker that walls do not stop is kept inside the map by its edges alone.
+TEST(MapMoves, BoundsStopAtEveryEdgeAWalkerThatWallsDoNotStop) {
+    MapFixture f;
+    MapLayout m = openMap(10, 8);
+    m.objects = {walker(0, 0, 0, 0x09)}; // visible, stopped by objects only
+    f.load(m);
+    f.op(0);
+    f.op(14, 0, 0);
+    f.op(14, 0, 2);
+    EXPECT_EQ(f.position(0), (std::pair{0, 0}));
+    for (int i = 0; i < 20; ++i) {
+        f.op(14, 0, 1);
+        f.op(14, 0, 3);
+    }
+    EXPECT_EQ(f.position(0), (std::pair{8, 6}));
 }
 
 TEST(MapMoves, CornerSlidingGoesRoundOneWallCell) {

@@ -168,6 +168,40 @@ TEST(Interpreter, InvalidOpcodeIsFatalAndDoesNotHang) {
     EXPECT_EQ(rig.machine.memory.reg16(1), 1);
 }
 
+// A text instruction that starts with lead byte `lead` draws one character;
+// a byte just outside a lead range is a bad opcode.
+void expectLeadByte(const BuildVariant& variant, uint8_t lead, bool isLead) {
+    ScriptRig rig(variant);
+    rig.run({lead, 0xA1, 0x00, 0x00});
+    if (isLead) {
+        EXPECT_TRUE(rig.host.fatals.empty()) << variant.name << " 0x" << std::hex << int(lead);
+        ASSERT_EQ(rig.host.drawn.size(), 1u) << variant.name << " 0x" << std::hex << int(lead);
+        EXPECT_EQ(rig.host.drawn[0].code, (lead << 8) | 0xA1);
+    } else {
+        ASSERT_EQ(rig.host.fatals.size(), 1u) << variant.name << " 0x" << std::hex << int(lead);
+        EXPECT_EQ(rig.host.fatals[0].first, script_text::kScriptErrorTitle);
+        EXPECT_TRUE(rig.host.drawn.empty());
+    }
+}
+
+TEST(Interpreter, LeadByteRangesEndExactlyAtTheirEdges) {
+    // Shift-JIS: 0x81..0x9F and 0xE0..0xEF.
+    for (uint8_t b : {0x81, 0x9F, 0xE0, 0xEF}) expectLeadByte(kShiftJisVariant, b, true);
+    for (uint8_t b : {0x80, 0xA0, 0xDF, 0xF0}) expectLeadByte(kShiftJisVariant, b, false);
+    // GB2312: 0x81..0xFE.
+    for (uint8_t b : {0x81, 0x9F, 0xA0, 0xE0, 0xFD, 0xFE}) expectLeadByte(kGb2312Variant, b, true);
+    for (uint8_t b : {0x80, 0xFF}) expectLeadByte(kGb2312Variant, b, false);
+}
+
+TEST(BuildVariant, LeadBytesOfEachBuildAtTheRangeEdges) {
+    for (unsigned b = 0; b < 256; ++b) {
+        const bool sjis = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xEF);
+        const bool gb = b >= 0x81 && b <= 0xFE;
+        EXPECT_EQ(kShiftJisVariant.isLeadByte(uint8_t(b)), sjis) << std::hex << b;
+        EXPECT_EQ(kGb2312Variant.isLeadByte(uint8_t(b)), gb) << std::hex << b;
+    }
+}
+
 // Procedure p: body sets r16[20 + p]; defined with opcode 18 and a skip target.
 Bytes defineProc(uint32_t p, const Bytes& body, uint32_t at) {
     const Bytes head = cat({{0x12}, num(p), u32(0)});
@@ -217,6 +251,25 @@ TEST(Interpreter, ProcedureDefinedAtCodeBaseCalledFromCommand13) {
     EXPECT_EQ(rig.machine.memory.reg16(23), 1);
     EXPECT_EQ(rig.machine.codeBase(), 0x1000u);
     EXPECT_EQ(rig.machine.depth, 0);
+}
+
+TEST(Interpreter, ReturnFromAProcedureRestoresTheCodeBaseOfCodeRunElsewhere) {
+    ScriptRig rig;
+    // Code at 0x8000, run by command 13, calls procedure 2 (defined at the
+    // code base 0x1000) and then jumps 0x100 bytes past its own start.
+    rig.load(cat({callProc(2), jump(0x100)}), 0x8000);
+    rig.load(cat({setReg16(24, 1), {0}}), 0x8100);
+    // The same jump taken from the procedure's code base lands here.
+    rig.load(cat({setReg16(25, 1), {0}}), 0x1100);
+    const Bytes def = defineProc(2, cat({setReg16(22, 1), {0}}), 0);
+    rig.run(cat({def, sys(13, argNum(0x8000)), setReg16(23, 1), {0}}));
+    const ScriptMemory& m = rig.machine.memory;
+    EXPECT_EQ(m.reg16(22), 1);
+    EXPECT_EQ(m.reg16(24), 1) << "the jump after the return must use the caller's code base";
+    EXPECT_EQ(m.reg16(25), 0);
+    EXPECT_EQ(m.reg16(23), 1);
+    EXPECT_EQ(rig.machine.codeBase(), 0x1000u);
+    EXPECT_TRUE(rig.host.fatals.empty());
 }
 
 TEST(Interpreter, ChangeInsideThreeLevelsOfProceduresUnwinds) {

@@ -350,6 +350,57 @@ TEST(Mixer, AFormatItCannotPlayGetsNoRing) {
     EXPECT_NE(mixer.createBuffer(WaveFormat::pcm(2, 44100, 8), 44100), nullptr);
 }
 
+// Unsigned 8-bit samples centre on 128: 128 is silence, 0 the lowest value.
+TEST(Mixer, EightBitSamplesAreCentredOn128) {
+    AudioMixer mixer;
+    mixer.setOutputFormat({48000, 1});
+    auto ring = mixer.createBuffer(WaveFormat::pcm(1, 48000, 8), 4096);
+    ASSERT_NE(ring, nullptr);
+    auto parts = ring->lock(0, ring->size());
+    for (size_t i = 0; i < parts.first.size(); ++i) parts.first[i] = i < 256 ? 0x80 : (i < 512 ? 0x00 : 0xC0);
+    ring->unlock();
+    ring->play();
+    std::vector<int16_t> out(768);
+    mixer.render(out, {48000, 1});
+    EXPECT_EQ(out[0], 0);
+    EXPECT_EQ(out[255], 0);
+    EXPECT_EQ(out[256], -32768);
+    EXPECT_EQ(out[600], 16384); // 0xC0: half way up
+}
+
+// The play cursor goes from the ring's last frame straight to its first.
+TEST(Mixer, PlayingWrapsFromTheLastFrameOfTheRingToTheFirst) {
+    AudioMixer mixer;
+    mixer.setOutputFormat({48000, 1});
+    auto ring = mixer.createBuffer(WaveFormat::pcm(1, 48000, 8), 512);
+    ASSERT_NE(ring, nullptr);
+    auto parts = ring->lock(0, ring->size());
+    ASSERT_EQ(parts.first.size(), 512u);
+    for (size_t i = 0; i < 512; ++i) parts.first[i] = static_cast<uint8_t>(i * 7);
+    ring->unlock();
+    ring->play();
+    std::vector<int16_t> out(1200);
+    mixer.render(out, {48000, 1});
+    for (size_t k = 0; k < out.size(); ++k)
+        ASSERT_EQ(out[k], (static_cast<uint8_t>((k % 512) * 7) - 128) * 256) << k;
+}
+
+TEST(Mixer, HoldsAtMostItsNumberOfRingsAndFreesASlotOnRemoval) {
+    AudioMixer mixer;
+    mixer.setOutputFormat({48000, 2});
+    std::vector<std::shared_ptr<SoundBuffer>> rings;
+    for (size_t i = 0; i < AudioMixer::kMaxBuffers; ++i) {
+        rings.push_back(mixer.createBuffer(WaveFormat::pcm(2, 48000, 16), 4096));
+        ASSERT_NE(rings.back(), nullptr) << i;
+        rings.back()->play();
+    }
+    EXPECT_EQ(mixer.createBuffer(WaveFormat::pcm(2, 48000, 16), 4096), nullptr);
+    std::vector<int16_t> out(2 * 256);
+    mixer.render(out, {48000, 2}); // every ring mixed, none past the snapshot
+    mixer.remove(rings.front());
+    EXPECT_NE(mixer.createBuffer(WaveFormat::pcm(2, 48000, 16), 4096), nullptr);
+}
+
 // Starts, fades and stops channels in a tight loop while three tracks
 // stream; ThreadSanitizer watches.
 TEST_F(Playback, StressStartsFadesAndStopsWhileThreeTracksStream) {

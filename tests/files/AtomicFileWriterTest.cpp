@@ -1,0 +1,48 @@
+#include "files/AtomicFileWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "TempDir.h"
+
+namespace fer {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(AtomicFileWriter, ReplacesTheFileAndLeavesNoTemporary) {
+    test::TempDir dir;
+    const std::vector<uint8_t> before(4096, 1), after(4096, 2);
+    dir.write("SAVE01", before);
+    ASSERT_EQ(replaceFileAtomically(dir / "SAVE01", after), WriteOutcome::kDone);
+    EXPECT_EQ(readAll(dir / "SAVE01"), after);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(AtomicFileWriter, RemovesTemporariesAKilledWriterLeftOfTheSameFileOnly) {
+    test::TempDir dir;
+    const std::vector<uint8_t> junk(100, 7), bytes(4096, 3);
+    dir.write(".SAVE01.a1B2c3", junk);  // a killed write of SAVE01
+    dir.write(".SAVE01.x9Y8z7", junk);  // and another
+    dir.write(".SAVE02.a1B2c3", junk);  // another file's: not ours to remove
+    dir.write(".SAVE01.notes.txt", junk); // no temporary's name
+    dir.write("SAVE01.a1B2c3", junk);
+    ASSERT_EQ(replaceFileAtomically(dir / "SAVE01", bytes), WriteOutcome::kDone);
+    EXPECT_EQ(readAll(dir / "SAVE01"), bytes);
+    EXPECT_FALSE(fs::exists(dir / ".SAVE01.a1B2c3"));
+    EXPECT_FALSE(fs::exists(dir / ".SAVE01.x9Y8z7"));
+    EXPECT_TRUE(fs::exists(dir / ".SAVE02.a1B2c3"));
+    EXPECT_TRUE(fs::exists(dir / ".SAVE01.notes.txt"));
+    EXPECT_TRUE(fs::exists(dir / "SAVE01.a1B2c3"));
+}
+
+} // namespace
+} // namespace fer
