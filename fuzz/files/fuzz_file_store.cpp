@@ -27,6 +27,14 @@
 
 namespace {
 
+// Files are written for every input: in memory where the system has a
+// place for that, so the engine's flushes to disk cost nothing.
+std::filesystem::path scratchDirectory() {
+    std::error_code error;
+    if (std::filesystem::is_directory("/dev/shm", error)) return "/dev/shm";
+    return std::filesystem::temp_directory_path();
+}
+
 namespace fs = std::filesystem;
 
 class QuietErrors : public fer::FatalErrorHandler {
@@ -35,13 +43,21 @@ class QuietErrors : public fer::FatalErrorHandler {
     int count = 0;
 };
 
+// The game folder of this process, removed at its end.
+struct ScratchFolder {
+    ScratchFolder() : path(scratchDirectory() / ("fer-fuzz-store-" + std::to_string(::getpid()))) {
+        fs::create_directories(path);
+    }
+    ~ScratchFolder() {
+        std::error_code error;
+        fs::remove_all(path, error);
+    }
+    fs::path path;
+};
+
 const fs::path& gameFolder() {
-    static const fs::path dir = [] {
-        const auto d = fs::temp_directory_path() / ("fer-fuzz-store-" + std::to_string(::getpid()));
-        fs::create_directories(d);
-        return d;
-    }();
-    return dir;
+    static const ScratchFolder folder;
+    return folder.path;
 }
 
 void writeFile(const fs::path& path, std::string_view bytes) {

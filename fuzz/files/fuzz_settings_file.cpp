@@ -12,13 +12,30 @@
 
 namespace {
 
+// Files are written for every input: in memory where the system has a
+// place for that, so the engine's flushes to disk cost nothing.
+std::filesystem::path scratchDirectory() {
+    std::error_code error;
+    if (std::filesystem::is_directory("/dev/shm", error)) return "/dev/shm";
+    return std::filesystem::temp_directory_path();
+}
+
+// The folder of this process's settings file, removed at its end.
+struct ScratchFolder {
+    ScratchFolder()
+        : path(scratchDirectory() / ("fer-fuzz-settings-" + std::to_string(::getpid()))) {
+        std::filesystem::create_directories(path);
+    }
+    ~ScratchFolder() {
+        std::error_code error;
+        std::filesystem::remove_all(path, error);
+    }
+    std::filesystem::path path;
+};
+
 const std::filesystem::path& settingsPath() {
-    static const std::filesystem::path path = [] {
-        const auto dir = std::filesystem::temp_directory_path() /
-                         ("fer-fuzz-settings-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
-        return dir / "KITE5HAN.INI";
-    }();
+    static const ScratchFolder folder;
+    static const std::filesystem::path path = folder.path / "KITE5HAN.INI";
     return path;
 }
 

@@ -7,7 +7,7 @@
 //   4      bit 0: A is taken whole; bits 1..7: the particle commands' choice
 //   5      bit 0: the animate bit of the control word
 //   8..31  eight operations: (animation operation mod 8, channel, ticks
-//          that follow); a channel byte of 0xF0 and more runs a particle
+//          that follow, mod 32); a channel byte of 0xF0 and more runs a particle
 //          command instead (start, stop, resume one of the effects)
 // Every tick steps the channels and both particle effects.
 
@@ -108,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             setArgument(args, channel);
             rig.channels.command(args);
         }
-        for (uint32_t t = 0; t < ticks; ++t) {
+        for (uint32_t t = 0; t < ticks % 32u; ++t) {
             rig.channels.tick();
             rig.particles.tick(++tick);
         }

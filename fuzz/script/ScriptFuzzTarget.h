@@ -20,7 +20,7 @@ namespace fer {
 inline constexpr uint64_t kFuzzPumpLimit = 5000;
 // The fuzzer's bound: enough for loops, drawing and nested calls, small
 // enough for thousands of inputs a second.
-inline constexpr uint64_t kFuzzInputPumpLimit = 400;
+inline constexpr uint64_t kFuzzInputPumpLimit = 300;
 
 // Machine state that precedes the code in a fuzz input:
 //   byte 0     bit 0: the Shift-JIS build, else GB2312; bits 1..7 seed the keys

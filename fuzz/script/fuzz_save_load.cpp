@@ -19,7 +19,7 @@
 namespace {
 
 std::vector<uint8_t> loader(int operation) {
-    auto charset = fer::Charset::open("gb2312");
+    auto charset = fer::mes::Charset::open("gb2312");
     fer::mes::Assembler assembler(*charset, fer::mes::fileSourceLoader());
     const std::string source = "save_state " + std::to_string(operation) + ", 1\nend\n";
     fer::mes::AssemblyResult result = assembler.assembleText("load.mes", source);

@@ -49,7 +49,7 @@ void put32(Bytes& b, size_t at, uint32_t v) {
 
 std::vector<Bytes> scripts(const fs::path& source) {
     std::vector<Bytes> result;
-    auto charset = fer::Charset::open("gb2312");
+    auto charset = fer::mes::Charset::open("gb2312");
     if (!charset) return result;
     for (const char* dir : {"demo/game", "demo/sample"}) {
         for (const auto& entry : fs::directory_iterator(source / dir)) {
