@@ -113,7 +113,12 @@ class BoundedGraphicsHost : public GraphicsHost {
     int pump() override { return host_.pump(); }
     int loadPicture(std::string_view, uint32_t) override { return 0; }
     void setCurrentFileName(int, std::string_view) override {}
-    void refreshTextColours(const Palette&) override {}
+    // The palette on screen decides the text's colours, as in the engine.
+    void refreshTextColours(const Palette& onScreen) override {
+        if (text) text->refreshTextColours(onScreen);
+    }
+
+    TextRenderer* text = nullptr;
 
   private:
     BoundedHost& host_;
@@ -131,6 +136,14 @@ struct Rig {
           animation(machine.memory, planes, palette, graphics, graphicsHost),
           particles(planes, graphicsHost, [] { return 12345u; }) {
         planes.allocate();
+        text.initialise(host);
+        graphicsHost.text = &text;
+        // Distinct colours until a script sets its own, so text shows.
+        Palette colours;
+        for (size_t i = 0; i < colours.size(); ++i)
+            colours[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
+                          static_cast<uint8_t>(i * 7), 0};
+        text.refreshTextColours(colours);
         for (CommandTable* table : {&gbCommands, &sjisCommands}) {
             graphics.registerWith(*table);
             paletteCommands.registerWith(*table);
@@ -228,6 +241,10 @@ uint64_t runScriptInput(const uint8_t* data, size_t size) {
                                  : std::span<const uint8_t>();
     return rig().run(code, code, code, (state[0] & 1) != 0, kFuzzInputPumpLimit, state[0] >> 1,
                      state[1], std::span<const uint8_t>(state + 2, kScriptStateBytes - 2));
+}
+
+PlaneSet& scriptFuzzPlanes() {
+    return rig().planes;
 }
 
 uint64_t runSaveLoad(std::span<const uint8_t> loader, bool shiftJisBuild, const uint8_t* data,

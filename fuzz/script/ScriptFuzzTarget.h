@@ -16,6 +16,8 @@
 
 namespace fer {
 
+class PlaneSet;
+
 // The number of passes the engine allows before it closes the window.
 inline constexpr uint64_t kFuzzPumpLimit = 5000;
 // The fuzzer's bound: enough for loops, drawing and nested calls, small
@@ -39,6 +41,9 @@ uint64_t runScriptInput(const uint8_t* data, size_t size);
 // Runs loader (code that loads a saved game) where every save file holds the
 // first 4096 bytes of data and every script loaded after the loader holds the
 // rest, within kFuzzInputPumpLimit passes.
+// The planes the machine of the runs above draws on.
+PlaneSet& scriptFuzzPlanes();
+
 uint64_t runSaveLoad(std::span<const uint8_t> loader, bool shiftJisBuild, const uint8_t* data,
                      size_t size);
 
