@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <span>
 
 #include "core/ScriptRegisters.h"
@@ -139,11 +140,9 @@ struct Rig {
         text.initialise(host);
         graphicsHost.text = &text;
         // Distinct colours until a script sets its own, so text shows.
-        Palette colours;
-        for (size_t i = 0; i < colours.size(); ++i)
-            colours[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
-                          static_cast<uint8_t>(i * 7), 0};
-        text.refreshTextColours(colours);
+        for (size_t i = 0; i < startColours.size(); ++i)
+            startColours[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
+                               static_cast<uint8_t>(i * 7), 0};
         for (CommandTable* table : {&gbCommands, &sjisCommands}) {
             graphics.registerWith(*table);
             paletteCommands.registerWith(*table);
@@ -158,7 +157,14 @@ struct Rig {
                  uint8_t keySeed, uint8_t backgroundPass,
                  std::span<const uint8_t> registerMask) {
         machine.reset();
+        // A fresh evaluator: no halt left by the last input's fatal error, and
+        // the random numbers start from the same seed for every input.
+        std::destroy_at(&evaluator);
+        std::construct_at(&evaluator, machine, host);
         animation.reset();
+        text.setFontSize(16, 16);
+        text.setColours(7);
+        text.refreshTextColours(startColours);
         for (size_t i = 0; i < registerMask.size(); ++i) {
             const uint32_t at = ScriptMemory::kReg16Base + static_cast<uint32_t>(i);
             machine.memory.setByte(at, machine.memory.byte(at) ^ registerMask[i]);
@@ -196,6 +202,7 @@ struct Rig {
     TextCommands textCommands;
     AnimationChannels animation;
     ParticleEffects particles;
+    Palette startColours;
 };
 
 int BoundedHost::pump() {

@@ -63,6 +63,16 @@ TEST(ScriptFuzzTarget, ALoopEndsAtThePassBoundAndTheNextInputRunsAfresh) {
     EXPECT_EQ(runScriptInput(counted.data(), counted.size()), first);
 }
 
+TEST(ScriptFuzzTarget, AFatalErrorDoesNotHaltTheNextInput) {
+    const Bytes counted = withState(assemble("r16[8] = 0\nagain:\nr16[8] = r16[8] + 1\n"
+                                             "if r16[8] < 20 goto again\nend\n"));
+    const uint64_t alone = runScriptInput(counted.data(), counted.size());
+    const Bytes bad = withState({0x7F, 0x7F, 0x7F}); // no such instruction: a fatal error
+    runScriptInput(bad.data(), bad.size());
+    EXPECT_EQ(runScriptInput(counted.data(), counted.size()), alone);
+    EXPECT_GT(alone, 20u);
+}
+
 TEST(ScriptFuzzTarget, RandomStatesAndCodeEndWithinTheirBound) {
     std::mt19937 rng(22);
     for (int round = 0; round < 3000; ++round) {
