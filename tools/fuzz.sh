@@ -38,7 +38,11 @@ if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DFER_FUZZ=ON -DFER_BENCH=OFF "${launcher[@]}" >/dev/null
 fi
-cmake --build "$build" -j "$jobs" --target fuzz_all >/dev/null
+if ! log=$(cmake --build "$build" -j "$jobs" --target fuzz_all 2>&1); then
+  echo "$log" >&2
+  echo "fuzz.sh: the fuzz build failed" >&2
+  exit 1
+fi
 
 binary=$(find "$build/fuzz" -name "fuzz_$name" -type f -perm -u+x | head -n 1)
 corpus=${FER_FUZZ_CORPUS:-$build/fuzz-corpus/$name}
