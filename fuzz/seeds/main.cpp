@@ -129,6 +129,44 @@ int main(int argc, char** argv) {
     loose.insert(loose.end(), codedMes.begin(), codedMes.end());
     write("file_store", "loose-coded", loose);
 
+    // Waves with the chunks sox does not write: an odd-sized chunk after the
+    // format, "fact", and "smpl" with two loops (the wave walker keeps them).
+    for (int variant = 0; variant < 2; ++variant) {
+        Bytes wave = text("RIFF____WAVE");
+        auto chunk = [&](std::string_view id, const Bytes& body) {
+            Bytes header = text(id);
+            header.resize(8);
+            put32(header, 4, static_cast<uint32_t>(body.size()));
+            wave.insert(wave.end(), header.begin(), header.end());
+            wave.insert(wave.end(), body.begin(), body.end());
+        };
+        Bytes fmt(16, 0);
+        fmt[0] = 1;                     // PCM
+        fmt[2] = variant ? 2 : 1;       // channels
+        put32(fmt, 4, 8000);            // frames a second
+        put32(fmt, 8, 8000u * 2 * fmt[2]);
+        fmt[12] = static_cast<uint8_t>(2 * fmt[2]);
+        fmt[14] = 16;
+        chunk("fmt ", fmt);
+        chunk("LIST", text("INFOISFT\x03")); // odd: the next chunk follows unpadded
+        Bytes fact(4, 0);
+        put32(fact, 0, 400);
+        chunk("fact", fact);
+        Bytes smpl(36 + 2 * 24, 0);
+        put32(smpl, 28, 2); // loops
+        for (uint32_t loop = 0; loop < 2; ++loop) {
+            put32(smpl, 36 + 24 * loop + 8, 10 + 100 * loop);  // start
+            put32(smpl, 36 + 24 * loop + 12, 90 + 100 * loop); // end
+            put32(smpl, 36 + 24 * loop + 20, loop);            // play count
+        }
+        chunk("smpl", smpl);
+        Bytes data(400u * 2 * fmt[2]);
+        for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 29);
+        chunk("data", data);
+        put32(wave, 4, static_cast<uint32_t>(wave.size() - 8));
+        write("wave_stream", "chunks" + std::to_string(variant), wave);
+    }
+
     // LZSS streams: the first byte sizes the output buffer.
     Bytes stream = lzss(text("abcabcabcabc the quick brown kite flies over the hill hill hill"));
     stream.insert(stream.begin(), 8);
