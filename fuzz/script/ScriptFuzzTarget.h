@@ -22,7 +22,7 @@ class PlaneSet;
 inline constexpr uint64_t kFuzzPumpLimit = 5000;
 // The fuzzer's bound: enough for loops, drawing and nested calls, small
 // enough for thousands of inputs a second.
-inline constexpr uint64_t kFuzzInputPumpLimit = 300;
+inline constexpr uint64_t kFuzzInputPumpLimit = 64;
 
 // Machine state that precedes the code in a fuzz input:
 //   byte 0     bit 0: the Shift-JIS build, else GB2312; bits 1..7 seed the keys
