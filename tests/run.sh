@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: the normal build, then the unit tests
 # again under AddressSanitizer + UndefinedBehaviorSanitizer, then the threaded
-# tests under ThreadSanitizer. Exits non-zero on any failure.
+# tests under ThreadSanitizer, then a short run of every fuzz target. Exits
+# non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -28,3 +29,47 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFER_TSAN=O
 cmake --build build-tsan -j "$jobs"
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 SDL_VIDEODRIVER=dummy \
   ctest --output-on-failure -j "$jobs" --timeout 900 -L threaded)
+
+echo "== Fuzz targets (a short run of each)"
+# Every target runs from its seeds for a few seconds with a fresh corpus, so a
+# parser that starts to crash, leak or hang shows here. Any input running over
+# a second counts as a hang; a timeout is replayed alone twice first, so a slow
+# moment of a busy machine is not taken for one.
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DFER_FUZZ=ON -DFER_BENCH=OFF -DFER_WERROR=$werror
+cmake --build build-fuzz -j "$jobs" --target fuzz_all
+fuzz_seconds=${FER_FUZZ_SECONDS:-8}
+fuzz_failed=()
+for target in $(tools/fuzz.sh list); do
+  corpus=$(mktemp -d)
+  artifacts=build-fuzz/fuzz-artifacts/$target
+  rm -rf "$artifacts"
+  log=build-fuzz/fuzz-$target.log
+  if FER_FUZZ_BUILD=build-fuzz FER_FUZZ_CORPUS=$corpus tools/fuzz.sh "$target" "$fuzz_seconds" \
+      >"$log" 2>&1; then
+    result=ok
+  else
+    result=failed
+    found=$(ls "$artifacts" 2>/dev/null || true)
+    if [ -n "$found" ] && ! ls "$artifacts" | grep -qv '^timeout-'; then
+      result=ok
+      binary=$(find build-fuzz/fuzz -name "fuzz_$target" -type f -perm -u+x | head -n 1)
+      for input in "$artifacts"/timeout-*; do
+        for replay in 1 2; do
+          if "$binary" -timeout=1 -rss_limit_mb=2560 "$input" >>"$log" 2>&1; then continue 2; fi
+        done
+        result=failed
+      done
+    fi
+  fi
+  rm -rf "$corpus"
+  echo "fuzz_$target: $result ($(grep -E 'stat::number_of_executed_units' "$log" | awk '{print $2}') runs)"
+  if [ "$result" != ok ]; then
+    tail -n 40 "$log"
+    fuzz_failed+=("$target")
+  fi
+done
+if [ ${#fuzz_failed[@]} -ne 0 ]; then
+  echo "fuzz targets with findings: ${fuzz_failed[*]}"
+  exit 1
+fi

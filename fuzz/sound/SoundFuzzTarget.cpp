@@ -34,9 +34,21 @@ constexpr uint64_t kLastUnits = 16;
 } // namespace
 
 int waveStream(const uint8_t* data, size_t size) {
+    // The output format the player's device asks for: as the source, or one
+    // of the formats a converter has to reach; the input's length picks it.
+    struct Request {
+        uint16_t tag, channels;
+        uint32_t rate;
+        uint16_t bits;
+    };
+    static constexpr Request kRequests[] = {{1, 0, 0, 0},       {1, 2, 44100, 16},
+                                            {1, 1, 22050, 8},   {1, 2, 48000, 24},
+                                            {1, 1, 11025, 32},  {3, 2, 44100, 32},
+                                            {1, 2, 0, 16}};
+    const Request& r = kRequests[size % std::size(kRequests)];
     WaveStream stream;
     if (!stream.open(std::make_shared<InputSource>(data, size))) return 0;
-    if (stream.prepareOutput(1, 0, 0, 0) != 0) return 0;
+    if (stream.prepareOutput(r.tag, r.channels, r.rate, r.bits) != 0) return 0;
     DecodedRegion& region = stream.decodedRegion();
     const uint64_t units = region.size() / region.unitSize();
     uint64_t sum = 0;
