@@ -5,10 +5,6 @@
 #include <cstring>
 #include <string_view>
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-#endif
-
 #include "platform/WindowPlacement.h"
 
 namespace fer {
@@ -41,39 +37,6 @@ void convertRow(const uint8_t* src, uint32_t* dst, int width, const uint32_t* lo
     }
     for (; col < width; ++col) dst[col] = lookup[src[col]];
 }
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-// The same row with the processor's gathers: sixteen pixels a step, each
-// eight widened to 32-bit indexes and looked up in one instruction.
-[[gnu::target("avx2")]] void convertRowGather(const uint8_t* src, uint32_t* dst, int width,
-                                              const uint32_t* lookup) {
-    const auto* table = reinterpret_cast<const int*>(lookup);
-    int col = 0;
-    for (; col + 16 <= width; col += 16) {
-        const __m128i sixteen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + col));
-        const __m256i lo = _mm256_cvtepu8_epi32(sixteen);
-        const __m256i hi = _mm256_cvtepu8_epi32(_mm_srli_si128(sixteen, 8));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + col),
-                            _mm256_i32gather_epi32(table, lo, 4));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + col + 8),
-                            _mm256_i32gather_epi32(table, hi, 4));
-    }
-    convertRow(src + col, dst + col, width - col, lookup);
-}
-
-using RowConverter = void (*)(const uint8_t*, uint32_t*, int, const uint32_t*);
-// Chosen once, by what the processor has.
-RowConverter rowConverter() {
-    static const RowConverter chosen =
-        __builtin_cpu_supports("avx2") ? convertRowGather : convertRow;
-    return chosen;
-}
-#else
-using RowConverter = void (*)(const uint8_t*, uint32_t*, int, const uint32_t*);
-RowConverter rowConverter() {
-    return convertRow;
-}
-#endif
 } // namespace
 
 SdlWindow::SdlWindow() {
@@ -215,7 +178,6 @@ void SdlWindow::upload(const PlaneView& plane, std::span<const PaletteEntry, 256
     void* pixels = nullptr;
     int pitch = 0;
     if (SDL_LockTexture(texture_.get(), &rect, &pixels, &pitch) != 0) return;
-    const RowConverter convert = rowConverter();
     for (int row = 0; row < rect.h; ++row) {
         // Plane rows are stored bottom-up.
         const uint8_t* src =
@@ -224,7 +186,7 @@ void SdlWindow::upload(const PlaneView& plane, std::span<const PaletteEntry, 256
             static_cast<size_t>(x);
         auto* dst = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) +
                                                 static_cast<ptrdiff_t>(row) * pitch);
-        convert(src, dst, rect.w, lookup);
+        convertRow(src, dst, rect.w, lookup);
     }
     SDL_UnlockTexture(texture_.get());
 }
