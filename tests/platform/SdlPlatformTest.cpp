@@ -177,9 +177,10 @@ TEST_F(SdlPlatformTest, EveryPixelOfARectangleGoesThroughThePaletteWhateverItsWi
                 if (r.w > 96 && x - r.x >= 48 && r.x + r.w - x > 48) continue;
                 ASSERT_EQ(p->shownPixel(x, bar + y), expected(x, y)) << x << ',' << y;
             }
-        if (r.x + r.w < 640)
+        if (r.x + r.w < 640) {
             EXPECT_EQ(p->shownPixel(r.x + r.w, bar + r.y), uint32_t{pal[0].red} << 16 | 0xFF00u)
                 << "the pixel after the rectangle keeps its colour";
+        }
     }
 }
 
