@@ -4,6 +4,8 @@
 // last report. The sound manager implements it; SilentSound is the
 // implementation for a machine without a sound device and for tests.
 
+#include <cstdint>
+
 namespace fer {
 
 class SoundControl {
@@ -15,6 +17,13 @@ class SoundControl {
     virtual int stop(int channel) = 0;
     // Shows the failures of tracks collected since the last call, once.
     virtual void reportFailures() = 0;
+    // Asked before every script instruction: whether reportFailures could
+    // find anything, that is whether any track is held.
+    bool mayHaveFailures() const { return heldTracks_ != 0; }
+
+  protected:
+    // One bit per channel holding a track; kept by the implementation.
+    uint32_t heldTracks_ = 0;
 };
 
 // Nothing plays, so nothing stops and nothing fails.

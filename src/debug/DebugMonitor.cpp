@@ -136,8 +136,7 @@ std::string DebugMonitor::contents(DebugView& view) {
     return text;
 }
 
-void DebugMonitor::tick() {
-    if (liveViews_.empty()) return;
+void DebugMonitor::tickViews() {
     const uint64_t now = platform_.milliseconds();
     if (now - lastFrame_ < kFrameMs) return;
     lastFrame_ = now;

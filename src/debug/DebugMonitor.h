@@ -70,11 +70,14 @@ class DebugMonitor {
 
     // Once a pass of the message pump: live views whose contents changed are
     // drawn afresh (at most once a frame); those the player closed are dropped.
-    void tick();
+    void tick() {
+        if (!liveViews_.empty()) tickViews();
+    }
     // At shut-down: every window of the monitor is hidden.
     void closeAll();
 
   private:
+    void tickViews();
     struct LiveView {
         std::unique_ptr<DebugView> view;
         int menuId = 0;

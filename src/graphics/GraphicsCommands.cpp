@@ -195,7 +195,7 @@ void GraphicsCommands::blockTransferCommand(const ArgumentList& args) {
     if (memory.controlBits(control::kAutoPresent) && written == 0) host_.present(px, py, w, h);
 }
 
-void GraphicsCommands::showPaletteChanges() {
+void GraphicsCommands::showPaletteChangesNow() {
     if (!palette_.takeChange(screen_)) return;
     host_.setScreenPalette(screen_);
     host_.present(0, 0, PlaneSet::kWidth, PlaneSet::kScreenHeight);

@@ -51,7 +51,9 @@ class GraphicsCommands {
     // colours, hands them to the host and re-presents plane 0. Called every
     // pump round by the fade waits; the shell calls it from its pump too, so
     // fades that run while the script goes on are shown.
-    void showPaletteChanges();
+    void showPaletteChanges() {
+        if (palette_.changePending()) showPaletteChangesNow();
+    }
 
     // The graphics device's palette operations (main thread).
     void setNow(uint32_t first, uint32_t count);
@@ -73,6 +75,7 @@ class GraphicsCommands {
     BlockTransfer& rectangles() { return blocks_; }
 
   private:
+    void showPaletteChangesNow();
     void waitWhileFading();
 
     ScriptMemory& memory_;

@@ -51,6 +51,8 @@ class PaletteManager {
     // When the colours changed since the last call: true and the colours the
     // screen is to show now.
     bool takeChange(Palette& colours);
+    // Whether takeChange would find a change now (one look, nothing taken).
+    bool changePending() const { return changed_.load(std::memory_order_acquire); }
 
     Palette current() const;
     Palette target() const;

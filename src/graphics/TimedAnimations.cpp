@@ -2,7 +2,7 @@
 
 namespace fer {
 
-uint32_t TimedAnimations::applyPendingTicks() {
+uint32_t TimedAnimations::applyCountedTicks() {
     // A tick's work never pumps, but should anything in it reach the sync
     // point again, the outer call goes on with the count.
     if (applying_) return 0;

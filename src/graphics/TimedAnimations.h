@@ -27,8 +27,8 @@ class TimedAnimations {
     void recordTick() { pending_.fetch_add(1, std::memory_order_acq_rel); }
 
     // Main thread: applies the ticks counted so far (not those counted while
-    // it runs); returns how many.
-    uint32_t applyPendingTicks();
+    // it runs); returns how many. Asked once a pass: one look when none.
+    uint32_t applyPendingTicks() { return pending() == 0 ? 0 : applyCountedTicks(); }
     // Main thread: one tick's work.
     void applyTick();
 
@@ -37,6 +37,7 @@ class TimedAnimations {
     uint32_t applied() const { return applied_; }
 
   private:
+    uint32_t applyCountedTicks();
     AnimatedCursor& cursor_;
     AnimationChannels& channels_;
     ParticleEffects& particles_;

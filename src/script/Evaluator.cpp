@@ -40,43 +40,23 @@ void Evaluator::recordByte(uint8_t b) {
     if (rec.length >= ScriptMachine::kLogRecordLimit) reportLogOverflow(rec.start);
 }
 
-uint8_t Evaluator::fetch() {
+uint8_t Evaluator::fetchChecked() {
     uint32_t& pc = machine_.pcRef();
     if (pc >= ScriptMemory::kSize) {
         reportPcOutside();
         return 0;
     }
     const uint8_t b = machine_.memory.data()[pc++];
-    if (machine_.memory.controlBits(control::kRecording | control::kLoggingEnabled)) recordByte(b);
+    if (recording()) recordByte(b);
     return b;
 }
 
-uint16_t Evaluator::fetch16() {
-    const uint16_t lo = fetch();
-    return static_cast<uint16_t>(lo | (fetch() << 8));
+void Evaluator::reportStackOverflow() {
+    fail(script_text::kStackOverflowTitle, script_text::kStackOverflowText);
 }
 
-uint32_t Evaluator::fetch32() {
-    const uint32_t lo = fetch16();
-    return lo | (uint32_t{fetch16()} << 16);
-}
-
-void Evaluator::push(uint32_t v) {
-    if (depth_ >= kStackSize) {
-        fail(script_text::kStackOverflowTitle, script_text::kStackOverflowText);
-        return;
-    }
-    stack_[depth_++] = v;
-    if (depth_ == kStackSize)
-        fail(script_text::kStackOverflowTitle, script_text::kStackOverflowText);
-}
-
-uint32_t Evaluator::pop() {
-    if (depth_ == 0) {
-        fail(script_text::kStackErrorTitle, script_text::kStackEmptyText);
-        return 0;
-    }
-    return stack_[--depth_];
+void Evaluator::reportStackEmpty() {
+    fail(script_text::kStackErrorTitle, script_text::kStackEmptyText);
 }
 
 uint32_t Evaluator::draw(uint16_t range) {
@@ -87,38 +67,68 @@ uint32_t Evaluator::draw(uint16_t range) {
     return range == 0 ? 0 : randomState_ % range;
 }
 
-uint32_t Evaluator::evaluate() {
-    // Nothing an expression does changes the recording bits, so the choice of
-    // reader is made once per expression.
-    if (machine_.memory.controlBits(control::kRecording | control::kLoggingEnabled))
-        return run<true>();
-    return run<false>();
-}
-
 template <bool Recording> uint32_t Evaluator::run() {
     ScriptMemory& mem = machine_.memory;
     const uint8_t* bytes = mem.data();
     uint32_t& pcRef = machine_.pcRef();
+    uint32_t* const stack = stack_.data();
+    // The stack's depth and, when nothing is recorded, the pc live here while
+    // the expression runs; they are stored back whenever anything outside
+    // could look (a failure, a draw, an array read, which may read the
+    // machine block, and the end).
+    uint32_t depth = depth_;
+    [[maybe_unused]] uint32_t pc = pcRef;
+    auto store = [&]() __attribute__((always_inline)) {
+        depth_ = depth;
+        if constexpr (!Recording) pcRef = pc;
+    };
 
-    auto next = [&]() -> uint8_t {
+    auto next = [&]() __attribute__((always_inline)) -> uint8_t {
         if constexpr (Recording) {
-            return fetch();
+            return fetchChecked();
         } else {
-            if (pcRef >= ScriptMemory::kSize) {
+            if (pc >= ScriptMemory::kSize) [[unlikely]] {
+                store();
                 reportPcOutside();
                 return 0xFF;
             }
-            return bytes[pcRef++];
+            return bytes[pc++];
         }
     };
-    auto next16 = [&]() -> uint32_t {
+    auto next16 = [&]() __attribute__((always_inline)) -> uint32_t {
         const uint32_t lo = next();
         return lo | (uint32_t{next()} << 8);
+    };
+    // A push onto a full stack is dropped; the push that fills it is kept;
+    // both end the machine.
+    auto push = [&](uint32_t v) __attribute__((always_inline)) {
+        if (depth >= kStackSize) [[unlikely]] {
+            store();
+            reportStackOverflow();
+            return;
+        }
+        stack[depth++] = v;
+        if (depth == kStackSize) [[unlikely]] {
+            store();
+            reportStackOverflow();
+        }
+    };
+    // A pop from the empty stack yields 0 and ends the machine.
+    auto pop = [&]() __attribute__((always_inline)) -> uint32_t {
+        if (depth == 0) [[unlikely]] {
+            store();
+            reportStackEmpty();
+            return 0;
+        }
+        return stack[--depth];
     };
 
     for (;;) {
         const uint8_t b = next();
-        if (halted_) return 0;
+        if (halted_) [[unlikely]] {
+            store();
+            return 0;
+        }
         if (b < 0x80) {
             push(b);
             continue;
@@ -127,12 +137,16 @@ template <bool Recording> uint32_t Evaluator::run() {
         case 0x80: push(mem.reg16(next())); break;
         case 0xA0: {
             const uint8_t k = next();
-            push(machine_.wordElement(k, pop()));
+            const uint32_t i = pop();
+            store();
+            push(machine_.wordElement(k, i));
             break;
         }
         case 0xC0: {
             const uint8_t k = next();
-            push(machine_.byteElement(k, pop()));
+            const uint32_t i = pop();
+            store();
+            push(machine_.byteElement(k, i));
             break;
         }
         case 0xE0: {
@@ -164,7 +178,12 @@ template <bool Recording> uint32_t Evaluator::run() {
             push(r ? l % r : 0);
             break;
         }
-        case 0xE5: push(draw(static_cast<uint16_t>(next16()))); break;
+        case 0xE5: {
+            const uint16_t range = static_cast<uint16_t>(next16());
+            store();
+            push(draw(range));
+            break;
+        }
         case 0xE6: {
             const uint32_t r = pop();
             const uint32_t l = pop();
@@ -232,19 +251,25 @@ template <bool Recording> uint32_t Evaluator::run() {
         case 0xF4: push(mem.flag(pop())); break;
         case 0xF5: {
             const uint8_t k = next();
-            push(machine_.dwordElement(k, pop()));
+            const uint32_t i = pop();
+            store();
+            push(machine_.dwordElement(k, i));
             break;
         }
         case 0xF6: push(mem.reg32(next())); break;
         case 0xFF: {
             const uint32_t result = pop();
-            if (depth_ != 0) fail(script_text::kStackErrorTitle, script_text::kStackLeftText);
+            store();
+            if (depth != 0) fail(script_text::kStackErrorTitle, script_text::kStackLeftText);
             return halted_ ? 0 : result;
         }
         default: push(b); break; // every other byte is a literal of its own value
         }
     }
 }
+
+template uint32_t Evaluator::run<true>();
+template uint32_t Evaluator::run<false>();
 
 void Evaluator::readArguments() {
     ArgumentList& args = machine_.arguments;

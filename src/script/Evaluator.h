@@ -4,6 +4,7 @@
 // argument-list reader. Evaluation allocates nothing.
 
 #include <array>
+#include <cstring>
 #include <cstdint>
 #include <string_view>
 
@@ -19,15 +20,42 @@ class Evaluator {
     Evaluator(ScriptMachine& machine, ScriptHost& host);
 
     // Runs the expression at pc up to its end byte and returns its value.
-    uint32_t evaluate();
+    // Nothing an expression does changes the recording bits, so the choice
+    // of reader is made once per expression.
+    uint32_t evaluate() { return recording() ? run<true>() : run<false>(); }
     // The byte reader: the byte at pc, copied into the message log while a
     // message is being recorded.
-    uint8_t fetch();
+    uint8_t fetch() {
+        uint32_t& pc = machine_.pcRef();
+        if (pc < ScriptMemory::kSize && !recording()) [[likely]]
+            return machine_.memory.data()[pc++];
+        return fetchChecked();
+    }
     // Looks at the byte at pc without consuming it.
     uint8_t peek() const { return machine_.memory.byte(machine_.pc()); }
-    // Reads little-endian operands through fetch.
-    uint16_t fetch16();
-    uint32_t fetch32();
+    // Reads little-endian operands through fetch: when all of the operand is
+    // inside the memory and nothing is recorded, with one look at the bound.
+    uint16_t fetch16() {
+        uint32_t& pc = machine_.pcRef();
+        if (pc <= ScriptMemory::kSize - 2 && !recording()) [[likely]] {
+            const uint8_t* at = machine_.memory.data() + pc;
+            pc += 2;
+            return static_cast<uint16_t>(at[0] | at[1] << 8);
+        }
+        const uint16_t lo = fetchChecked();
+        return static_cast<uint16_t>(lo | (fetchChecked() << 8));
+    }
+    uint32_t fetch32() {
+        uint32_t& pc = machine_.pcRef();
+        if (pc <= ScriptMemory::kSize - 4 && !recording()) [[likely]] {
+            uint32_t v;
+            std::memcpy(&v, machine_.memory.data() + pc, 4);
+            pc += 4;
+            return v;
+        }
+        const uint32_t lo = fetch16();
+        return lo | (uint32_t{fetch16()} << 16);
+    }
     // The argument-list reader: fills the machine's ArgumentList.
     void readArguments();
 
@@ -45,9 +73,15 @@ class Evaluator {
     void reportLogOverflow(uint32_t recordStart);
 
   private:
+    // Whether every byte read is copied into the message log.
+    bool recording() const {
+        return machine_.memory.controlBits(control::kRecording | control::kLoggingEnabled);
+    }
+    // The byte reader for a pc outside the memory or a byte to record.
+    [[gnu::noinline]] uint8_t fetchChecked();
     template <bool Recording> uint32_t run();
-    void push(uint32_t v);
-    uint32_t pop();
+    [[gnu::cold]] void reportStackOverflow();
+    [[gnu::cold]] void reportStackEmpty();
     void recordByte(uint8_t b);
     void reportPcOutside();
     uint32_t draw(uint16_t range);

@@ -38,10 +38,11 @@ uint32_t Interpreter::run() {
     ++machine_.depth;
     ScriptMemory& mem = machine_.memory;
     for (;;) {
-        sound_.reportFailures();
+        if (sound_.mayHaveFailures()) sound_.reportFailures();
         host_.pump();
         int state = host_.windowState();
-        if (state == window_state::kInactive || state == window_state::kMinimised) {
+        if (state == window_state::kActive) [[likely]] {
+        } else if (state == window_state::kInactive || state == window_state::kMinimised) {
             // Nothing runs while the window is inactive or minimised.
             while (((state = host_.windowState()) == window_state::kInactive ||
                     state == window_state::kMinimised) &&
@@ -49,10 +50,12 @@ uint32_t Interpreter::run() {
             }
             host_.clearKeys();
             host_.present(0, 0, 640, 400);
+            state = host_.windowState();
         } else if (state == window_state::kRestart) {
             host_.setWindowState(window_state::kActive);
+            state = host_.windowState();
         }
-        const bool lastPass = host_.windowState() == window_state::kClosed;
+        const bool lastPass = state == window_state::kClosed;
 
         if (mem.controlWord() & control::kChangePending) {
             if (machine_.depth != 1) {

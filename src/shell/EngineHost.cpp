@@ -5,6 +5,22 @@
 
 namespace fer {
 
+namespace {
+// What the script can see now, and whether it waits: looked at every few
+// passes, apart from the pass itself so that a pass that does not look
+// costs next to nothing.
+[[gnu::noinline]] bool scriptWaits(const EngineHostParts& p, IdleDetector& idle, bool event) {
+    IdleDetector::Seen seen;
+    seen.presents = p.screen.uploads();
+    seen.ticks = p.timer.ticks();
+    seen.keys = static_cast<uint16_t>(p.window.keys().word() | p.window.keys().latched());
+    p.platform.cursorPosition(seen.mouseX, seen.mouseY);
+    seen.shift = p.platform.shiftHeld();
+    seen.windowState = p.window.state();
+    return idle.waiting(event, seen, p.memory);
+}
+} // namespace
+
 int EngineHost::pump() {
     const int result = p_.window.pump();
     // A script that waits (a choice, a loop over the keys or the ticks, a
@@ -13,15 +29,7 @@ int EngineHost::pump() {
     const bool event = p_.window.handledEvent();
     if (!event && !idle_.waitingNow() && ++passesSinceLook_ < kLookEvery) return result;
     passesSinceLook_ = 0;
-    IdleDetector::Seen seen;
-    seen.presents = p_.screen.uploads();
-    seen.ticks = p_.timer.ticks();
-    seen.keys = static_cast<uint16_t>(p_.window.keys().word() | p_.window.keys().latched());
-    p_.platform.cursorPosition(seen.mouseX, seen.mouseY);
-    seen.shift = p_.platform.shiftHeld();
-    seen.windowState = p_.window.state();
-    if (idle_.waiting(event, seen, p_.memory) && result != 0)
-        p_.platform.waitForEvent(kIdleWaitMs);
+    if (scriptWaits(p_, idle_, event) && result != 0) p_.platform.waitForEvent(kIdleWaitMs);
     return result;
 }
 

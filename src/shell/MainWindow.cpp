@@ -13,13 +13,10 @@ void MainWindow::destroy() {
     state_ = 255;
 }
 
-int MainWindow::pump() {
-    PlatformEvent event;
-    handledEvent_ = state_ != 255 && platform_.nextEvent(event);
-    if (handledEvent_) handle(event);
-    if (passEnd_) passEnd_();
-    if (state_ == 1 || state_ == 2) platform_.sleepMilliseconds(30);
-    return (state_ == 255 || state_ == 3) ? 0 : 1;
+void MainWindow::handleNext() {
+    const PlatformEvent event = std::move(next_);
+    next_ = PlatformEvent{};
+    handle(event);
 }
 
 void MainWindow::confirmClose() {

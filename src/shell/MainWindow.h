@@ -32,8 +32,18 @@ class MainWindow {
 
     // One pass of the message pump: at most one event, the sync point, and a
     // 30 ms sleep while the window is not active; 0 when the window is closed
-    // or a new script was chosen (states 255 and 3), else 1.
-    int pump();
+    // or a new script was chosen (states 255 and 3), else 1. It runs before
+    // every script instruction: a pass with no event and nothing to show
+    // costs a look at each source and no allocation.
+    int pump() {
+        handledEvent_ = state_ != 255 && platform_.nextEvent(next_);
+        if (handledEvent_) [[unlikely]]
+            handleNext();
+        if (passEnd_) passEnd_();
+        if (state_ == 1 || state_ == 2) [[unlikely]]
+            platform_.sleepMilliseconds(30);
+        return (state_ == 255 || state_ == 3) ? 0 : 1;
+    }
 
     int state() const { return state_; }
     // Whether the last pump handled an event.
@@ -63,12 +73,18 @@ class MainWindow {
 
   private:
     void confirmClose();
+    // Acts on the event the platform wrote into next_ (taken out of it
+    // first: acting on it may pump again).
+    void handleNext();
 
     Platform& platform_;
     TimerThread& timer_;
     const PlayerSettings& settings_;
     Screen& screen_;
     KeyState keys_;
+    // Where the platform writes the next event; kept from pass to pass so
+    // that a pass without an event builds none.
+    PlatformEvent next_;
     int state_ = 0;
     bool created_ = false;
     bool handledEvent_ = false;

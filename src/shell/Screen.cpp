@@ -33,8 +33,7 @@ void Screen::showPlane(unsigned n) {
     present(0, 0, PlaneSet::kWidth, PlaneSet::kScreenHeight);
 }
 
-void Screen::flush() {
-    if (!dirty_) return;
+void Screen::flushNow() {
     dirty_ = false;
     if (!planes_.allocated()) return;
     // Other planes may be taller: the picture shows their top 400 rows.

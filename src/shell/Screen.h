@@ -30,13 +30,17 @@ class Screen {
 
     // The sync point: shows the union of the rectangles marked since the last
     // one, if any.
-    void flush();
+    void flush() {
+        if (dirty_) flushNow();
+    }
     uint64_t uploads() const { return uploads_; }
 
     // Writes plane 0 as the player sees it as a PNG; false when it cannot be written.
     bool writeScreenshot(const std::string& path) const;
 
   private:
+    void flushNow();
+
     Platform& platform_;
     const PlaneSet& planes_;
     Palette palette_{};

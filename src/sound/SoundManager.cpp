@@ -1,6 +1,7 @@
 #include "sound/SoundManager.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <new>
 
@@ -56,11 +57,13 @@ int SoundManager::play(int channel, std::string_view name, bool loop) {
     if (tracks_[static_cast<size_t>(channel)]) stop(channel);
     auto& slot = tracks_[static_cast<size_t>(channel)];
     slot.reset(new (std::nothrow) SoundTrack(mixer_, active_, hooks_.log));
+    noteSlot(channel);
     if (!slot) return 0;
     std::unique_ptr<ByteSource> file =
         hooks_.openStream ? hooks_.openStream(name, channel) : nullptr;
     if (!file) {
         slot.reset();
+        noteSlot(channel);
         return 0;
     }
     SoundTrack& t = *slot;
@@ -78,6 +81,7 @@ int SoundManager::stop(int channel) {
     if (!t) return 0;
     if (t->isPlaying()) t->stopWithFade(channel == 0 ? kFirstMusicFadeMs : kShortFadeMs);
     tracks_[static_cast<size_t>(channel)].reset();
+    noteSlot(channel);
     return 1;
 }
 
@@ -111,13 +115,19 @@ std::string SoundManager::failureMessage(int channel, uint32_t failures) {
 }
 
 void SoundManager::reportFailures() {
+    // In channel order, over the channels that hold a track as each is
+    // reached (a report waits for the player meanwhile).
     for (int c = 0; c < kChannels; ++c) {
+        const uint32_t ahead = heldTracks_ >> c;
+        if (ahead == 0) return;
+        c += std::countr_zero(ahead);
         auto& slot = tracks_[static_cast<size_t>(c)];
         if (!slot) continue;
         const uint32_t failures = slot->failures().value();
         if (failures == 0) continue;
         if (hooks_.showFailure) hooks_.showFailure(failureMessage(c, failures));
         slot.reset();
+        noteSlot(c);
     }
 }
 

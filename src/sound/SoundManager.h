@@ -72,6 +72,11 @@ class SoundManager : public SoundControl {
   private:
     static bool valid(int channel) { return channel >= 0 && channel < kChannels; }
     float playerGain(int channel) const;
+    // Keeps the channel's bit in heldTracks_ in step with its slot.
+    void noteSlot(int channel) {
+        const uint32_t bit = uint32_t{1} << channel;
+        heldTracks_ = tracks_[static_cast<size_t>(channel)] ? heldTracks_ | bit : heldTracks_ & ~bit;
+    }
 
     AudioMixer& mixer_;
     Hooks hooks_;
@@ -79,6 +84,9 @@ class SoundManager : public SoundControl {
     int musicPercent_ = 100;
     int voicePercent_ = 100;
     std::array<std::unique_ptr<SoundTrack>, kChannels> tracks_;
+    // heldTracks_ has a bit per channel: the report of failures looks at
+    // the channels that hold a track only.
+    static_assert(kChannels <= 32);
 };
 
 } // namespace fer

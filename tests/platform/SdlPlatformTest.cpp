@@ -144,6 +144,46 @@ TEST_F(SdlPlatformTest, PresentOfARectangleLeavesTheRestAsItWas) {
     EXPECT_EQ(p->shownPixel(99, bar + 49), 0u);
 }
 
+TEST_F(SdlPlatformTest, EveryPixelOfARectangleGoesThroughThePaletteWhateverItsWidth) {
+    auto p = open(1);
+    ASSERT_TRUE(p);
+    // Every index in use, each its own colour, and rectangles of widths that
+    // end inside and at the edge of a step of sixteen and of eight pixels.
+    std::array<PaletteEntry, 256> pal{};
+    for (int i = 0; i < 256; ++i)
+        pal[static_cast<size_t>(i)] = {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
+                                       static_cast<uint8_t>(i * 37), static_cast<uint8_t>(i)};
+    Plane plane;
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 640; ++x) plane.at(x, y) = static_cast<uint8_t>(x * 7 + y * 13);
+    auto expected = [&](int x, int y) {
+        const PaletteEntry& e = pal[plane.at(x, y)];
+        return uint32_t{e.red} << 16 | uint32_t{e.green} << 8 | e.blue;
+    };
+    const int bar = p->menuBarHeight();
+    struct Rect {
+        int x, y, w, h;
+    };
+    for (const Rect r : {Rect{0, 0, 640, 400}, Rect{3, 5, 37, 2}, Rect{601, 398, 39, 2},
+                         Rect{17, 100, 16, 1}, Rect{40, 200, 7, 1}}) {
+        std::fill(plane.pixels.begin(), plane.pixels.end(), uint8_t{0});
+        p->present(plane.view(), pal, 0, 0, 640, 400);
+        for (int y = 0; y < 400; ++y)
+            for (int x = 0; x < 640; ++x) plane.at(x, y) = static_cast<uint8_t>(x * 7 + y * 13);
+        p->present(plane.view(), pal, r.x, r.y, r.w, r.h);
+        for (int y = r.y; y < r.y + r.h; y += std::max(1, r.h / 3))
+            for (int x = r.x; x < r.x + r.w; ++x) {
+                // Wide rectangles: their first and last 48 pixels.
+                if (r.w > 96 && x - r.x >= 48 && r.x + r.w - x > 48) continue;
+                ASSERT_EQ(p->shownPixel(x, bar + y), expected(x, y)) << x << ',' << y;
+            }
+        if (r.x + r.w < 640) {
+            EXPECT_EQ(p->shownPixel(r.x + r.w, bar + r.y), uint32_t{pal[0].red} << 16 | 0xFF00u)
+                << "the pixel after the rectangle keeps its colour";
+        }
+    }
+}
+
 TEST_F(SdlPlatformTest, PresentsWithinAFrameIntervalShareOneFrameShownBeforeASleep) {
     auto p = open(1);
     ASSERT_TRUE(p);
