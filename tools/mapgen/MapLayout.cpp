@@ -1,5 +1,8 @@
 #include "MapLayout.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 namespace mapgen {
 
 namespace {
@@ -80,6 +83,22 @@ EncodedMap encode(const MapLayout& layout) {
     put16(b, 0xFFFF);
     b.resize(b.size() + 10);
     return e;
+}
+
+std::vector<uint8_t> mapFile(const EncodedMap& e, uint32_t objectBlockAt, uint32_t triggerTableAt,
+                             uint32_t fileSize) {
+    const size_t mapBytes = e.objectBlock - e.mapBlock;
+    const size_t objectBytes = e.triggerTable - e.objectBlock;
+    const size_t triggerBytes = e.bytes.size() - e.triggerTable;
+    if (mapBytes > objectBlockAt || objectBytes > triggerTableAt - objectBlockAt ||
+        triggerBytes > fileSize - triggerTableAt)
+        throw std::length_error("the map does not fit its data file");
+    std::vector<uint8_t> file(fileSize, 0);
+    std::copy(e.bytes.begin() + e.mapBlock, e.bytes.begin() + e.objectBlock, file.begin());
+    std::copy(e.bytes.begin() + e.objectBlock, e.bytes.begin() + e.triggerTable,
+              file.begin() + objectBlockAt);
+    std::copy(e.bytes.begin() + e.triggerTable, e.bytes.end(), file.begin() + triggerTableAt);
+    return file;
 }
 
 } // namespace mapgen

@@ -63,4 +63,10 @@ struct EncodedMap {
 
 EncodedMap encode(const MapLayout& layout);
 
+// The map data file as a script loads it: the map block at 0, the object
+// block and the trigger table at the given offsets, fileSize bytes in all.
+// Throws std::length_error when a block does not fit before the next.
+std::vector<uint8_t> mapFile(const EncodedMap& e, uint32_t objectBlockAt, uint32_t triggerTableAt,
+                             uint32_t fileSize);
+
 } // namespace mapgen

@@ -45,13 +45,7 @@ EncodedMap encoded() {
 }
 
 std::vector<uint8_t> mapFile() {
-    const EncodedMap e = encoded();
-    std::vector<uint8_t> file(kFileSize, 0);
-    std::copy(e.bytes.begin() + e.mapBlock, e.bytes.begin() + e.objectBlock, file.begin());
-    std::copy(e.bytes.begin() + e.objectBlock, e.bytes.begin() + e.triggerTable,
-              file.begin() + kObjectBlockAt);
-    std::copy(e.bytes.begin() + e.triggerTable, e.bytes.end(), file.begin() + kTriggerTableAt);
-    return file;
+    return mapgen::mapFile(encoded(), kObjectBlockAt, kTriggerTableAt, kFileSize);
 }
 
 namespace {
