@@ -210,12 +210,16 @@ demo::Picture tileSheet() {
         drawTile(t, [&](int x, int y) { return tilePixel(t, x, y); });
     // Characters: pose p = facing * 4 + step, its cells top-left, top-right,
     // bottom-left, bottom-right.
-    for (auto [first, shirt] : {std::pair{kPlayerTiles, playerShirt()}, {kFriendTiles, friendShirt()}})
+    for (const auto& character : {std::pair{kPlayerTiles, playerShirt()}, {kFriendTiles, friendShirt()}}) {
+        // Named copies, not a structured binding: the lambda below captures them.
+        const auto first = character.first;
+        const auto shirt = character.second;
         for (int pose = 0; pose < 16; ++pose)
             for (int i = 0; i < 4; ++i)
                 drawTile(uint16_t(first + 4 * pose + i), [&](int x, int y) {
                     return characterPixel(shirt, pose / 4, pose % 4, x + 16 * (i % 2), y + 16 * (i / 2));
                 });
+    }
     return p;
 }
 
