@@ -107,8 +107,6 @@ void PaletteManager::timerTick() {
 }
 
 bool PaletteManager::takeChange(Palette& colours) {
-    // Asked once a pass: a plain look first, the exchange only when it is set.
-    if (!changed_.load(std::memory_order_acquire)) return false;
     if (!changed_.exchange(false, std::memory_order_acq_rel)) return false;
     std::lock_guard lock(mutex_);
     colours = current_;
