@@ -25,11 +25,11 @@ int EngineHost::pump() {
     const int result = p_.window.pump();
     // A script that waits (a choice, a loop over the keys or the ticks, a
     // wait without instructions) gives the processor back until the next
-    // event, or for a moment, when nothing it can see has changed.
+    // event or the next tick, when nothing it can see has changed.
     const bool event = p_.window.handledEvent();
     if (!event && !idle_.waitingNow() && ++passesSinceLook_ < kLookEvery) return result;
     passesSinceLook_ = 0;
-    if (scriptWaits(p_, idle_, event) && result != 0) p_.platform.waitForEvent(kIdleWaitMs);
+    if (scriptWaits(p_, idle_, event) && result != 0) p_.platform.waitForEvent(p_.timer.millisecondsToNextTick());
     return result;
 }
 

@@ -65,9 +65,6 @@ class EngineHost : public ScriptHost {
     void fatalError(std::string_view title, std::string_view text) override;
 
   private:
-    // How long a waiting script waits for an event at most before it looks
-    // again (a tick is 15 ms).
-    static constexpr int kIdleWaitMs = 2;
     // A script that computes pumps before every instruction: what it can see
     // is looked at every few passes only (and every pass after an event or
     // while it waits), so the look costs it next to nothing.

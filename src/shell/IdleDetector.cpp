@@ -17,17 +17,34 @@ IdleDetector::IdleDetector() : copy_(std::make_unique<uint8_t[]>(ScriptMemory::k
 }
 
 bool IdleDetector::waiting(bool handledEvent, const Seen& seen, const ScriptMemory& memory) {
-    if (handledEvent || !(seen == last_)) {
+    const bool ticked = seen.ticks != last_.ticks;
+    Seen apartFromTicks = seen;
+    apartFromTicks.ticks = last_.ticks;
+    if (handledEvent || !(apartFromTicks == last_)) {
         last_ = seen;
         quietPasses_ = 0;
         waiting_ = false;
         return false;
     }
-    if (waiting_) return true;
+    last_.ticks = seen.ticks;
+    if (waiting_) {
+        if (!ticked) return true;
+        waiting_ = ++ticksWaited_ % kTicksPerWholeCheck == 0 ? memoryUnchanged(memory)
+                                                              : headUnchanged(memory);
+        return waiting_;
+    }
     if (++quietPasses_ < kQuietPassesBeforeCheck) return false;
     quietPasses_ = 0;
+    ticksWaited_ = 0;
     waiting_ = memoryUnchanged(memory);
     return waiting_;
+}
+
+bool IdleDetector::headUnchanged(const ScriptMemory& memory) {
+    ++checks_;
+    if (std::memcmp(copy_.get(), memory.data(), kHead) == 0) return true;
+    std::memcpy(copy_.get(), memory.data(), kHead);
+    return false;
 }
 
 bool IdleDetector::memoryUnchanged(const ScriptMemory& memory) {

@@ -2,13 +2,19 @@
 // Tells a script that waits from one that computes, so that the pump can give
 // the processor back while the player thinks. A pass of the pump is quiet
 // when no event came in and nothing the script can see changed: the picture
-// shown, the key-state word, the mouse, the Shift key, the tick count and the
-// window state. After a run of quiet passes the script memory is compared
-// with how it was at the previous check: a script whose memory stayed the
-// same over a run of quiet passes can only be going round a loop that waits
-// (a computing script keeps every counter it has in that memory), and it goes
-// on waiting until something it can see changes. Registers and flags are
-// compared first, so a computing script costs a 4 KiB compare now and then.
+// shown, the key-state word, the mouse, the Shift key and the window state.
+// After a run of quiet passes the script memory is compared with how it was
+// at the previous check: a script whose memory stayed the same over a run of
+// quiet passes can only be going round a loop that waits (a computing script
+// keeps every counter it has in that memory), and it goes on waiting until
+// something it can see changes. Registers and flags are compared first, so a
+// computing script costs a 4 KiB compare now and then.
+//
+// A tick does not end the wait by itself: the loops that wait for ticks look
+// at the count after every pass, and a waiting pump wakes for each tick. But
+// a script may answer a tick (the tick's hooks may also change its memory),
+// so while it waits its registers are compared again at every tick, and the
+// whole memory every few ticks.
 
 #include <cstdint>
 #include <memory>
@@ -33,6 +39,9 @@ class IdleDetector {
 
     // Quiet looks before the memory is compared.
     static constexpr uint32_t kQuietPassesBeforeCheck = 64;
+    // While waiting, the whole memory is compared at every this many ticks
+    // (the registers and flags at every tick).
+    static constexpr uint32_t kTicksPerWholeCheck = 16;
 
     IdleDetector();
 
@@ -45,17 +54,20 @@ class IdleDetector {
     // is looked at then).
     bool waitingNow() const { return waiting_; }
 
-    // How many times the memory was compared (for tests).
+    // How many times the memory (or its registers) was compared (for tests).
     uint64_t checks() const { return checks_; }
 
   private:
     // Compares the memory with the copy of the last check and refreshes the
     // copy where it differs; true when nothing differed.
     bool memoryUnchanged(const ScriptMemory& memory);
+    // The same for the registers, flags and script name only.
+    bool headUnchanged(const ScriptMemory& memory);
 
     Seen last_{};
     uint32_t quietPasses_ = 0;
     bool waiting_ = false;
+    uint32_t ticksWaited_ = 0;
     uint64_t checks_ = 0;
     std::unique_ptr<uint8_t[]> copy_;
 };

@@ -1,5 +1,6 @@
 #include "shell/TimerThread.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace fer {
@@ -34,6 +35,23 @@ void TimerThread::tick() {
     for (auto& hook : hooks_) hook();
     tickCount_.fetch_add(1, std::memory_order_relaxed);
     totalTicks_.fetch_add(1, std::memory_order_relaxed);
+    lastTickAt_.store(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                          std::chrono::steady_clock::now().time_since_epoch())
+                          .count(),
+                      std::memory_order_relaxed);
+}
+
+int TimerThread::millisecondsToNextTick() const {
+    using namespace std::chrono;
+    const int64_t last = lastTickAt_.load(std::memory_order_relaxed);
+    const int period = static_cast<int>(kPeriod.count());
+    if (last == 0 || paused()) return period;
+    const int64_t now = duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+    const int64_t left = last + duration_cast<nanoseconds>(kPeriod).count() - now;
+    // One millisecond more, so that the tick's hooks have run and it is
+    // counted when the waiting thread looks.
+    const int64_t ms = (left + 999'999) / 1'000'000 + 1;
+    return static_cast<int>(std::clamp<int64_t>(ms, 1, period + 1));
 }
 
 void TimerThread::body() {

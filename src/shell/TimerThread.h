@@ -39,6 +39,10 @@ class TimerThread {
     uint32_t ticks() const { return tickCount_.load(std::memory_order_relaxed); }
     // Ticks done since start, never reset (for measurements).
     uint64_t totalTicks() const { return totalTicks_.load(std::memory_order_relaxed); }
+    // How long until the next tick has been counted, in whole milliseconds
+    // (1 to a period and one; a whole period while paused or before the
+    // first tick).
+    int millisecondsToNextTick() const;
 
     // One tick's work, as the thread does it (tests call it directly).
     void tick();
@@ -50,6 +54,8 @@ class TimerThread {
     std::atomic<bool> paused_{true};
     std::atomic<uint32_t> tickCount_{0};
     std::atomic<uint64_t> totalTicks_{0};
+    // When the last tick was counted, in steady-clock nanoseconds.
+    std::atomic<int64_t> lastTickAt_{0};
     std::mutex mutex_;
     std::condition_variable wake_;
     bool stopRequested_ = false; // guarded by mutex_

@@ -56,7 +56,7 @@ TEST(IdleDetector, WhatTheScriptSeesChangingEndsTheWait) {
     ScriptMemory memory;
     IdleDetector::Seen seen;
     const auto changes = std::initializer_list<void (*)(IdleDetector::Seen&)>{
-        [](IdleDetector::Seen& s) { ++s.presents; },   [](IdleDetector::Seen& s) { ++s.ticks; },
+        [](IdleDetector::Seen& s) { ++s.presents; },
         [](IdleDetector::Seen& s) { s.keys ^= 0x2000; }, [](IdleDetector::Seen& s) { ++s.mouseX; },
         [](IdleDetector::Seen& s) { ++s.mouseY; },     [](IdleDetector::Seen& s) { s.shift = !s.shift; },
         [](IdleDetector::Seen& s) { s.windowState ^= 1; }};
@@ -75,14 +75,54 @@ TEST(IdleDetector, WhatTheScriptSeesChangingEndsTheWait) {
     EXPECT_FALSE(idle.waiting(true, seen, memory));
 }
 
-TEST(IdleDetector, AWaitThatAnswersWithAWriteIsNoLongerWaiting) {
+TEST(IdleDetector, AWaitThatAnswersATickWithAWriteIsNoLongerWaiting) {
     IdleDetector idle;
     ScriptMemory memory;
     IdleDetector::Seen seen;
     ASSERT_NE(firstWaitingPass(idle, memory, 10 * kRun, [](int) {}, seen), -1);
     ++seen.ticks; // the script sees the tick and counts it
     memory.setReg16(3, 1);
-    for (uint32_t i = 0; i < 2 * kRun; ++i) EXPECT_FALSE(idle.waiting(false, seen, memory));
+    EXPECT_FALSE(idle.waiting(false, seen, memory));
+    // It gets a whole run of passes before it is looked at again.
+    EXPECT_EQ(firstWaitingPass(idle, memory, 10 * kRun, [](int) {}, seen),
+              static_cast<int>(kRun) - 1);
+}
+
+// Ticks alone do not end a wait: a loop over the ticks stays cheap. Its
+// registers are compared at every tick, the rest of its memory every few
+// ticks, so a script that starts computing after a wait is found out.
+TEST(IdleDetector, TicksKeepTheWaitWhileTheMemoryStaysTheSame) {
+    IdleDetector idle;
+    ScriptMemory memory;
+    IdleDetector::Seen seen;
+    ASSERT_NE(firstWaitingPass(idle, memory, 10 * kRun, [](int) {}, seen), -1);
+    const uint64_t checks = idle.checks();
+    for (uint32_t tick = 0; tick < 3 * IdleDetector::kTicksPerWholeCheck; ++tick) {
+        ++seen.ticks;
+        EXPECT_TRUE(idle.waiting(false, seen, memory)) << tick;
+        for (int pass = 0; pass < 5; ++pass) EXPECT_TRUE(idle.waiting(false, seen, memory));
+    }
+    EXPECT_EQ(idle.checks() - checks, 3 * IdleDetector::kTicksPerWholeCheck);
+    // The tick count set back to zero (a wait starting) is a tick too.
+    seen.ticks = 0;
+    EXPECT_TRUE(idle.waiting(false, seen, memory));
+
+    // A write to the registers is seen at the next tick.
+    memory.setReg16(5, 9);
+    EXPECT_TRUE(idle.waiting(false, seen, memory)); // no tick: not looked at
+    ++seen.ticks;
+    EXPECT_FALSE(idle.waiting(false, seen, memory));
+
+    // A write far up in memory is seen within the ticks of a whole check.
+    ASSERT_NE(firstWaitingPass(idle, memory, 10 * kRun, [](int) {}, seen), -1);
+    memory.setDword(0x80000, 0x12345678);
+    uint32_t ticksToNotice = 0;
+    while (ticksToNotice <= IdleDetector::kTicksPerWholeCheck) {
+        ++seen.ticks;
+        ++ticksToNotice;
+        if (!idle.waiting(false, seen, memory)) break;
+    }
+    EXPECT_LE(ticksToNotice, IdleDetector::kTicksPerWholeCheck);
 }
 
 } // namespace
