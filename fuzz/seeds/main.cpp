@@ -15,6 +15,7 @@
 #include "PictureFiles.h"
 #include "SampleMap.h"
 #include "SourceLoader.h"
+#include "core/CommandOwners.h"
 #include "core/ScriptMemory.h"
 #include "core/ScriptRegisters.h"
 #include "files/ArcArchiveBuilder.h"
@@ -66,6 +67,29 @@ std::vector<Bytes> scripts(const fs::path& source) {
     return result;
 }
 
+// One script per command of the listing: the command a few times with its
+// first argument (most commands' operation) running through small values,
+// so that every command's code is reached within the target's few passes.
+std::vector<std::pair<std::string, Bytes>> commandScripts() {
+    std::vector<std::pair<std::string, Bytes>> result;
+    auto charset = fer::mes::Charset::open("gb2312");
+    if (!charset) return result;
+    for (const fer::CommandOwner& c : fer::command_listing::kOwners) {
+        const bool system = c.kind == fer::CommandKind::kSystem;
+        const std::string head = system ? "sys(" + std::to_string(c.number) + ") "
+                                        : "ext " + std::to_string(c.number) + ", ";
+        std::string source;
+        for (int op = 0; op < 8; ++op)
+            source += "    " + head + std::to_string(op) + ", 1, 2, 3, 4, 5\n";
+        source += "    end\n";
+        fer::mes::Assembler assembler(*charset, fer::mes::memorySourceLoader({}));
+        fer::mes::AssemblyResult r = assembler.assembleText("command.mes", source);
+        if (!r.ok()) continue;
+        result.emplace_back((system ? "sys" : "ext") + std::to_string(c.number), r.code);
+    }
+    return result;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -90,6 +114,12 @@ int main(int argc, char** argv) {
         save.insert(save.end(), code[i].begin(), code[i].end());
         save.insert(save.begin(), 0);
         write("save_load", "demo" + std::to_string(i), save);
+    }
+
+    for (const auto& [name, script] : commandScripts()) {
+        Bytes input(110, 0);
+        input.insert(input.end(), script.begin(), script.end());
+        write("script", name, input);
     }
 
     // Pictures in both formats, with a position byte first for image_loader.

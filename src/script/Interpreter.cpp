@@ -39,8 +39,7 @@ uint32_t Interpreter::run() {
     ScriptMemory& mem = machine_.memory;
     for (;;) {
         if (sound_.mayHaveFailures()) sound_.reportFailures();
-        host_.pump();
-        int state = host_.windowState();
+        int state = host_.pumpAndState();
         if (state == window_state::kActive) [[likely]] {
         } else if (state == window_state::kInactive || state == window_state::kMinimised) {
             // Nothing runs while the window is inactive or minimised.

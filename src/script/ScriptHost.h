@@ -27,6 +27,11 @@ class ScriptHost : public FatalErrorHandler, public TextSink {
     // when the window state is 3 or 255, else 1.
     virtual int pump() = 0;
     virtual int windowState() const = 0;
+    // The interpreter's pass: one pump, then the window state it left.
+    virtual int pumpAndState() {
+        pump();
+        return windowState();
+    }
     virtual void setWindowState(int state) = 0;
 
     // Input.

@@ -82,6 +82,7 @@ class EngineContext {
     Screen& screen() { return screen_; }
     const AnimationChannels& animation() const { return animation_; }
     const TimedAnimations& timedAnimations() const { return timedAnimations_; }
+    const TimerThread& timer() const { return timer_; }
     const DisplayModeController& display() const { return display_; }
     bool fatalErrorShown() const { return errors_.shown(); }
 

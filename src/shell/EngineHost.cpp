@@ -29,8 +29,14 @@ int EngineHost::pump() {
     const bool event = p_.window.handledEvent();
     if (!event && !idle_.waitingNow() && ++passesSinceLook_ < kLookEvery) return result;
     passesSinceLook_ = 0;
-    if (scriptWaits(p_, idle_, event) && result != 0) p_.platform.waitForEvent(p_.timer.millisecondsToNextTick());
+    if (scriptWaits(p_, idle_, event) && result != 0)
+        p_.platform.waitForEvent(p_.timer.millisecondsToNextTick());
     return result;
+}
+
+int EngineHost::pumpAndState() {
+    EngineHost::pump();
+    return p_.window.state();
 }
 
 int EngineHost::windowState() const {

@@ -45,6 +45,7 @@ class EngineHost : public ScriptHost {
 
     int pump() override;
     int windowState() const override;
+    int pumpAndState() override;
     void setWindowState(int state) override;
     bool keyDown(int index) override;
     void clearKeys() override;

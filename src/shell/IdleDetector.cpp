@@ -24,11 +24,21 @@ bool IdleDetector::waiting(bool handledEvent, const Seen& seen, const ScriptMemo
         last_ = seen;
         quietPasses_ = 0;
         waiting_ = false;
+        afterTick_ = false;
         return false;
     }
     last_.ticks = seen.ticks;
-    if (waiting_) {
-        if (!ticked) return true;
+    if (ticked && (waiting_ || afterTick_)) {
+        waiting_ = false;
+        afterTick_ = true;
+        quietPasses_ = 0;
+        return false;
+    }
+    if (waiting_) return true;
+    if (afterTick_) {
+        if (++quietPasses_ < kQuietPassesAfterTick) return false;
+        quietPasses_ = 0;
+        afterTick_ = false;
         waiting_ = ++ticksWaited_ % kTicksPerWholeCheck == 0 ? memoryUnchanged(memory)
                                                               : headUnchanged(memory);
         return waiting_;

@@ -10,11 +10,12 @@
 // something it can see changes. Registers and flags are compared first, so a
 // computing script costs a 4 KiB compare now and then.
 //
-// A tick does not end the wait by itself: the loops that wait for ticks look
-// at the count after every pass, and a waiting pump wakes for each tick. But
-// a script may answer a tick (the tick's hooks may also change its memory),
-// so while it waits its registers are compared again at every tick, and the
-// whole memory every few ticks.
+// A tick does not restart the quiet run: a waiting loop that only sees the
+// ticks go by would otherwise never be found waiting. While the script waits,
+// the pass that brings a tick does not wait (a loop over the ticks must see
+// it at once, and the script may answer it); after it the script gets a short
+// run of quiet passes, then its registers and flags are compared (the whole
+// memory at every few ticks) before it waits again.
 
 #include <cstdint>
 #include <memory>
@@ -39,8 +40,10 @@ class IdleDetector {
 
     // Quiet looks before the memory is compared.
     static constexpr uint32_t kQuietPassesBeforeCheck = 64;
-    // While waiting, the whole memory is compared at every this many ticks
-    // (the registers and flags at every tick).
+    // Quiet looks after a tick before the script waits again.
+    static constexpr uint32_t kQuietPassesAfterTick = 4;
+    // While waiting, the whole memory is compared after every this many
+    // ticks (the registers and flags after every tick).
     static constexpr uint32_t kTicksPerWholeCheck = 16;
 
     IdleDetector();
@@ -67,6 +70,8 @@ class IdleDetector {
     Seen last_{};
     uint32_t quietPasses_ = 0;
     bool waiting_ = false;
+    // A tick came while the script waited: the short run before the next look.
+    bool afterTick_ = false;
     uint32_t ticksWaited_ = 0;
     uint64_t checks_ = 0;
     std::unique_ptr<uint8_t[]> copy_;

@@ -75,6 +75,8 @@ TEST(IdleDetector, WhatTheScriptSeesChangingEndsTheWait) {
     EXPECT_FALSE(idle.waiting(true, seen, memory));
 }
 
+constexpr uint32_t kAfterTick = IdleDetector::kQuietPassesAfterTick;
+
 TEST(IdleDetector, AWaitThatAnswersATickWithAWriteIsNoLongerWaiting) {
     IdleDetector idle;
     ScriptMemory memory;
@@ -83,45 +85,62 @@ TEST(IdleDetector, AWaitThatAnswersATickWithAWriteIsNoLongerWaiting) {
     ++seen.ticks; // the script sees the tick and counts it
     memory.setReg16(3, 1);
     EXPECT_FALSE(idle.waiting(false, seen, memory));
-    // It gets a whole run of passes before it is looked at again.
+    // The look after the tick finds the write: a whole run of quiet passes
+    // follows before the script waits again.
     EXPECT_EQ(firstWaitingPass(idle, memory, 10 * kRun, [](int) {}, seen),
-              static_cast<int>(kRun) - 1);
+              static_cast<int>(kAfterTick + kRun) - 1);
 }
 
-// Ticks alone do not end a wait: a loop over the ticks stays cheap. Its
-// registers are compared at every tick, the rest of its memory every few
-// ticks, so a script that starts computing after a wait is found out.
-TEST(IdleDetector, TicksKeepTheWaitWhileTheMemoryStaysTheSame) {
+// A loop over the ticks (no event, nothing else changing) is found waiting
+// although the ticks go by, and stays cheap: the pass that brings a tick
+// never waits, so a wait for a number of ticks ends on time; after a few
+// passes the registers are compared and it waits again. The whole memory is
+// compared after every few ticks, so a script that starts computing after a
+// wait is found out.
+TEST(IdleDetector, TicksNeitherPreventNorEndTheWait) {
     IdleDetector idle;
     ScriptMemory memory;
     IdleDetector::Seen seen;
-    ASSERT_NE(firstWaitingPass(idle, memory, 10 * kRun, [](int) {}, seen), -1);
-    const uint64_t checks = idle.checks();
-    for (uint32_t tick = 0; tick < 3 * IdleDetector::kTicksPerWholeCheck; ++tick) {
-        ++seen.ticks;
-        EXPECT_TRUE(idle.waiting(false, seen, memory)) << tick;
-        for (int pass = 0; pass < 5; ++pass) EXPECT_TRUE(idle.waiting(false, seen, memory));
+    // Found waiting while a tick comes every 10 passes.
+    int pass = 0;
+    for (; pass < 10 * static_cast<int>(kRun); ++pass) {
+        if (pass % 10 == 9) ++seen.ticks;
+        if (idle.waiting(false, seen, memory)) break;
     }
-    EXPECT_EQ(idle.checks() - checks, 3 * IdleDetector::kTicksPerWholeCheck);
+    ASSERT_LT(pass, 10 * static_cast<int>(kRun));
+
+    const uint64_t checks = idle.checks();
+    const uint32_t ticks = 3 * IdleDetector::kTicksPerWholeCheck;
+    for (uint32_t tick = 0; tick < ticks; ++tick) {
+        ++seen.ticks;
+        EXPECT_FALSE(idle.waiting(false, seen, memory)) << tick;
+        EXPECT_EQ(firstWaitingPass(idle, memory, 2 * kAfterTick, [](int) {}, seen),
+                  static_cast<int>(kAfterTick) - 1);
+        for (int p = 0; p < 5; ++p) EXPECT_TRUE(idle.waiting(false, seen, memory));
+    }
+    EXPECT_EQ(idle.checks() - checks, ticks);
     // The tick count set back to zero (a wait starting) is a tick too.
     seen.ticks = 0;
-    EXPECT_TRUE(idle.waiting(false, seen, memory));
+    EXPECT_FALSE(idle.waiting(false, seen, memory));
+    EXPECT_NE(firstWaitingPass(idle, memory, 2 * kAfterTick, [](int) {}, seen), -1);
 
-    // A write to the registers is seen at the next tick.
+    // A write to the registers is found at the look after the next tick.
     memory.setReg16(5, 9);
     EXPECT_TRUE(idle.waiting(false, seen, memory)); // no tick: not looked at
     ++seen.ticks;
-    EXPECT_FALSE(idle.waiting(false, seen, memory));
+    EXPECT_EQ(firstWaitingPass(idle, memory, kRun, [](int) {}, seen), -1);
 
-    // A write far up in memory is seen within the ticks of a whole check.
+    // A write far up in memory is found within the ticks of a whole check.
     ASSERT_NE(firstWaitingPass(idle, memory, 10 * kRun, [](int) {}, seen), -1);
     memory.setDword(0x80000, 0x12345678);
     uint32_t ticksToNotice = 0;
-    while (ticksToNotice <= IdleDetector::kTicksPerWholeCheck) {
+    bool stillWaiting = true;
+    while (stillWaiting && ticksToNotice <= IdleDetector::kTicksPerWholeCheck) {
         ++seen.ticks;
         ++ticksToNotice;
-        if (!idle.waiting(false, seen, memory)) break;
+        stillWaiting = firstWaitingPass(idle, memory, 2 * kAfterTick, [](int) {}, seen) != -1;
     }
+    EXPECT_FALSE(stillWaiting);
     EXPECT_LE(ticksToNotice, IdleDetector::kTicksPerWholeCheck);
 }
 
