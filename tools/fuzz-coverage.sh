@@ -82,4 +82,22 @@ LLVM_PROFILE_FILE="$work/$name.%p.profraw" "$binary" -runs=0 -timeout=10 \
 }
 "$profdata" merge -sparse "$work/$name".*.profraw -o "$work/$name.profdata"
 rm -f "$work/$name".*.profraw
-"$cov" report "$binary" -instr-profile="$work/$name.profdata" "$@"
+# The files as the build names them (relative when ccache rewrote the paths):
+# the report of every file, then the lines asked for.
+"$cov" report "$binary" -instr-profile="$work/$name.profdata" >"$work/$name.report"
+echo "| File | Lines | Lines covered | Branches | Branches covered |"
+echo "|---|---|---|---|---|"
+awk -v wanted="$*" '
+  BEGIN { n = split(wanted, w, " ") }
+  $1 ~ /^-+$/ || $1 == "Filename" { next }
+  {
+    show = (n == 0)
+    for (i = 1; i <= n; ++i) {
+      f = w[i]; sub(/^\.\//, "", f)
+      if ($1 == f || substr($1, length($1) - length(f) + 1) == f || ("/" $1) ~ ("/" f "$")) show = 1
+    }
+    if (show && $8 > 0)
+      printf "| `%s` | %d | %d (%s) | %s | %s |\n", $1, $8, $8 - $9, $10, $11, ($11 > 0 ? ($11 - $12) " (" $13 ")" : "-")
+  }' "$work/$name.report"
+awk '$1 == "TOTAL" { print "Every file the target links: " $10 " of the lines, " $13 " of the branches." }' \
+  "$work/$name.report"

@@ -144,7 +144,10 @@ TEST_F(Playback, InTheBackgroundATrackFallsSilentAndResumesWithinAStep) {
     const double silent = levelCrossing(r, away, 0.001, false);
     EXPECT_GE(silent, away);
     EXPECT_LT(silent - away, 0.045);
-    EXPECT_LT(rmsLevel(r, silent + 0.01, back), 0.001);
+    // Silent from two steps after the switch on. (From the first quiet 5 ms
+    // on would be too strict: on a busy machine the output may run dry for a
+    // moment before the pause, and that gap is quiet too.)
+    EXPECT_LT(rmsLevel(r, away + 0.06, back), 0.001);
     const double resumed = levelCrossing(r, back, 0.01, true);
     EXPECT_GE(resumed, back);
     EXPECT_LT(resumed - back, 0.045);
