@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Runs every fuzz target in turn and prints the campaign table:
-#   tools/fuzz-campaign.sh SECONDS [PARALLEL]
+#   tools/fuzz-campaign.sh SECONDS [PARALLEL [TARGET...]]
 # SECONDS per target (each stops earlier at 10 million executions), PARALLEL
-# targets at a time (default 1). Each run goes through tools/fuzz.sh, so it
+# targets at a time (default 1), the TARGETs named (default all). Each run goes through tools/fuzz.sh, so it
 # keeps its corpus in build-fuzz/fuzz-corpus/NAME and its findings in
 # build-fuzz/fuzz-artifacts/NAME/; the logs stay in build-fuzz/fuzz-campaign/.
 # Exits non-zero when any target had a finding.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-[ $# -ge 1 ] || { echo "usage: tools/fuzz-campaign.sh SECONDS [PARALLEL]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: tools/fuzz-campaign.sh SECONDS [PARALLEL [TARGET...]]" >&2; exit 2; }
 seconds=$1
 parallel=${2:-1}
+shift $(($# >= 2 ? 2 : 1))
 build=${FER_FUZZ_BUILD:-build-fuzz}
 logs=$build/fuzz-campaign
 mkdir -p "$logs"
@@ -20,6 +21,14 @@ touch "$stamp"
 # Build once before the runs start side by side.
 tools/fuzz.sh list >/dev/null
 tools/fuzz.sh "$(tools/fuzz.sh list | head -n 1)" 1 -runs=0 >/dev/null 2>&1 || true
+if [ $# -gt 0 ]; then
+  targets="$*"
+  for name in $targets; do
+    tools/fuzz.sh list | grep -qx "$name" || { echo "fuzz-campaign: no target $name" >&2; exit 2; }
+  done
+else
+  targets=$(tools/fuzz.sh list)
+fi
 
 run() {
   local name=$1
@@ -31,7 +40,7 @@ run() {
 }
 
 running=0
-for name in $(tools/fuzz.sh list); do
+for name in $targets; do
   run "$name" &
   running=$((running + 1))
   if [ "$running" -ge "$parallel" ]; then
@@ -44,7 +53,7 @@ wait || true
 failed=0
 echo "| Target | s | Executions | Exec/s | cov | ft | Findings |"
 echo "|---|---|---|---|---|---|---|"
-for name in $(tools/fuzz.sh list); do
+for name in $targets; do
   log=$logs/$name.log
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)

@@ -165,6 +165,13 @@ struct Rig {
         std::destroy_at(&evaluator);
         std::construct_at(&evaluator, machine, host);
         animation.reset();
+        // No flakes or petals left over from the last input: each input
+        // starts with both effects stopped and empty.
+        for (ParticleEffect* effect : {&particles.a(), &particles.b()}) {
+            if (!effect->running() && effect->live() == 0) continue;
+            effect->start(1);
+            effect->stop();
+        }
         text.setFontSize(16, 16);
         text.setColours(7);
         text.refreshTextColours(startColours);

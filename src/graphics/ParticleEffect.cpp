@@ -92,18 +92,21 @@ void ParticleEffect::restore(Particle& p) {
     VramPlane& p1 = planes_[1];
     VramPlane& p2 = planes_[2];
     const int n = style_.size;
-    for (int r = 0; r < n; ++r) {
+    // The rows and columns of the particle that lie on all three planes.
+    const int height = std::min({p0.height(), p1.height(), p2.height()});
+    const int width = std::min({p0.width(), p1.width(), p2.width()});
+    const int firstRow = std::max(0, -p.drawnY), endRow = std::min(n, height - p.drawnY);
+    const int firstColumn = std::max(0, -p.drawnX), endColumn = std::min(n, width - p.drawnX);
+    const uint8_t above = style_.restoreAbove;
+    for (int r = firstRow; r < endRow; ++r) {
         const int y = p.drawnY + r;
-        if (y < 0 || y >= p0.height() || y >= p2.height() || y >= p1.height()) continue;
-        uint8_t* row0 = p0.row(y);
-        uint8_t* row2 = p2.row(y);
-        const uint8_t* row1 = p1.row(y);
-        for (int c = 0; c < n; ++c) {
-            const int x = p.drawnX + c;
-            if (x < 0 || x >= p0.width() || x >= p1.width() || x >= p2.width()) continue;
-            if (p.marks[static_cast<size_t>(r * kMaxSize + c)] == 0) continue;
-            if (row0[x] > style_.restoreAbove) row0[x] = row2[x] = row1[x];
-        }
+        const int x = p.drawnX + firstColumn;
+        uint8_t* row0 = p0.row(y) + x;
+        uint8_t* row2 = p2.row(y) + x;
+        const uint8_t* row1 = p1.row(y) + x;
+        const uint8_t* marks = p.marks.data() + r * kMaxSize + firstColumn;
+        for (int i = 0; i < endColumn - firstColumn; ++i)
+            if (marks[i] != 0 && row0[i] > above) row0[i] = row2[i] = row1[i];
     }
 }
 
@@ -118,22 +121,26 @@ void ParticleEffect::draw(Particle& p) {
     p.drawnX = p.x;
     p.drawnY = p.y;
     const int imageX = n * p.kind;
-    for (int r = 0; r < n; ++r) {
+    // The rows and columns of the particle on the picture planes whose image
+    // pixels lie on plane 3.
+    const int height = std::min(p0.height(), p2.height());
+    const int width = std::min(p0.width(), p2.width());
+    const int firstRow = std::max({0, -p.y, -style_.imageTop});
+    const int endRow = std::min({n, height - p.y, images.height() - style_.imageTop});
+    const int firstColumn = std::max(0, -p.x);
+    const int endColumn = std::min({n, width - p.x, images.width() - imageX});
+    for (int r = firstRow; r < endRow; ++r) {
         const int y = p.y + r;
-        const int imageY = style_.imageTop + r;
-        if (y < 0 || y >= p0.height() || y >= p2.height()) continue;
-        if (imageY < 0 || imageY >= images.height()) continue;
-        uint8_t* row0 = p0.row(y);
-        uint8_t* row2 = p2.row(y);
-        const uint8_t* image = images.row(imageY);
-        for (int c = 0; c < n; ++c) {
-            const int x = p.x + c;
-            const int ix = imageX + c;
-            if (x < 0 || x >= p0.width() || x >= p2.width() || ix >= images.width()) continue;
-            const uint8_t v = image[ix];
+        const int x = p.x + firstColumn;
+        uint8_t* row0 = p0.row(y) + x;
+        uint8_t* row2 = p2.row(y) + x;
+        const uint8_t* image = images.row(style_.imageTop + r) + imageX + firstColumn;
+        uint8_t* marks = p.marks.data() + r * kMaxSize + firstColumn;
+        for (int i = 0; i < endColumn - firstColumn; ++i) {
+            const uint8_t v = image[i];
             if (v == 0) continue;
-            p.marks[static_cast<size_t>(r * kMaxSize + c)] = 1;
-            if (row0[x] >= from) row0[x] = row2[x] = v;
+            marks[i] = 1;
+            if (row0[i] >= from) row0[i] = row2[i] = v;
         }
     }
 }

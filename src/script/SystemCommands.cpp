@@ -1,12 +1,9 @@
 #include "script/SystemCommands.h"
 
+#include "script/HitTable.h"
 #include "script/Interpreter.h"
 
 namespace fer {
-
-namespace {
-constexpr uint32_t kHitEntryBytes = 10;
-} // namespace
 
 void SystemCommands::execute() {
     ScriptMachine& machine = interpreter_.machine();
@@ -79,23 +76,9 @@ void SystemCommands::runAt(uint32_t address) {
 
 void SystemCommands::hitTest(uint32_t x, uint32_t y) {
     ScriptMemory& mem = interpreter_.machine().memory;
-    const uint16_t px = static_cast<uint16_t>(x);
-    const uint16_t py = static_cast<uint16_t>(y);
-    uint64_t at = uint64_t{ScriptMemory::kCodeBase} + mem.reg32(reg32::kHitTable);
-    uint16_t result = 0xFFFF;
-    // A table without its end entry stops at the end of the memory.
-    while (ScriptMemory::fits(at, kHitEntryBytes)) {
-        const uint16_t id = mem.word(at);
-        if (id == 0xFFFF) break;
-        const uint16_t x1 = mem.word(at + 2), y1 = mem.word(at + 4);
-        const uint16_t x2 = mem.word(at + 6), y2 = mem.word(at + 8);
-        if (x1 <= px && px <= x2 && y1 <= py && py <= y2) {
-            result = id;
-            break;
-        }
-        at += kHitEntryBytes;
-    }
-    mem.setReg16(reg16::kResult, result);
+    const uint64_t table = uint64_t{ScriptMemory::kCodeBase} + mem.reg32(reg32::kHitTable);
+    mem.setReg16(reg16::kResult,
+                 HitTable::find(mem, table, static_cast<uint16_t>(x), static_cast<uint16_t>(y)));
 }
 
 void SystemCommands::choiceKey(uint32_t slot) {

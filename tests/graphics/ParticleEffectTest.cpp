@@ -281,7 +281,26 @@ TEST(ParticleEffect, ParticlesAtThePlanesEdgesDrawOnlyInside) {
     const std::vector<uint8_t> clean(planes[1].pixels(), planes[1].pixels() + planes[1].size());
     ParticleEffect b(planes, style);
     b.start(1);
-    for (int t = 0; t < 800; ++t) b.tick(static_cast<uint32_t>(t));
+    // Every image pixel of a particle that lands inside the planes is drawn
+    // (its mark set), up to the last column and row, and none outside.
+    const int n = style.size;
+    int cut = 0;
+    for (int t = 0; t < 800; ++t) {
+        b.tick(static_cast<uint32_t>(t));
+        for (const ParticleEffect::Particle& p : b.particles()) {
+            if (!p.drawn) continue;
+            if (p.drawnX + n > PlaneSet::kWidth || p.drawnY < 0) ++cut;
+            for (int r = 0; r < n; ++r)
+                for (int c = 0; c < n; ++c) {
+                    const bool inside = planes[0].contains(p.drawnX + c, p.drawnY + r);
+                    const bool image = planes[3].at(n * p.kind + c, style.imageTop + r) != 0;
+                    ASSERT_EQ(p.marks[static_cast<size_t>(r * ParticleEffect::kMaxSize + c)],
+                              inside && image ? 1 : 0)
+                        << "tick " << t << " at " << p.drawnX + c << "," << p.drawnY + r;
+                }
+        }
+    }
+    EXPECT_GT(cut, 100);
     for (size_t i = 0; i < planes[4].size(); ++i) ASSERT_EQ(planes[4].pixels()[i], 77);
     // Plane 1 is only read.
     EXPECT_TRUE(std::equal(clean.begin(), clean.end(), planes[1].pixels()));

@@ -56,6 +56,17 @@ TEST(SystemCommands, HitTest) {
     std::fill(m.data() + ScriptMemory::kSize - 25, m.data() + ScriptMemory::kSize, 0x01);
     commands.hitTest(0, 0);
     EXPECT_EQ(m.reg16(18), 65535);
+    // The last whole entry of the memory is looked at; a part of one is not.
+    putHitEntry(m, ScriptMemory::kSize - 15, 7, 0, 0, 5, 5);
+    commands.hitTest(3, 3);
+    EXPECT_EQ(m.reg16(18), 7);
+    commands.hitTest(6, 3);
+    EXPECT_EQ(m.reg16(18), 65535);
+    for (uint32_t table : {ScriptMemory::kSize - 0x1000 - 9, ScriptMemory::kSize, 0xFFFFFFF0u}) {
+        m.setReg32(31, table);
+        commands.hitTest(3, 3);
+        EXPECT_EQ(m.reg16(18), 65535) << table;
+    }
 }
 
 TEST(SystemCommands, ChoiceKeyOfASlotAndTheClock) {
