@@ -100,6 +100,19 @@ void BM_Sdl_PresentFull(benchmark::State& state) {
 }
 BENCHMARK(BM_Sdl_PresentFull)->Unit(benchmark::kMicrosecond);
 
+// The whole present during a fade: every present brings a new palette.
+void BM_Sdl_PresentFullNewPalette(benchmark::State& state) {
+    auto platform = openWindow(state);
+    if (!platform) return;
+    Picture picture;
+    uint8_t step = 0;
+    for (auto _ : state) {
+        picture.palette[0].red = ++step;
+        platform->present(picture.view(), picture.palette, 0, 0, 640, 400);
+    }
+}
+BENCHMARK(BM_Sdl_PresentFullNewPalette)->Unit(benchmark::kMicrosecond);
+
 // A text-sized present (one 16x16 character cell).
 void BM_Sdl_PresentCharacterCell(benchmark::State& state) {
     auto platform = openWindow(state);

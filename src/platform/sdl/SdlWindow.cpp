@@ -1,8 +1,6 @@
 #include "platform/sdl/SdlWindow.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <string_view>
 
 #include "platform/WindowPlacement.h"
@@ -12,31 +10,6 @@ namespace fer {
 namespace {
 // Room for the window's title bar and frame when the default scale is chosen.
 constexpr int kFrameAllowance = 48;
-
-uint32_t toArgb(const PaletteEntry& e) {
-    return 0xFF000000u | (uint32_t{e.red} << 16) | (uint32_t{e.green} << 8) | e.blue;
-}
-// One row through the palette table: eight pixels per step, read as one
-// word and stored two to a word, which keeps the loop off the store port's limit.
-void convertRow(const uint8_t* src, uint32_t* dst, int width, const uint32_t* lookup) {
-    int col = 0;
-    for (; std::endian::native == std::endian::little && col + 8 <= width; col += 8) {
-        uint64_t eight;
-        std::memcpy(&eight, src + col, 8);
-        // Each byte taken out on its own: no chain of shifts between lookups.
-        const uint64_t p0 = lookup[eight & 0xFF] | uint64_t{lookup[(eight >> 8) & 0xFF]} << 32;
-        const uint64_t p1 =
-            lookup[(eight >> 16) & 0xFF] | uint64_t{lookup[(eight >> 24) & 0xFF]} << 32;
-        const uint64_t p2 =
-            lookup[(eight >> 32) & 0xFF] | uint64_t{lookup[(eight >> 40) & 0xFF]} << 32;
-        const uint64_t p3 = lookup[(eight >> 48) & 0xFF] | uint64_t{lookup[eight >> 56]} << 32;
-        std::memcpy(dst + col, &p0, 8);
-        std::memcpy(dst + col + 2, &p1, 8);
-        std::memcpy(dst + col + 4, &p2, 8);
-        std::memcpy(dst + col + 6, &p3, 8);
-    }
-    for (; col < width; ++col) dst[col] = lookup[src[col]];
-}
 } // namespace
 
 SdlWindow::SdlWindow() {
@@ -172,9 +145,8 @@ void SdlWindow::upload(const PlaneView& plane, std::span<const PaletteEntry, 256
     x = std::max(x, 0);
     y = std::max(y, 0);
     if (!plane.pixels || plane.stride < plane.width || right <= x || bottom <= y) return;
-    uint32_t lookup[256];
-    for (int i = 0; i < 256; ++i) lookup[i] = toArgb(palette[static_cast<size_t>(i)]);
     const SDL_Rect rect{x, y, right - x, bottom - y};
+    converter_.setPalette(palette, int64_t{rect.w} * rect.h);
     void* pixels = nullptr;
     int pitch = 0;
     if (SDL_LockTexture(texture_.get(), &rect, &pixels, &pitch) != 0) return;
@@ -186,7 +158,7 @@ void SdlWindow::upload(const PlaneView& plane, std::span<const PaletteEntry, 256
             static_cast<size_t>(x);
         auto* dst = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) +
                                                 static_cast<ptrdiff_t>(row) * pitch);
-        convertRow(src, dst, rect.w, lookup);
+        converter_.convertRow(src, dst, rect.w);
     }
     SDL_UnlockTexture(texture_.get());
 }

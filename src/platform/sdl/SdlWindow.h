@@ -14,6 +14,7 @@
 
 #include "core/PaletteEntry.h"
 #include "platform/DisplayMode.h"
+#include "platform/PaletteConverter.h"
 #include "platform/Platform.h"
 #include "platform/sdl/ScaledView.h"
 
@@ -78,6 +79,7 @@ class SdlWindow {
     std::unique_ptr<SDL_Window, WindowDeleter> window_;
     std::unique_ptr<SDL_Renderer, RendererDeleter> renderer_;
     std::unique_ptr<SDL_Texture, TextureDeleter> texture_;
+    PaletteConverter converter_;
     ScaledView view_;
     int factor_ = 1;
     bool shown_ = false;
