@@ -49,29 +49,26 @@ void expectConverts(const PaletteConverter& converter, const Palette& palette) {
 TEST(PaletteConverter, SmallAndLargeRectanglesGiveThePalettesColoursAndANewPaletteIsNeverMissed) {
     PaletteConverter converter;
     const Palette a = makePalette(1), b = makePalette(77);
-    // A text cell: one lookup per pixel, no table made for it.
-    converter.setPalette(a, 16 * 16);
-    EXPECT_FALSE(converter.usesPairs());
-    expectConverts(converter, a);
-    // The whole picture: the pair table.
-    converter.setPalette(a, 640 * 400);
-    EXPECT_TRUE(converter.usesPairs());
-    expectConverts(converter, a);
-    // A small rectangle in the same palette keeps using the table made for it.
-    converter.setPalette(a, 16 * 16);
-    EXPECT_TRUE(converter.usesPairs());
-    expectConverts(converter, a);
-    // A new palette on a small rectangle: not the old table.
-    converter.setPalette(b, 16 * 16);
-    EXPECT_FALSE(converter.usesPairs());
-    expectConverts(converter, b);
-    // A new palette on the whole picture makes the table again.
-    converter.setPalette(b, PaletteConverter::kPairTableArea);
-    EXPECT_TRUE(converter.usesPairs());
-    expectConverts(converter, b);
-    // Back to the first palette (a fade's step) on a large rectangle.
-    converter.setPalette(a, 640 * 400);
-    expectConverts(converter, a);
+    struct Step {
+        const Palette* palette;
+        int64_t area;
+        bool pairs;
+        const char* what;
+    };
+    const Step steps[] = {
+        {&a, 16 * 16, false, "a text cell: one lookup per pixel, no table made for it"},
+        {&a, 640 * 400, true, "the whole picture: the pair table"},
+        {&a, 16 * 16, true, "a small rectangle in the palette the table was made for"},
+        {&b, 16 * 16, false, "a new palette on a small rectangle: not the old table"},
+        {&b, PaletteConverter::kPairTableArea, true, "a new palette on a large one: a new table"},
+        {&a, 640 * 400, true, "back to the first palette, as a fade's step"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        converter.setPalette(*step.palette, step.area);
+        EXPECT_EQ(converter.usesPairs(), step.pairs);
+        expectConverts(converter, *step.palette);
+    }
     // The unused fourth byte of an entry plays no part: alpha is always 0xFF.
     Palette c = a;
     for (PaletteEntry& e : c) e.unused = 0xAB;
