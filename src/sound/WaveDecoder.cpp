@@ -19,6 +19,11 @@ namespace {
 
 // A block never grows past this many bytes of output, whatever the header says.
 constexpr uint64_t kMaxBlockBytes = 1 << 20;
+// A block is a second of sound, but never fewer frames than this: a header
+// that states a rate of a few frames a second would otherwise have the sound
+// converted a frame or two at a time (a million library calls for a few
+// seconds of output).
+constexpr uint64_t kMinBlockFrames = 4096;
 
 void put32(std::vector<uint8_t>& out, uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
@@ -304,21 +309,24 @@ void WaveDecoder::choosePath(int subtype) {
 
 bool WaveDecoder::allocateBlocks() {
     const uint64_t rate = source_.samplesPerSec;
+    // One second of sound, or the least a block holds.
+    const uint64_t wanted = std::max(rate, kMinBlockFrames);
     const uint32_t perSourceBlock = framesPerSourceBlock(source_);
     uint64_t frames = 0;
     if (source_.formatTag == kWaveFormatPcm) {
-        // One second of sound.
-        frames = rate;
-        sourceBlock_ = static_cast<uint32_t>(uint64_t{source_.bitsPerSample} * source_.channels /
-                                             8 * source_.samplesPerSec);
+        frames = wanted;
+        sourceBlock_ = static_cast<uint32_t>(std::min<uint64_t>(
+            uint64_t{source_.bitsPerSample} * source_.channels / 8 * wanted, 0xFFFFFFFFu));
     } else if (perSourceBlock != 0) {
-        const uint64_t blocks = std::max<uint64_t>(1, (rate + perSourceBlock - 1) / perSourceBlock);
+        const uint64_t blocks = (wanted + perSourceBlock - 1) / perSourceBlock;
         frames = blocks * perSourceBlock;
         sourceBlock_ =
             static_cast<uint32_t>(std::min<uint64_t>(blocks * source_.blockAlign, 0xFFFFFFFFu));
     } else {
-        frames = rate;
-        sourceBlock_ = source_.avgBytesPerSec;
+        frames = wanted;
+        sourceBlock_ = static_cast<uint32_t>(
+            std::min<uint64_t>(uint64_t{source_.avgBytesPerSec} * wanted / std::max<uint64_t>(rate, 1),
+                               0xFFFFFFFFu));
     }
     const uint64_t frameBytes = std::max<uint32_t>(destination_.frameBytes(), 1);
     frames = std::clamp<uint64_t>(frames, 1, kMaxBlockBytes / frameBytes);

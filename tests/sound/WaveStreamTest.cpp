@@ -125,6 +125,40 @@ TEST(WaveStream, ABlockAlreadyConvertedIsNotConvertedAgain) {
     EXPECT_EQ(decoder->conversions(), 5u);
 }
 
+TEST(WaveStream, ASoundOfAFewFramesASecondIsConvertedInBlocksOfThousandsOfFrames) {
+    // Found by the fuzzer: A-law, two channels, one frame a second, a data
+    // chunk that claims 1.6 GB. Converted a second (one frame) at a time,
+    // the 64 units the fuzz target reads took a million library calls and
+    // over a second.
+    const Bytes file = {0x52, 0x49, 0x46, 0x46, 0x80, 0x04, 0x00, 0xfe, 0x57, 0x41, 0x56,
+                        0x45, 0x66, 0x6d, 0x74, 0x20, 0x12, 0x00, 0x00, 0x00, 0x06, 0x00,
+                        0x02, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                        0x16, 0x86, 0x00, 0x00, 0x02, 0x64, 0x61, 0x74, 0x61, 0xff, 0x66,
+                        0x61, 0x63, 0x74, 0x04, 0x00, 0xce, 0xe0, 0x66, 0x66, 0xdf, 0x3e};
+    WaveStream stream;
+    ASSERT_TRUE(stream.open(memory(file)));
+    ASSERT_EQ(stream.prepareOutput(1, 2, 0, 16), 0);
+    const WaveDecoder* decoder = stream.decoder();
+    ASSERT_NE(decoder, nullptr);
+    EXPECT_EQ(decoder->framesPerBlock(), 4096u);
+    DecodedRegion& region = stream.decodedRegion();
+    const uint64_t units = region.size() / region.unitSize();
+    ASSERT_GT(units, 64u);
+    for (uint64_t u : {uint64_t{0}, uint64_t{1}, units / 2, units - 1}) {
+        Bytes unit(region.unitSize());
+        ASSERT_TRUE(region.copyOut(region.base() + u * region.unitSize(), unit)) << u;
+    }
+    // Four units of 64 KB, each four blocks of 4096 frames of 4 bytes.
+    EXPECT_LE(decoder->conversions(), 16u);
+
+    // A block of a sound at a real rate stays one second.
+    const Bytes slow = makeWave({{"fmt ", pcmFormatBody(1, 8000, 8)}, {"data", Bytes(100, 0x80)}});
+    WaveStream eight;
+    ASSERT_TRUE(eight.open(memory(slow)));
+    ASSERT_EQ(eight.prepareOutput(1, 0, 0, 0), 0);
+    EXPECT_EQ(eight.decoder()->framesPerBlock(), 8000u);
+}
+
 TEST(WaveStream, RequestsChooseBitsAndLeaveShapeChangesAlone) {
     const Bytes samples = {0x00, 0x80, 0xFF, 0x7F, 0x01, 0x81};
     const Bytes file = makeWave({{"fmt ", pcmFormatBody(2, 11025, 8)}, {"data", samples}});
