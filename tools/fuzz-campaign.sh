@@ -2,9 +2,10 @@
 # Runs every fuzz target in turn and prints the campaign table:
 #   tools/fuzz-campaign.sh SECONDS [PARALLEL [TARGET...]]
 # SECONDS per target (each stops earlier at 10 million executions), PARALLEL
-# targets at a time (default 1), the TARGETs named (default all). Each run goes through tools/fuzz.sh, so it
-# keeps its corpus in build-fuzz/fuzz-corpus/NAME and its findings in
-# build-fuzz/fuzz-artifacts/NAME/; the logs stay in build-fuzz/fuzz-campaign/.
+# targets at a time (default 1), the TARGETs named (default all). Each run
+# goes through tools/fuzz.sh, so it keeps its corpus in
+# build-fuzz/fuzz-corpus/NAME and its findings in build-fuzz/fuzz-artifacts/NAME/;
+# the logs stay in build-fuzz/fuzz-campaign/.
 # Exits non-zero when any target had a finding.
 set -euo pipefail
 cd "$(dirname "$0")/.."
