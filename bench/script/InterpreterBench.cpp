@@ -1,6 +1,8 @@
 // The interpreter on a tight loop (a 16-bit register increment and a
-// conditional jump back, 65536 times), pumping the headless window once per
-// instruction as the engine does. Beside it, in the same run:
+// conditional jump back, 65536 times), with the engine's own pass over the
+// headless window: a pump, then a few passes that only count down while
+// nothing waits and the instructions only assign and jump. Beside it, in the
+// same run:
 // - "Minimal": a plain switch interpreter of the same byte code, with the
 //   same checks (every byte read inside the memory, the evaluator's stack
 //   kept inside its 1024 values, the count of instructions) and a pump call

@@ -82,7 +82,19 @@ template <bool Recording> uint32_t Evaluator::run() {
         depth_ = depth;
         if constexpr (!Recording) pcRef = pc;
     };
+    // Where the byte of the next token must lie below. A failure (the only
+    // way the machine halts while an expression runs without recording)
+    // drops it to 0, so the halt is seen at the next token as the careful
+    // reader would see it: that token's byte is read, then the expression
+    // ends with 0. Recording may halt on any byte read (a full log), so it
+    // looks at the halt after every byte instead.
+    [[maybe_unused]] uint32_t limit = halted_ ? 0 : ScriptMemory::kSize;
+    auto failed = [&]() __attribute__((always_inline)) {
+        if constexpr (!Recording) limit = 0;
+    };
 
+    // Operand bytes: a read past the end yields 0xFF and halts; the pc stays
+    // outside, so the next token ends the expression.
     auto next = [&]() __attribute__((always_inline)) -> uint8_t {
         if constexpr (Recording) {
             return fetchChecked();
@@ -102,32 +114,59 @@ template <bool Recording> uint32_t Evaluator::run() {
     // A push onto a full stack is dropped; the push that fills it is kept;
     // both end the machine.
     auto push = [&](uint32_t v) __attribute__((always_inline)) {
-        if (depth >= kStackSize) [[unlikely]] {
+        if (depth >= kStackSize - 1) [[unlikely]] {
+            if (depth < kStackSize) stack[depth++] = v;
             store();
             reportStackOverflow();
+            failed();
             return;
         }
         stack[depth++] = v;
-        if (depth == kStackSize) [[unlikely]] {
-            store();
-            reportStackOverflow();
-        }
     };
     // A pop from the empty stack yields 0 and ends the machine.
     auto pop = [&]() __attribute__((always_inline)) -> uint32_t {
         if (depth == 0) [[unlikely]] {
             store();
             reportStackEmpty();
+            failed();
             return 0;
         }
         return stack[--depth];
     };
+    // Operators of two values: with both on the stack the result replaces
+    // them in place; otherwise the pops and the push go one at a time, with
+    // their failures.
+    auto binary = [&](auto op) __attribute__((always_inline)) {
+        if (depth >= 2) [[likely]] {
+            --depth;
+            stack[depth - 1] = op(stack[depth - 1], stack[depth]);
+            return;
+        }
+        const uint32_t r = pop();
+        const uint32_t l = pop();
+        push(op(l, r));
+    };
 
     for (;;) {
-        const uint8_t b = next();
-        if (halted_) [[unlikely]] {
-            store();
-            return 0;
+        uint8_t b;
+        if constexpr (Recording) {
+            b = fetchChecked();
+            if (halted_) [[unlikely]] {
+                store();
+                return 0;
+            }
+        } else {
+            if (pc >= limit) [[unlikely]] {
+                if (pc < ScriptMemory::kSize) {
+                    ++pc; // halted: the byte is read, then the halt seen
+                } else {
+                    store();
+                    reportPcOutside();
+                }
+                store();
+                return 0;
+            }
+            b = bytes[pc++];
         }
         if (b < 0x80) {
             push(b);
@@ -149,98 +188,29 @@ template <bool Recording> uint32_t Evaluator::run() {
             push(machine_.byteElement(k, i));
             break;
         }
-        case 0xE0: {
-            const uint32_t r = pop();
-            push(pop() + r);
-            break;
-        }
-        case 0xE1: {
-            const uint32_t r = pop();
-            push(pop() - r);
-            break;
-        }
-        case 0xE2: {
-            const uint32_t r = pop();
-            push(pop() * r);
-            break;
-        }
-        case 0xE3: {
-            // A zero divisor yields 0.
-            const uint32_t r = pop();
-            const uint32_t l = pop();
-            push(r ? l / r : 0);
-            break;
-        }
-        case 0xE4: {
-            // A zero divisor yields 0.
-            const uint32_t r = pop();
-            const uint32_t l = pop();
-            push(r ? l % r : 0);
-            break;
-        }
+        case 0xE0: binary([](uint32_t l, uint32_t r) { return l + r; }); break;
+        case 0xE1: binary([](uint32_t l, uint32_t r) { return l - r; }); break;
+        case 0xE2: binary([](uint32_t l, uint32_t r) { return l * r; }); break;
+        // A zero divisor yields 0.
+        case 0xE3: binary([](uint32_t l, uint32_t r) { return r ? l / r : 0; }); break;
+        case 0xE4: binary([](uint32_t l, uint32_t r) { return r ? l % r : 0; }); break;
         case 0xE5: {
             const uint16_t range = static_cast<uint16_t>(next16());
             store();
             push(draw(range));
             break;
         }
-        case 0xE6: {
-            const uint32_t r = pop();
-            const uint32_t l = pop();
-            push(l == 1 && r == 1);
-            break;
-        }
-        case 0xE7: {
-            const uint32_t r = pop();
-            const uint32_t l = pop();
-            push(l == 1 || r == 1);
-            break;
-        }
-        case 0xE8: {
-            const uint32_t r = pop();
-            push(pop() & r);
-            break;
-        }
-        case 0xE9: {
-            const uint32_t r = pop();
-            push(pop() | r);
-            break;
-        }
-        case 0xEA: {
-            const uint32_t r = pop();
-            push(pop() ^ r);
-            break;
-        }
-        case 0xEB: {
-            const uint32_t r = pop();
-            push(pop() < r);
-            break;
-        }
-        case 0xEC: {
-            const uint32_t r = pop();
-            push(pop() > r);
-            break;
-        }
-        case 0xED: {
-            const uint32_t r = pop();
-            push(pop() <= r);
-            break;
-        }
-        case 0xEE: {
-            const uint32_t r = pop();
-            push(pop() >= r);
-            break;
-        }
-        case 0xEF: {
-            const uint32_t r = pop();
-            push(pop() == r);
-            break;
-        }
-        case 0xF0: {
-            const uint32_t r = pop();
-            push(pop() != r);
-            break;
-        }
+        case 0xE6: binary([](uint32_t l, uint32_t r) -> uint32_t { return l == 1 && r == 1; }); break;
+        case 0xE7: binary([](uint32_t l, uint32_t r) -> uint32_t { return l == 1 || r == 1; }); break;
+        case 0xE8: binary([](uint32_t l, uint32_t r) { return l & r; }); break;
+        case 0xE9: binary([](uint32_t l, uint32_t r) { return l | r; }); break;
+        case 0xEA: binary([](uint32_t l, uint32_t r) { return l ^ r; }); break;
+        case 0xEB: binary([](uint32_t l, uint32_t r) -> uint32_t { return l < r; }); break;
+        case 0xEC: binary([](uint32_t l, uint32_t r) -> uint32_t { return l > r; }); break;
+        case 0xED: binary([](uint32_t l, uint32_t r) -> uint32_t { return l <= r; }); break;
+        case 0xEE: binary([](uint32_t l, uint32_t r) -> uint32_t { return l >= r; }); break;
+        case 0xEF: binary([](uint32_t l, uint32_t r) -> uint32_t { return l == r; }); break;
+        case 0xF0: binary([](uint32_t l, uint32_t r) -> uint32_t { return l != r; }); break;
         case 0xF1: push(next16()); break;
         case 0xF2: {
             const uint32_t lo = next16();

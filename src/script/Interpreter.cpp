@@ -30,55 +30,14 @@ Interpreter::Interpreter(ScriptMachine& machine, Evaluator& evaluator, ScriptHos
     externals_.registerWith(commands);
 }
 
-uint32_t Interpreter::run() {
-    if (machine_.depth >= kMaxDepth) {
-        evaluator_.fail(script_text::kScriptErrorTitle, script_text::kTooDeepText);
-        return 0;
-    }
-    ++machine_.depth;
-    ScriptMemory& mem = machine_.memory;
-    for (;;) {
-        if (sound_.mayHaveFailures()) sound_.reportFailures();
-        int state = host_.pumpAndState();
-        if (state == window_state::kActive) [[likely]] {
-        } else if (state == window_state::kInactive || state == window_state::kMinimised) {
-            // Nothing runs while the window is inactive or minimised.
-            while (((state = host_.windowState()) == window_state::kInactive ||
-                    state == window_state::kMinimised) &&
-                   host_.pump() == 1) {
-            }
-            host_.clearKeys();
-            host_.present(0, 0, 640, 400);
-            state = host_.windowState();
-        } else if (state == window_state::kRestart) {
-            host_.setWindowState(window_state::kActive);
-            state = host_.windowState();
-        }
-        const bool lastPass = state == window_state::kClosed;
-
-        if (mem.controlWord() & control::kChangePending) {
-            if (machine_.depth != 1) {
-                --machine_.depth;
-                return 0;
-            }
-            mem.clearControlBits(control::kChangePending);
-            machine_.setCodeBase(ScriptMemory::kCodeBase);
-            machine_.setPc(ScriptMemory::kCodeBase);
-        }
-        // After a fatal error nothing more runs: the engine is ending.
-        if (evaluator_.halted()) return 0;
-        if (execute() == Step::kEnd) return 0;
-        if (lastPass) return 0;
-    }
-}
-
-Interpreter::Step Interpreter::execute() {
+// Inlined into the loop: the pass and the instruction share its registers.
+[[gnu::always_inline]] inline Interpreter::Step Interpreter::execute() {
     const uint32_t pc = machine_.pc();
     if (pc >= ScriptMemory::kSize) {
         evaluator_.fetch(); // reports the position outside the memory
         return Step::kNext;
     }
-    const uint8_t op = machine_.memory.byte(pc);
+    const uint8_t op = machine_.memory.data()[pc];
     ++machine_.instructionCount;
     machine_.instructionStart = pc;
     switch (op) {
@@ -88,38 +47,40 @@ Interpreter::Step Interpreter::execute() {
         return Step::kEnd;
     case 1:
     case 2: textInstruction(op); break;
-    case 3: assignFlags(); break;
-    case 4: assignRegisters16(); break;
-    case 5: assignBytes(); break;
+    // Assignments, jumps and definitions touch only the script's memory:
+    // the pass after them may go without the pump.
+    case 3: assignFlags(); return Step::kQuiet;
+    case 4: assignRegisters16(); return Step::kQuiet;
+    case 5: assignBytes(); return Step::kQuiet;
     case 6:
     case 7:
-    case 8: assignArray(op); break;
+    case 8: assignArray(op); return Step::kQuiet;
     case 9: {
         evaluator_.fetch();
         const uint32_t c = evaluator_.evaluate();
         const uint32_t t = evaluator_.fetch32();
         if (c != 1) machine_.setPc(machine_.codeBase() + t);
-        break;
+        return Step::kQuiet;
     }
     case 10: {
         evaluator_.fetch();
         const uint32_t t = evaluator_.fetch32();
         machine_.setPc(machine_.codeBase() + t);
-        break;
+        return Step::kQuiet;
     }
     case 11: systemCommands_.execute(); break;
     case 12: switcher_.change(); break;
     case 13: switcher_.call(); break;
-    case 14: defineChoice(); break;
+    case 14: defineChoice(); return Step::kQuiet;
     case 15: procedureCall(); break;
     case 16: externalCommand(); break;
     case 17: textControl(); break;
-    case 18: defineProcedure(); break;
+    case 18: defineProcedure(); return Step::kQuiet;
     case 19:
         evaluator_.fetch();
         choiceLoop();
         break;
-    case 20: assignRegisters32(); break;
+    case 20: assignRegisters32(); return Step::kQuiet;
     default:
         if (op >= 0x81 && op <= 0xFE && variant_.isLeadByte(op)) {
             textInstruction(op);
@@ -131,6 +92,64 @@ Interpreter::Step Interpreter::execute() {
         break;
     }
     return Step::kNext;
+}
+
+uint32_t Interpreter::run() {
+    if (machine_.depth >= kMaxDepth) {
+        evaluator_.fail(script_text::kScriptErrorTitle, script_text::kTooDeepText);
+        return 0;
+    }
+    ++machine_.depth;
+    ScriptMemory& mem = machine_.memory;
+    // Passes that may go by without the pump: the host allows a few after a
+    // pump that found nothing waiting, and only instructions that did no
+    // more than assign, jump or define use them up. Every other instruction
+    // (a command, text, a call, a choice) is followed by a full pass.
+    uint32_t quiet = 0;
+    for (;;) {
+        bool lastPass = false;
+        if (quiet == 0) [[unlikely]] {
+            lastPass = pass();
+            quiet = lastPass ? 0 : host_.quietPasses();
+        } else {
+            --quiet;
+        }
+        if (mem.controlWord() & control::kChangePending) [[unlikely]] {
+            if (machine_.depth != 1) {
+                --machine_.depth;
+                return 0;
+            }
+            mem.clearControlBits(control::kChangePending);
+            machine_.setCodeBase(ScriptMemory::kCodeBase);
+            machine_.setPc(ScriptMemory::kCodeBase);
+        }
+        // After a fatal error nothing more runs: the engine is ending.
+        if (evaluator_.halted()) [[unlikely]]
+            return 0;
+        const Step step = execute();
+        if (step == Step::kEnd || lastPass) return 0;
+        if (step != Step::kQuiet) quiet = 0;
+    }
+}
+
+bool Interpreter::pass() {
+    if (sound_.mayHaveFailures()) sound_.reportFailures();
+    int state = host_.pumpAndState();
+    if (state == window_state::kActive) [[likely]] {
+    } else if (state == window_state::kInactive || state == window_state::kMinimised) {
+        // Nothing runs while the window is inactive or minimised.
+        while (((state = host_.windowState()) == window_state::kInactive ||
+                state == window_state::kMinimised) &&
+               host_.pump() == 1) {
+        }
+        host_.clearKeys();
+        host_.present(0, 0, 640, 400);
+        state = host_.windowState();
+    } else if (state == window_state::kRestart) {
+        host_.setWindowState(window_state::kActive);
+        state = host_.windowState();
+    }
+    return state == window_state::kClosed;
 }
 
 bool Interpreter::moreValues() {

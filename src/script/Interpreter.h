@@ -51,8 +51,13 @@ class Interpreter {
 
 
   private:
-    enum class Step { kNext, kEnd };
+    // kQuiet: the instruction only assigned, jumped or defined.
+    enum class Step { kNext, kQuiet, kEnd };
 
+    // The pass before an instruction: failed tracks reported, one pump, and
+    // the window's state acted on. True when the window closed: the
+    // instruction that follows is the last.
+    bool pass();
     Step execute();
     void textInstruction(uint8_t opcode);
     void assignFlags();

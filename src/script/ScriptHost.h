@@ -33,6 +33,12 @@ class ScriptHost : public FatalErrorHandler, public TextSink {
         return windowState();
     }
     virtual void setWindowState(int state) = 0;
+    // How many passes may follow the last pump without pumping, as long as
+    // their instructions only assign, jump or define: a host whose pump found
+    // nothing waiting may answer a few, so that a busy loop of such
+    // instructions does not pay for a pump each. 0, the default, pumps
+    // before every instruction.
+    virtual uint32_t quietPasses() const { return 0; }
 
     // Input.
     virtual bool keyDown(int index) = 0;

@@ -39,6 +39,14 @@ int EngineHost::pumpAndState() {
     return p_.window.state();
 }
 
+uint32_t EngineHost::quietPasses() const {
+    // After an event, while the script waits and while the window is not
+    // simply active, every pass pumps.
+    if (p_.window.handledEvent() || idle_.waitingNow() || p_.window.state() != window_state::kActive)
+        return 0;
+    return kQuietPasses;
+}
+
 int EngineHost::windowState() const {
     return p_.window.state();
 }

@@ -46,6 +46,7 @@ class EngineHost : public ScriptHost {
     int pump() override;
     int windowState() const override;
     int pumpAndState() override;
+    uint32_t quietPasses() const override;
     void setWindowState(int state) override;
     bool keyDown(int index) override;
     void clearKeys() override;
@@ -70,6 +71,10 @@ class EngineHost : public ScriptHost {
     // is looked at every few passes only (and every pass after an event or
     // while it waits), so the look costs it next to nothing.
     static constexpr uint32_t kLookEvery = 8;
+    // Passes of assignments and jumps that may follow a pump that found
+    // nothing, before the next pump: an event waits at most this many such
+    // instructions (well under a microsecond).
+    static constexpr uint32_t kQuietPasses = 32;
 
     EngineHostParts p_;
     TextTranscript* transcript_ = nullptr;

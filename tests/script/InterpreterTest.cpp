@@ -377,6 +377,41 @@ TEST(Interpreter, ClosedWindowEndsAfterOneMorePass) {
     EXPECT_EQ(rig.machine.memory.reg16(2), 0);
 }
 
+// A host may let passes go without the pump, but only after instructions
+// that assign, jump or define: any other instruction is followed by a pump,
+// as is the first instruction of a loop.
+TEST(Interpreter, QuietPassesFollowOnlyAssignmentsJumpsAndDefinitions) {
+    Bytes code;
+    for (uint32_t i = 0; i < 10; ++i) code = cat({code, setReg16(1, i)});
+    code = cat({code, {0x11, 0x01}}); // a text control
+    for (uint32_t i = 0; i < 5; ++i) code = cat({code, setReg16(2, i)});
+    code.push_back(0);
+    for (const uint32_t quiet : {0u, 3u}) {
+        ScriptRig rig;
+        rig.host.quiet = quiet;
+        std::vector<uint64_t> pumpedAfter; // instructions run before each pump
+        rig.host.onPump = [&](uint64_t) { pumpedAfter.push_back(rig.machine.instructionCount); };
+        rig.run(code);
+        EXPECT_EQ(rig.machine.instructionCount, 17u);
+        EXPECT_EQ(rig.machine.memory.reg16(2), 4);
+        if (quiet == 0) {
+            ASSERT_EQ(pumpedAfter.size(), 17u);
+            for (uint64_t i = 0; i < 17; ++i) EXPECT_EQ(pumpedAfter[i], i);
+        } else {
+            // Three quiet passes after each pump; the text control cuts them short.
+            EXPECT_EQ(pumpedAfter, (std::vector<uint64_t>{0, 4, 8, 11, 15}));
+        }
+    }
+    // A procedure's loop starts with a pump, and the call is followed by one.
+    ScriptRig rig;
+    rig.host.quiet = 100;
+    std::vector<uint64_t> pumpedAfter;
+    rig.host.onPump = [&](uint64_t) { pumpedAfter.push_back(rig.machine.instructionCount); };
+    rig.run(cat({defineProc(5, cat({setReg16(3, 7), {0}}), 0), callProc(5), setReg16(4, 1), {0}}));
+    EXPECT_EQ(rig.machine.memory.reg16(3), 7);
+    EXPECT_EQ(pumpedAfter, (std::vector<uint64_t>{0, 2, 4}));
+}
+
 TEST(Interpreter, ExternalCommandRange) {
     ScriptRig rig;
     rig.run(
