@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "ExpressionParser.h"
 #include "ScriptRig.h"
 #include "script/ScriptMessages.h"
 
@@ -79,7 +80,8 @@ class PlainEvaluator {
                 if (b >= 0xE0 && b <= 0xF0) {
                     r = pop();
                     l = pop();
-                    push(apply(b, l, r));
+                    // The arithmetic of the assembler's constant folding.
+                    push(mes::applyOperator(b, l, r));
                 } else {
                     push(b);
                 }
@@ -94,26 +96,6 @@ class PlainEvaluator {
     bool halted = false;
 
   private:
-    static uint32_t apply(uint8_t op, uint32_t l, uint32_t r) {
-        switch (op) {
-        case 0xE0: return l + r;
-        case 0xE1: return l - r;
-        case 0xE2: return l * r;
-        case 0xE3: return r ? l / r : 0;
-        case 0xE4: return r ? l % r : 0;
-        case 0xE6: return l == 1 && r == 1;
-        case 0xE7: return l == 1 || r == 1;
-        case 0xE8: return l & r;
-        case 0xE9: return l | r;
-        case 0xEA: return l ^ r;
-        case 0xEB: return l < r;
-        case 0xEC: return l > r;
-        case 0xED: return l <= r;
-        case 0xEE: return l >= r;
-        case 0xEF: return l == r;
-        default: return l != r;
-        }
-    }
     void fail(std::string_view title, std::string_view text) {
         if (halted) return;
         halted = true;
