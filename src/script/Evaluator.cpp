@@ -1,6 +1,7 @@
 #include "script/Evaluator.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "script/ScriptMessages.h"
 
@@ -67,7 +68,8 @@ uint32_t Evaluator::draw(uint16_t range) {
     return range == 0 ? 0 : randomState_ % range;
 }
 
-template <bool Recording> uint32_t Evaluator::run() {
+template <bool Recording, bool OneToken> uint32_t Evaluator::run(bool& ended) {
+    ended = true;
     ScriptMemory& mem = machine_.memory;
     const uint8_t* bytes = mem.data();
     uint32_t& pcRef = machine_.pcRef();
@@ -170,9 +172,7 @@ template <bool Recording> uint32_t Evaluator::run() {
         }
         if (b < 0x80) {
             push(b);
-            continue;
-        }
-        switch (b) {
+        } else switch (b) {
         case 0x80: push(mem.reg16(next())); break;
         case 0xA0: {
             const uint8_t k = next();
@@ -235,11 +235,125 @@ template <bool Recording> uint32_t Evaluator::run() {
         }
         default: push(b); break; // every other byte is a literal of its own value
         }
+        if constexpr (OneToken) {
+            store();
+            ended = false;
+            return 0;
+        }
     }
 }
 
-template uint32_t Evaluator::run<true>();
-template uint32_t Evaluator::run<false>();
+uint32_t Evaluator::runRecorded() {
+    bool ended;
+    return run<true, false>(ended);
+}
+
+uint64_t Evaluator::runPlain() {
+    if (halted_) [[unlikely]]
+        return kHandOver;
+    const ScriptMemory& mem = machine_.memory;
+    const uint8_t* const bytes = mem.data();
+    uint32_t* const stack = stack_.data();
+    uint32_t depth = depth_;
+    uint32_t pc = machine_.pc();
+    uint32_t start; // where the token being read began
+    // Operators of two values with both on the stack: the result replaces them.
+    auto binary = [&](auto op) __attribute__((always_inline)) {
+        if (depth < 2) return false;
+        --depth;
+        stack[depth - 1] = op(stack[depth - 1], stack[depth]);
+        return true;
+    };
+    for (;;) {
+        start = pc;
+        if (pc >= ScriptMemory::kSize) [[unlikely]]
+            break;
+        const uint8_t b = bytes[pc++];
+        uint32_t v;
+        // Operands wholly inside the memory, pushes below the stack's last
+        // place, pops from values that are there; anything else is handed over.
+        if (b < 0x80) {
+            v = b;
+        } else {
+            switch (b) {
+            case 0x80:
+                if (pc >= ScriptMemory::kSize) goto handOver;
+                v = mem.reg16(bytes[pc++]);
+                break;
+            case 0xF6:
+                if (pc >= ScriptMemory::kSize) goto handOver;
+                v = mem.reg32(bytes[pc++]);
+                break;
+            case 0xF1:
+            case 0xF3:
+                if (pc > ScriptMemory::kSize - 2) goto handOver;
+                v = uint32_t{bytes[pc]} | uint32_t{bytes[pc + 1]} << 8;
+                pc += 2;
+                if (b == 0xF3) v = mem.flag(v);
+                break;
+            case 0xF2:
+                if (pc > ScriptMemory::kSize - 4) goto handOver;
+                std::memcpy(&v, bytes + pc, 4);
+                pc += 4;
+                break;
+            case 0xF4:
+                // In place of the pop and the push, which fail on an empty
+                // stack and on a full one.
+                if (depth == 0 || depth >= kStackSize) goto handOver;
+                stack[depth - 1] = mem.flag(stack[depth - 1]);
+                continue;
+#define FER_BINARY(code, expression)                                                              \
+    case code:                                                                                    \
+        if (!binary([](uint32_t l, uint32_t r) -> uint32_t { return expression; })) goto handOver; \
+        continue;
+            FER_BINARY(0xE0, l + r)
+            FER_BINARY(0xE1, l - r)
+            FER_BINARY(0xE2, l * r)
+            FER_BINARY(0xE3, r ? l / r : 0)
+            FER_BINARY(0xE4, r ? l % r : 0)
+            FER_BINARY(0xE6, l == 1 && r == 1)
+            FER_BINARY(0xE7, l == 1 || r == 1)
+            FER_BINARY(0xE8, l & r)
+            FER_BINARY(0xE9, l | r)
+            FER_BINARY(0xEA, l ^ r)
+            FER_BINARY(0xEB, l < r)
+            FER_BINARY(0xEC, l > r)
+            FER_BINARY(0xED, l <= r)
+            FER_BINARY(0xEE, l >= r)
+            FER_BINARY(0xEF, l == r)
+            FER_BINARY(0xF0, l != r)
+#undef FER_BINARY
+            case 0xFF:
+                if (depth != 1) goto handOver;
+                depth_ = 0;
+                machine_.setPc(pc);
+                return stack[0];
+            case 0xA0:
+            case 0xC0:
+            case 0xE5:
+            case 0xF5: goto handOver;
+            default: v = b; break; // every other byte is a literal of its own value
+            }
+        }
+        if (depth >= kStackSize - 1) [[unlikely]]
+            break;
+        stack[depth++] = v;
+    }
+handOver:
+    depth_ = depth;
+    machine_.setPc(start);
+    return kHandOver;
+}
+
+uint32_t Evaluator::runCareful() {
+    for (;;) {
+        bool ended;
+        const uint32_t result = run<false, true>(ended);
+        if (ended) return result;
+        const uint64_t plain = runPlain();
+        if (plain < kHandOver) return static_cast<uint32_t>(plain);
+    }
+}
 
 void Evaluator::readArguments() {
     ArgumentList& args = machine_.arguments;

@@ -22,7 +22,18 @@ class Evaluator {
     // Runs the expression at pc up to its end byte and returns its value.
     // Nothing an expression does changes the recording bits, so the choice
     // of reader is made once per expression.
-    uint32_t evaluate() { return recording() ? run<true>() : run<false>(); }
+    uint32_t evaluate() { return recording() ? runRecorded() : evaluateUnrecorded(); }
+    // The same for a caller that has found nothing recorded.
+    uint32_t evaluateUnrecorded() {
+        const uint64_t r = runPlain();
+        if (r < kHandOver) [[likely]]
+            return static_cast<uint32_t>(r);
+        return runCareful();
+    }
+    // Whether every byte read is copied into the message log.
+    bool recording() const {
+        return machine_.memory.controlBits(control::kRecording | control::kLoggingEnabled);
+    }
     // The byte reader: the byte at pc, copied into the message log while a
     // message is being recorded.
     uint8_t fetch() {
@@ -73,13 +84,21 @@ class Evaluator {
     void reportLogOverflow(uint32_t recordStart);
 
   private:
-    // Whether every byte read is copied into the message log.
-    bool recording() const {
-        return machine_.memory.controlBits(control::kRecording | control::kLoggingEnabled);
-    }
     // The byte reader for a pc outside the memory or a byte to record.
     [[gnu::noinline]] uint8_t fetchChecked();
-    template <bool Recording> uint32_t run();
+    // The careful reader: every check at every token. With OneToken it
+    // stops after one token; `ended` tells whether the expression ended.
+    template <bool Recording, bool OneToken> uint32_t run(bool& ended);
+    [[gnu::noinline]] uint32_t runRecorded();
+    // Without recording, the common tokens run in a loop that keeps its
+    // state in registers and calls nothing. A token that could fail, draw
+    // or read an array is handed over, from its first byte, to the careful
+    // reader, which takes it and any such tokens after it one at a time.
+    static constexpr uint64_t kHandOver = uint64_t{1} << 32;
+    // The expression's value, or kHandOver with the state stored at the
+    // token to hand over.
+    [[gnu::noinline]] uint64_t runPlain();
+    [[gnu::noinline]] uint32_t runCareful();
     [[gnu::cold]] void reportStackOverflow();
     [[gnu::cold]] void reportStackEmpty();
     void recordByte(uint8_t b);

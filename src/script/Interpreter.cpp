@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "core/TextCursor.h"
 #include "script/ScriptMessages.h"
@@ -50,24 +51,33 @@ Interpreter::Interpreter(ScriptMachine& machine, Evaluator& evaluator, ScriptHos
     // Assignments, jumps and definitions touch only the script's memory:
     // the pass after them may go without the pump.
     case 3: assignFlags(); return Step::kQuiet;
-    case 4: assignRegisters16(); return Step::kQuiet;
+    case 4:
+        if (evaluator_.recording()) assignRegisters16();
+        else assignRegistersUnrecorded<false>();
+        return Step::kQuiet;
     case 5: assignBytes(); return Step::kQuiet;
     case 6:
     case 7:
     case 8: assignArray(op); return Step::kQuiet;
-    case 9: {
-        evaluator_.fetch();
-        const uint32_t c = evaluator_.evaluate();
-        const uint32_t t = evaluator_.fetch32();
-        if (c != 1) machine_.setPc(machine_.codeBase() + t);
+    case 9:
+        if (evaluator_.recording()) {
+            evaluator_.fetch();
+            const uint32_t c = evaluator_.evaluate();
+            const uint32_t t = evaluator_.fetch32();
+            if (c != 1) machine_.setPc(machine_.codeBase() + t);
+        } else {
+            conditionalJumpUnrecorded();
+        }
         return Step::kQuiet;
-    }
-    case 10: {
-        evaluator_.fetch();
-        const uint32_t t = evaluator_.fetch32();
-        machine_.setPc(machine_.codeBase() + t);
+    case 10:
+        if (evaluator_.recording()) {
+            evaluator_.fetch();
+            const uint32_t t = evaluator_.fetch32();
+            machine_.setPc(machine_.codeBase() + t);
+        } else {
+            jumpUnrecorded();
+        }
         return Step::kQuiet;
-    }
     case 11: systemCommands_.execute(); break;
     case 12: switcher_.change(); break;
     case 13: switcher_.call(); break;
@@ -80,7 +90,10 @@ Interpreter::Interpreter(ScriptMachine& machine, Evaluator& evaluator, ScriptHos
         evaluator_.fetch();
         choiceLoop();
         break;
-    case 20: assignRegisters32(); return Step::kQuiet;
+    case 20:
+        if (evaluator_.recording()) assignRegisters32();
+        else assignRegistersUnrecorded<true>();
+        return Step::kQuiet;
     default:
         if (op >= 0x81 && op <= 0xFE && variant_.isLeadByte(op)) {
             textInstruction(op);
@@ -168,7 +181,10 @@ void Interpreter::assignFlags() {
 
 void Interpreter::assignRegisters16() {
     evaluator_.fetch();
-    uint8_t r = evaluator_.fetch();
+    assignRegisters16Rest(evaluator_.fetch());
+}
+
+void Interpreter::assignRegisters16Rest(uint8_t r) {
     do {
         machine_.memory.setReg16(r, static_cast<uint16_t>(evaluator_.evaluate()));
         ++r; // wraps at 256
@@ -177,11 +193,77 @@ void Interpreter::assignRegisters16() {
 
 void Interpreter::assignRegisters32() {
     evaluator_.fetch();
-    uint8_t r = evaluator_.fetch();
+    assignRegisters32Rest(evaluator_.fetch());
+}
+
+void Interpreter::assignRegisters32Rest(uint8_t r) {
     do {
         machine_.memory.setReg32(r, evaluator_.evaluate());
         ++r;
     } while (moreValues());
+}
+
+// The opcode byte is inside the memory when these begin.
+inline uint32_t Interpreter::fetch32Unrecorded() {
+    uint32_t& pc = machine_.pcRef();
+    if (pc <= ScriptMemory::kSize - 4) [[likely]] {
+        uint32_t v;
+        std::memcpy(&v, machine_.memory.data() + pc, 4);
+        pc += 4;
+        return v;
+    }
+    return evaluator_.fetch32();
+}
+
+inline void Interpreter::conditionalJumpUnrecorded() {
+    ++machine_.pcRef();
+    const uint32_t c = evaluator_.evaluateUnrecorded();
+    const uint32_t t = fetch32Unrecorded();
+    if (c != 1) machine_.setPc(machine_.codeBase() + t);
+}
+
+inline void Interpreter::jumpUnrecorded() {
+    ++machine_.pcRef();
+    const uint32_t t = fetch32Unrecorded();
+    machine_.setPc(machine_.codeBase() + t);
+}
+
+template <bool Wide> inline void Interpreter::assignRegistersUnrecorded() {
+    ScriptMemory& mem = machine_.memory;
+    const uint8_t* const bytes = mem.data();
+    uint32_t pc = machine_.pc() + 1;
+    if (pc >= ScriptMemory::kSize) [[unlikely]] {
+        machine_.setPc(pc);
+        if constexpr (Wide) assignRegisters32Rest(evaluator_.fetch());
+        else assignRegisters16Rest(evaluator_.fetch());
+        return;
+    }
+    uint8_t r = bytes[pc];
+    machine_.setPc(pc + 1);
+    for (;;) {
+        const uint32_t v = evaluator_.evaluateUnrecorded();
+        if constexpr (Wide) {
+            mem.setReg32(r, v); // 32-bit registers lie past the control word
+        } else {
+            mem.setReg16(r, static_cast<uint16_t>(v));
+            // Writing the control word may start or stop the recording:
+            // the byte reader takes over.
+            if (r == reg16::kControlWord) [[unlikely]] {
+                if (moreValues()) assignRegisters16Rest(static_cast<uint8_t>(r + 1));
+                return;
+            }
+        }
+        ++r; // wraps at 256
+        pc = machine_.pc();
+        if (pc >= ScriptMemory::kSize || evaluator_.halted()) [[unlikely]] {
+            if (!moreValues()) return;
+            if constexpr (Wide) assignRegisters32Rest(r);
+            else assignRegisters16Rest(r);
+            return;
+        }
+        machine_.setPc(pc + 1);
+        if (bytes[pc] == 0) return;
+    }
 }
 
 void Interpreter::assignBytes() {

@@ -63,6 +63,19 @@ class Interpreter {
     void assignFlags();
     void assignRegisters16();
     void assignRegisters32();
+    // The values of a register assignment from register r on.
+    void assignRegisters16Rest(uint8_t r);
+    void assignRegisters32Rest(uint8_t r);
+    // The register assignments and jumps when nothing is recorded as they
+    // begin: operand bytes read straight from the memory with one look at
+    // the bound, the recording bits looked at again only when the control
+    // word was written. They end exactly as the byte reader's versions do.
+    template <bool Wide> void assignRegistersUnrecorded();
+    void conditionalJumpUnrecorded();
+    void jumpUnrecorded();
+    // Reads the operand at pc without recording: the bytes and the pc move
+    // as four reads of the byte reader would.
+    uint32_t fetch32Unrecorded();
     void assignBytes();
     void assignArray(uint8_t opcode);
     void defineChoice();
