@@ -34,7 +34,7 @@ class ScriptMemory {
     static constexpr uint32_t kCodeSize = kSize - kCodeBase; // 1,049,028
     static constexpr uint32_t kSaveSize = 4096;
 
-    ScriptMemory() : bytes_(std::make_unique<uint8_t[]>(kSize)) { clear(); }
+    ScriptMemory() : bytes_(std::make_unique_for_overwrite<uint8_t[]>(kSize)) { clear(); }
 
     void clear() { std::memset(bytes_.get(), 0, kSize); }
 
