@@ -37,7 +37,7 @@ using Bytes = std::vector<uint8_t>;
 constexpr auto kBudget = std::chrono::seconds(30);
 constexpr int kMaxKills = 200;
 #else
-constexpr auto kBudget = std::chrono::seconds(50);
+constexpr auto kBudget = std::chrono::seconds(150);
 constexpr int kMaxKills = 1000;
 #endif
 
