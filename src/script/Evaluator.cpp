@@ -87,8 +87,9 @@ template <bool Recording, bool OneToken> uint32_t Evaluator::run(bool& ended) {
     // Where the byte of the next token must lie below. A failure (the only
     // way the machine halts while an expression runs without recording)
     // drops it to 0, so the halt is seen at the next token: that token's
-    // byte is read, then the expression ends with 0. Recording may halt on any byte read (a full log), so it
-    // looks at the halt after every byte instead.
+    // byte is read, then the expression ends with 0. Recording may halt on
+    // any byte read (a full log), so it looks at the halt after every byte
+    // instead.
     [[maybe_unused]] uint32_t limit = halted_ ? 0 : ScriptMemory::kSize;
     auto failed = [&]() __attribute__((always_inline)) {
         if constexpr (!Recording) limit = 0;
