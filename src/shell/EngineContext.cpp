@@ -242,7 +242,11 @@ int EngineContext::mainSequence() {
     fileNames_.set(CurrentFileNames::kScript, machine_.memory.scriptName());
     bool loaded = false;
     if (!files_.hasScript(start)) {
-        errors_.fatalError(file_text::kOpenErrorTitle, startScriptMissing(start));
+        // The caption the load would have shown: a name missing from the
+        // script archive is a lookup error, a missing loose file an open error.
+        errors_.fatalError(files_.fromArchive(ArchiveSlot::kMes) ? file_text::kLookupErrorTitle
+                                                                  : file_text::kOpenErrorTitle,
+                           startScriptMissing(start));
     } else {
         loaded = host_.loadScript(start);
     }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "EngineProcess.h"
@@ -37,68 +38,64 @@ class Folder {
     fs::path path_;
 };
 
+// A game folder that fails to start in one way, and the box it shows: the
+// caption and text the failure has, then the line that says why. "@" in the
+// explanation stands for the game folder.
+struct FailingStart {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> files; // name, bytes
+    const char* folder;                                      // a folder in place of a file
+    const char* caption;
+    const char* text;
+    std::string explanation;
+};
+
+const std::string kHan = "KITE5HAN.INI";
 const std::string kPictureArchive = "[FILE]\r\nbARCBG=1\r\nARCBGNAME=BG.ARC\r\n";
-const std::string kBuildFailed = "存储器错误: 系统的构筑失败了。\n";
+const std::string kHolds =
+    " A game folder holds KITE5HAN.INI, the start script (MAIN.MES unless StartMES says "
+    "otherwise) and the other scripts, loose or in MES.ARC, and the pictures, loose or in "
+    "BG.ARC.";
 
-test::EngineProcess run(const Folder& game) {
-    return test::runEngineProcess(FER_ENGINE_PATH, "--headless " + game.path());
-}
-
-TEST(StartUpFailure, NamesTheArchiveAndWhatIsWrongWithIt) {
-    {
+TEST(StartUpFailure, EachFailureKeepsItsCaptionAndTextAndSaysWhy) {
+    const std::vector<FailingStart> rows = {
+        {"an archive that is missing",
+         {{kHan, kPictureArchive}, {"MAIN.MES", std::string(1, '\0')}}, nullptr, "存储器错误",
+         "系统的构筑失败了。", "BG.ARC in @: missing."},
+        {"an archive too short for its entry count",
+         {{kHan, kPictureArchive}, {"BG.ARC", "AB"}}, nullptr, "存储器错误", "系统的构筑失败了。",
+         "BG.ARC in @: not an archive (too short)."},
+        {"an archive claiming four thousand million entries",
+         {{kHan, kPictureArchive}, {"BG.ARC", std::string(4, '\xFF') + std::string(40, '\0')}},
+         nullptr, "存储器错误", "系统的构筑失败了。",
+         "BG.ARC in @: damaged directory (its entry count does not fit in the file)."},
+        {"a folder where the script archive should be", {{kHan, "[FILE]\r\nbARCMES=1\r\n"}},
+         "MES.ARC", "存储器错误", "系统的构筑失败了。", "MES.ARC in @: not a file."},
+        {"an empty folder", {}, nullptr, "文件打开错误", "MAIN.MES",
+         "MAIN.MES is not in @. Nor is the settings file KITE5HAN.INI." + kHolds},
+        {"a start script of another name that is missing",
+         {{kHan, "[Config]\r\nStartMES=OPEN.MES\r\n"}}, nullptr, "文件打开错误", "OPEN.MES",
+         "OPEN.MES is not in @." + kHolds},
+        {"a start script missing from its archive (an archive of no entries)",
+         {{kHan, "[FILE]\r\nbARCMES=1\r\n"}, {"MES.ARC", std::string(4, '\0')}}, nullptr,
+         "文件检索错误", "MAIN.MES", "MAIN.MES is not in @'s script archive." + kHolds},
+        {"a chosen font file that is missing",
+         {{kHan, "[FerKite]\r\nFontFile=/nonexistent/font.ttf\r\n"}}, nullptr,
+         "字体的作成失败了", "是字体句柄",
+         "The chosen font file /nonexistent/font.ttf does not exist."},
+    };
+    for (const FailingStart& row : rows) {
+        SCOPED_TRACE(row.what);
         Folder game;
-        game.write("KITE5HAN.INI", kPictureArchive);
-        game.write("MAIN.MES", std::string(1, '\0'));
-        const auto r = run(game);
+        for (const auto& [name, bytes] : row.files) game.write(name, bytes);
+        if (row.folder) fs::create_directory(fs::path(game.path()) / row.folder);
+        std::string explanation = row.explanation;
+        if (const size_t at = explanation.find('@'); at != std::string::npos)
+            explanation.replace(at, 1, game.path());
+        const auto r = test::runEngineProcess(FER_ENGINE_PATH, "--headless " + game.path(),
+                                              "timeout 60");
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, kBuildFailed + "BG.ARC in " + game.path() + ": missing.\n");
-    }
-    {
-        Folder game;
-        game.write("KITE5HAN.INI", kPictureArchive);
-        game.write("BG.ARC", "AB");
-        const auto r = run(game);
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err,
-                  kBuildFailed + "BG.ARC in " + game.path() + ": not an archive (too short).\n");
-    }
-    {
-        Folder game; // a count of four thousand million entries
-        game.write("KITE5HAN.INI", kPictureArchive);
-        game.write("BG.ARC", std::string("\xFF\xFF\xFF\xFF", 4) + std::string(40, '\0'));
-        const auto r = run(game);
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, kBuildFailed + "BG.ARC in " + game.path() +
-                             ": damaged directory (its entry count does not fit in the file).\n");
-    }
-    {
-        Folder game; // a folder where the script archive should be
-        game.write("KITE5HAN.INI", "[FILE]\r\nbARCMES=1\r\n");
-        fs::create_directory(fs::path(game.path()) / "MES.ARC");
-        const auto r = run(game);
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, kBuildFailed + "MES.ARC in " + game.path() + ": not a file.\n");
-    }
-}
-
-TEST(StartUpFailure, AMissingStartScriptSaysWhatAGameFolderHolds) {
-    const std::string holds =
-        " A game folder holds KITE5HAN.INI, the start script (MAIN.MES unless StartMES says "
-        "otherwise) and the other scripts, loose or in MES.ARC, and the pictures, loose or in "
-        "BG.ARC.\n";
-    {
-        Folder game; // an empty folder: the wrong one was given
-        const auto r = run(game);
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, "文件打开错误: MAIN.MES\nMAIN.MES is not in " + game.path() +
-                             ". Nor is the settings file KITE5HAN.INI." + holds);
-    }
-    {
-        Folder game;
-        game.write("KITE5HAN.INI", "[Config]\r\nStartMES=OPEN.MES\r\n");
-        const auto r = run(game);
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, "文件打开错误: OPEN.MES\nOPEN.MES is not in " + game.path() + "." + holds);
+        EXPECT_EQ(r.err, std::string(row.caption) + ": " + row.text + "\n" + explanation + "\n");
     }
 }
 
