@@ -146,15 +146,16 @@ int FileStore::openArchive(ArchiveSlot slot, std::string_view name) {
     File file = openForRead(name, &openError);
     ArcLoadError loadError = ArcLoadError::kNone;
     if (!file.isOpen() || !s.archive.load(std::move(file), &loadError)) {
-        const char* why = "cannot be read";
-        if (openError == OpenError::kMissing && !game_.find(name)) why = "missing";
-        else if (openError == OpenError::kNotRegular) why = "not a file";
-        else if (openError == OpenError::kOutside) why = "outside the game folder";
-        else if (loadError == ArcLoadError::kNotArchive) why = "not an archive (too short)";
-        else if (loadError == ArcLoadError::kDamagedDirectory)
-            why = "damaged directory (its entry count does not fit in the file)";
-        else if (loadError == ArcLoadError::kNoMemory) why = "its directory does not fit in memory";
-        setUpFailure_ = shown(name) + " in " + game_.root().string() + ": " + why + ".";
+        EngineString why = EngineString::kArchiveUnreadable;
+        if (openError == OpenError::kMissing && !game_.find(name)) why = EngineString::kArchiveMissing;
+        else if (openError == OpenError::kNotRegular) why = EngineString::kArchiveNotAFile;
+        else if (openError == OpenError::kOutside) why = EngineString::kArchiveOutside;
+        else if (loadError == ArcLoadError::kNotArchive) why = EngineString::kArchiveTooShort;
+        else if (loadError == ArcLoadError::kDamagedDirectory) why = EngineString::kArchiveDamaged;
+        else if (loadError == ArcLoadError::kNoMemory) why = EngineString::kArchiveNoMemory;
+        const EngineLanguage language = options_.language;
+        setUpFailure_ = engineText(language, EngineString::kArchiveFailure,
+                                   {shown(name), game_.root().string(), engineString(language, why)});
         return 0;
     }
     const uint32_t budget = options_.handleBudget;

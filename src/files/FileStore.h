@@ -28,6 +28,7 @@
 #include <string_view>
 
 #include "core/ByteSource.h"
+#include "core/EngineStrings.h"
 #include "core/FatalErrorHandler.h"
 #include "core/ScriptMemory.h"
 #include "files/ArcArchive.h"
@@ -50,6 +51,8 @@ struct FileStoreOptions {
     uint32_t handleBudget = 5;
     // The code page of names, for showing them in messages.
     NameCharset nameCharset = NameCharset::kGbk;
+    // The language of the line that says why an archive cannot be opened.
+    EngineLanguage language = EngineLanguage::kChinese;
 };
 
 class FileStore {
@@ -67,7 +70,7 @@ class FileStore {
     // opens the enabled archives (MES, BG, DATA, BGM). 0 when one fails.
     int setUp();
     // After setUp failed: which file and why, in a line for the player
-    // ("BG.ARC in /games/kite: missing."); empty when nothing is known.
+    // ("/games/kite 中的 BG.ARC：不存在。"); empty when nothing is known.
     const std::string& setUpFailure() const { return setUpFailure_; }
 
     // Whether the script name can be loaded: in the script archive when

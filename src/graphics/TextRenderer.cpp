@@ -4,6 +4,7 @@
 #include <bit>
 #include <string>
 
+#include "core/EngineStrings.h"
 #include "graphics/FullWidthCell.h"
 #include "graphics/TextMessages.h"
 
@@ -36,8 +37,9 @@ TextRenderer::TextRenderer(const BuildVariant& variant, std::unique_ptr<GlyphRas
 bool TextRenderer::initialise(FatalErrorHandler& errors) {
     if (decoder_.open(variant_.iconvCharset)) return true;
     errors.fatalError(text_text::kFontCreateFailedTitle,
-                      std::string(text_text::kFontHandle) + "\nThe system cannot convert " +
-                          variant_.iconvCharset + " text (glibc's gconv modules are missing).");
+                      std::string(text_text::kFontHandle) + "\n" +
+                          engineText(engineLanguageFor(variant_),
+                                     EngineString::kNoCodePageConverter, {variant_.iconvCharset}));
     return false;
 }
 

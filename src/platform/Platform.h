@@ -16,6 +16,7 @@
 
 #include "core/PaletteEntry.h"
 #include "platform/AudioOutput.h"
+#include "platform/HelpPage.h"
 #include "platform/CursorImage.h"
 #include "platform/DebugView.h"
 #include "platform/DisplayMode.h"
@@ -58,8 +59,8 @@ class Platform {
     // A short notice over the picture that fades after two seconds (the
     // headless backend prints it on stderr); the game goes on meanwhile.
     virtual void showNotice(std::string_view text) = 0;
-    // The about box, modal, closed with OK.
-    virtual void aboutBox(std::string_view title, std::string_view text) = 0;
+    // The help with the keys and the about part, modal, closed with OK.
+    virtual void helpBox(const HelpPage& page) = 0;
     // A modal choice among the script files (.mes, any letter case) of a
     // directory; the chosen file's name, or empty when cancelled.
     virtual std::string chooseScriptFile(const std::string& directory) = 0;

@@ -27,6 +27,7 @@ std::unique_ptr<Platform> createPlatform(const PlatformOptions& options) {
     sdl.scaleMode = options.scaleMode;
     sdl.events = options.events;
     sdl.quitAfterMs = options.quitAfterMs;
+    sdl.labels = options.labels;
     std::string error;
     std::unique_ptr<SdlPlatform> platform = SdlPlatform::create(std::move(sdl), error);
     if (!platform) {

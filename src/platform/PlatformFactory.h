@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/BoxLabels.h"
 #include "platform/Platform.h"
 #include "platform/ScriptedInput.h"
 
@@ -19,6 +20,7 @@ struct PlatformOptions {
     int scale = 0;                       // 0: the largest whole factor that fits the desktop
     ScaleMode scaleMode = ScaleMode::kWholeFactor;
     std::string gameDirectory; // where F12 screenshots go
+    BoxLabels labels;          // the boxes' OK and Cancel, in the game's language
 };
 
 // The headless backend when asked for (or when the SDL2 backend was not

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "core/EngineStrings.h"
 #include "files/FileMessages.h"
 #include "files/PrintableName.h"
 #include "files/UserDataFolder.h"
@@ -29,7 +30,8 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
       display_(*platform_, settings_, timer_, window_, errors_),
       files_(errors_, shell_.settings(),
              {.gameDirectory = shell_.startDirectory(),
-              .nameCharset = nameCharsetFor(variant.iconvCharset)}),
+              .nameCharset = nameCharsetFor(variant.iconvCharset),
+              .language = engineLanguageFor(variant)}),
       sound_(mixer_, {.openStream = [this](std::string_view name,
                                            int channel) { return files_.openStream(name, channel); },
                       .closeStream = [this](int channel) { files_.closeStream(channel); },
@@ -64,7 +66,8 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
       cursorCommands_(*platform_, settings_, machine_.memory, animatedCursor_),
       mapHost_(host_, *platform_, screen_, settings_, errors_),
       map_(machine_.memory, planes_, mapHost_),
-      menu_(*platform_, settings_, screen_, window_, shell_.startDirectory()),
+      menu_(*platform_, settings_, screen_, window_, shell_.startDirectory(),
+            engineLanguageFor(variant)),
       monitor_(*platform_, machine_, fileNames_, variant) {
     if (options_.printText) {
         transcript_.emplace(variant, stdout);
@@ -266,17 +269,19 @@ int EngineContext::mainSequence() {
 }
 
 std::string EngineContext::startScriptMissing(const std::string& start) const {
+    const EngineLanguage language = engineLanguageFor(variant_);
     const std::string name = printableName(start, nameCharsetFor(variant_.iconvCharset));
     const std::string folder = shell_.startDirectory().string();
-    std::string text = name + "\n" + name + " is not in " + folder;
-    if (files_.fromArchive(ArchiveSlot::kMes)) text += "'s script archive";
-    text += ".";
+    std::string text =
+        name + "\n" +
+        engineText(language,
+                   files_.fromArchive(ArchiveSlot::kMes) ? EngineString::kScriptNotInArchive
+                                                         : EngineString::kScriptNotInFolder,
+                   {name, folder});
     std::error_code ec;
     if (!std::filesystem::exists(shell_.settingsPath(), ec))
-        text += std::string(" Nor is the settings file ") + variant_.settingsFileName + ".";
-    text += std::string(" A game folder holds ") + variant_.settingsFileName +
-            ", the start script (MAIN.MES unless StartMES says otherwise) and the other "
-            "scripts, loose or in MES.ARC, and the pictures, loose or in BG.ARC.";
+        text += engineText(language, EngineString::kNoSettingsFile, {variant_.settingsFileName});
+    text += engineText(language, EngineString::kGameFolderHolds, {variant_.settingsFileName});
     return text;
 }
 
@@ -364,11 +369,14 @@ void EngineContext::saveScreenshot() {
         if (!std::filesystem::exists(path)) break;
     }
     // The player sees what happened, in the window.
+    const EngineLanguage language = engineLanguageFor(variant_);
     if (screen_.writeScreenshot(path.string())) {
-        platform_->showNotice("Screenshot saved: " + path.filename().string());
+        platform_->showNotice(
+            engineText(language, EngineString::kScreenshotSaved, {path.filename().string()}));
     } else {
         std::fprintf(stderr, "engine: cannot write %s\n", path.string().c_str());
-        platform_->showNotice("Screenshot not saved: cannot write " + path.string());
+        platform_->showNotice(
+            engineText(language, EngineString::kScreenshotNotSaved, {path.string()}));
     }
 }
 

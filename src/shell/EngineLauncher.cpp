@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "core/EngineStrings.h"
 #include "files/FileText.h"
 #include "files/SettingsFile.h"
 #include "platform/PlatformFactory.h"
@@ -71,6 +72,9 @@ int launchEngine(const std::vector<std::string_view>& args, const BuildVariant& 
         platformOptions.scaleMode = scale->mode;
     }
     platformOptions.gameDirectory = std::filesystem::current_path().string();
+    const EngineLanguage language = engineLanguageFor(variant);
+    platformOptions.labels = {engineString(language, EngineString::kOk),
+                              engineString(language, EngineString::kCancel)};
     std::unique_ptr<Platform> platform = createPlatform(platformOptions);
     if (!platform) return 1;
     EngineContext context(options, variant, std::move(platform));

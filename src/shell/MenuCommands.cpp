@@ -1,5 +1,7 @@
 #include "shell/MenuCommands.h"
 
+#include <utility>
+
 namespace fer {
 
 using namespace menu_id;
@@ -7,7 +9,7 @@ using namespace menu_id;
 void MenuCommands::command(int id) {
     switch (id) {
     case kFileLoad: fileLoad(); break;
-    case kHelp: about(); break;
+    case kHelp: help(); break;
     case kViewPrimary: viewPlane(0); break;
     case kViewBack5: viewPlane(5); break;
     case kMusicOn: musicToggle(1); break;
@@ -125,9 +127,26 @@ void MenuCommands::fileLoad() {
     if (!name.empty() && switchTo_) switchTo_(name);
 }
 
-void MenuCommands::about() {
+void MenuCommands::help() {
     screen_.flush();
-    platform_.aboutBox("关于", "FerKite 游戏引擎\n版本 0.1");
+    auto text = [this](EngineString id) { return std::string(engineString(language_, id)); };
+    using S = EngineString;
+    HelpPage page;
+    page.title = text(S::kHelpTitle);
+    page.keysHeading = text(S::kHelpKeysHeading);
+    // What each key does, as the key mapping and the display switch have it.
+    for (const auto& [keys, action] : {std::pair{S::kKeysDecide, S::kKeysDecideAction},
+                                       {S::kKeysCancel, S::kKeysCancelAction},
+                                       {S::kKeysArrows, S::kKeysArrowsAction},
+                                       {S::kKeysShift, S::kKeysShiftAction},
+                                       {S::kKeysCtrl, S::kKeysCtrlAction},
+                                       {S::kKeysFullScreen, S::kKeysFullScreenAction},
+                                       {S::kKeysScreenshot, S::kKeysScreenshotAction}})
+        page.keys.emplace_back(text(keys), text(action));
+    page.aboutHeading = text(S::kAboutHeading);
+    page.about = text(S::kAboutText);
+    page.ok = text(S::kOk);
+    platform_.helpBox(page);
 }
 
 void MenuCommands::viewPlane(unsigned n) {

@@ -1,5 +1,5 @@
 #pragma once
-// The menu commands of the main window: loading a script file, the about box,
+// The menu commands of the main window: loading a script file, the help,
 // the settings toggles (which keep their check marks right and leave the
 // rest to the player settings), and the debug views of the video planes.
 
@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "core/EngineStrings.h"
 #include "core/MenuIds.h"
 #include "platform/Platform.h"
 #include "shell/MainWindow.h"
@@ -18,9 +19,9 @@ namespace fer {
 class MenuCommands {
   public:
     MenuCommands(Platform& platform, PlayerSettings& settings, Screen& screen, MainWindow& window,
-                 std::filesystem::path gameDirectory)
+                 std::filesystem::path gameDirectory, EngineLanguage language)
         : platform_(platform), settings_(settings), screen_(screen), window_(window),
-          gameDirectory_(std::move(gameDirectory)) {}
+          gameDirectory_(std::move(gameDirectory)), language_(language) {}
 
     // A script file chosen by the player goes here.
     void onSwitch(std::function<void(const std::string&)> handler) {
@@ -49,7 +50,8 @@ class MenuCommands {
     void showDisplay(bool fullScreen, ScaleMode scale);
     void scaleMode(ScaleMode mode);
     void fileLoad();
-    void about();
+    // The keys the player uses and the about part.
+    void help();
     // Shows plane n until the decide key, then plane 0 again.
     void viewPlane(unsigned n);
 
@@ -61,6 +63,7 @@ class MenuCommands {
     Screen& screen_;
     MainWindow& window_;
     std::filesystem::path gameDirectory_;
+    EngineLanguage language_;
     std::function<void(const std::string&)> switchTo_;
     std::function<void(int)> other_;
     std::function<void()> toggle_;

@@ -430,7 +430,7 @@ TEST_F(SdlPlatformTest, BoxesAreAnsweredByKeys) {
     synthetic::pushKey(id, sc::kEscape, true); // Esc closes a box without Cancel too
     p->messageBox("错误", "文件没有找到");
     synthetic::pushKey(id, sc::kKeypadEnter, true);
-    p->aboutBox("关于", "引擎\n0.1");
+    p->helpBox({"帮助", "按键", {{"F12", "截图"}}, "关于", "引擎\n0.1", "确定"});
     // Closing the window while a box is up cancels the box; the close is not lost later.
     synthetic::pushWindowEvent(id, synthetic::WindowChange::kFocusLost);
     synthetic::pushWindowEvent(id, synthetic::WindowChange::kClose);

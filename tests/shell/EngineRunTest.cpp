@@ -307,8 +307,9 @@ TEST(EngineRun, ScreenshotKeyShowsANotice) {
                                   (game.path() / "input.txt").string() + " " +
                                   game.path().string());
     EXPECT_EQ(r.status, 0) << r.err;
-    ASSERT_EQ(r.err.rfind("Screenshot saved: screenshot-", 0), 0u) << r.err;
-    const std::string name = r.err.substr(18, r.err.find('\n') - 18);
+    const std::string saved = "截图已保存：";
+    ASSERT_EQ(r.err.rfind(saved + "screenshot-", 0), 0u) << r.err;
+    const std::string name = r.err.substr(saved.size(), r.err.find('\n') - saved.size());
     EXPECT_TRUE(fs::exists(game.path() / name)) << name;
 
     // A folder in the picture's place: it cannot be written.
@@ -329,7 +330,7 @@ TEST(EngineRun, ScreenshotKeyShowsANotice) {
         wrapper);
     fs::permissions(blocked.path(), fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(b.status, 0) << b.err;
-    EXPECT_NE(b.err.find("Screenshot not saved: cannot write "), std::string::npos) << b.err;
+    EXPECT_NE(b.err.find("截图未保存：无法写入 "), std::string::npos) << b.err;
 }
 
 } // namespace

@@ -40,8 +40,11 @@ bool HeadlessPlatform::menuChecked(int id) const {
     return checked_.count(id) != 0;
 }
 
-void HeadlessPlatform::aboutBox(std::string_view title, std::string_view text) {
-    messageBox(title, text);
+void HeadlessPlatform::helpBox(const HelpPage& page) {
+    std::string text = page.keysHeading;
+    for (const auto& [keys, action] : page.keys) text += "\n" + keys + ": " + action;
+    text += "\n" + page.aboutHeading + "\n" + page.about;
+    messageBox(page.title, text);
 }
 
 std::string HeadlessPlatform::chooseScriptFile(const std::string& directory) {

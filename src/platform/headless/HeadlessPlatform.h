@@ -37,7 +37,7 @@ class HeadlessPlatform : public Platform {
                  int w, int h) override;
     void messageBox(std::string_view title, std::string_view text) override;
     bool confirmBox(std::string_view title, std::string_view text) override;
-    void aboutBox(std::string_view title, std::string_view text) override;
+    void helpBox(const HelpPage& page) override;
     void showNotice(std::string_view text) override;
     // The headless file choice takes the first script file of the directory, by name.
     std::string chooseScriptFile(const std::string& directory) override;

@@ -11,12 +11,17 @@ namespace fer {
 namespace {
 
 constexpr float kButtonWidth = 80.0f;
-constexpr const char* kOk = "OK";
-constexpr const char* kCancel = "Cancel";
 
 void centreNextWindow() {
     const ImGuiViewport* viewport = ImGui::GetMainViewport();
     ImGui::SetNextWindowPos(viewport->GetCenter(), ImGuiCond_Always, ImVec2(0.5f, 0.5f));
+}
+
+// Both buttons as wide, and wide enough for the longer label.
+float buttonWidth(const BoxLabels& labels) {
+    const float padding = 2 * ImGui::GetStyle().FramePadding.x;
+    return std::max({kButtonWidth, ImGui::CalcTextSize(labels.ok.c_str()).x + padding,
+                     ImGui::CalcTextSize(labels.cancel.c_str()).x + padding});
 }
 
 bool isDecideKey(int vk) {
@@ -25,9 +30,10 @@ bool isDecideKey(int vk) {
 
 } // namespace
 
-MessageBoxView::MessageBoxView(std::string title, std::string text, bool withCancel)
+MessageBoxView::MessageBoxView(std::string title, std::string text, bool withCancel,
+                               BoxLabels labels)
     : title_(std::move(title)), text_(std::move(text)), id_(title_ + "##fer-box"),
-      withCancel_(withCancel) {}
+      withCancel_(withCancel), labels_(std::move(labels)) {}
 
 BoxAnswer MessageBoxView::key(int vk) const {
     if (isDecideKey(vk)) return BoxAnswer::kOk;
@@ -57,17 +63,20 @@ BoxAnswer MessageBoxView::draw() {
         ImGui::TextUnformatted(text_.data(), text_.data() + text_.size());
         ImGui::PopTextWrapPos();
         ImGui::Spacing();
-        if (ImGui::Button(kOk, ImVec2(kButtonWidth, 0))) answer = BoxAnswer::kOk;
+        const float width = buttonWidth(labels_);
+        if (ImGui::Button(labels_.ok.c_str(), ImVec2(width, 0))) answer = BoxAnswer::kOk;
         if (withCancel_) {
             ImGui::SameLine();
-            if (ImGui::Button(kCancel, ImVec2(kButtonWidth, 0))) answer = BoxAnswer::kCancel;
+            if (ImGui::Button(labels_.cancel.c_str(), ImVec2(width, 0)))
+                answer = BoxAnswer::kCancel;
         }
         ImGui::EndPopup();
     }
     return answer;
 }
 
-ScriptChooserView::ScriptChooserView(std::vector<std::string> names) : names_(std::move(names)) {}
+ScriptChooserView::ScriptChooserView(std::vector<std::string> names, BoxLabels labels)
+    : names_(std::move(names)), labels_(std::move(labels)) {}
 
 std::string ScriptChooserView::selected() const {
     if (names_.empty()) return {};
@@ -114,10 +123,12 @@ BoxAnswer ScriptChooserView::draw() {
         }
         ImGui::Spacing();
         if (names_.empty()) ImGui::BeginDisabled();
-        if (ImGui::Button(kOk, ImVec2(kButtonWidth, 0))) answer = BoxAnswer::kOk;
+        const float width = buttonWidth(labels_);
+        if (ImGui::Button(labels_.ok.c_str(), ImVec2(width, 0))) answer = BoxAnswer::kOk;
         if (names_.empty()) ImGui::EndDisabled();
         ImGui::SameLine();
-        if (ImGui::Button(kCancel, ImVec2(kButtonWidth, 0))) answer = BoxAnswer::kCancel;
+        if (ImGui::Button(labels_.cancel.c_str(), ImVec2(width, 0)))
+            answer = BoxAnswer::kCancel;
         ImGui::EndPopup();
     }
     return answer;
@@ -181,12 +192,60 @@ BoxAnswer TextEntryView::draw() {
             typed_.clear();
         }
         ImGui::Spacing();
-        if (ImGui::Button(kOk, ImVec2(kButtonWidth, 0))) answer = BoxAnswer::kOk;
+        if (ImGui::Button("OK", ImVec2(kButtonWidth, 0))) answer = BoxAnswer::kOk;
         ImGui::SameLine();
         if (ImGui::Button("CANCEL", ImVec2(kButtonWidth, 0))) answer = BoxAnswer::kCancel;
         ImGui::EndPopup();
     }
     opened_ = true;
+    return answer;
+}
+
+HelpBoxView::HelpBoxView(HelpPage page) : page_(std::move(page)), id_(page_.title + "##fer-help") {}
+
+BoxAnswer HelpBoxView::key(int vk) const {
+    return isDecideKey(vk) || vk == 27 ? BoxAnswer::kOk : BoxAnswer::kNone;
+}
+
+BoxAnswer HelpBoxView::draw() {
+    if (!opened_) {
+        ImGui::OpenPopup(id_.c_str());
+        opened_ = true;
+    }
+    BoxAnswer answer = BoxAnswer::kNone;
+    centreNextWindow();
+    // Room on every side: twice the usual padding, and a gap between the
+    // keys and what they do.
+    const ImGuiStyle& style = ImGui::GetStyle();
+    const ImVec2 padding(style.WindowPadding.x * 2.5f, style.WindowPadding.y * 2.0f);
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, padding);
+    if (ImGui::BeginPopupModal(id_.c_str(), nullptr,
+                               ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoMove |
+                                   ImGuiWindowFlags_NoSavedSettings)) {
+        ImGui::TextDisabled("%s", page_.keysHeading.c_str());
+        ImGui::Spacing();
+        float keysWidth = 0.0f;
+        for (const auto& row : page_.keys)
+            keysWidth = std::max(keysWidth, ImGui::CalcTextSize(row.first.c_str()).x);
+        const float actionsAt = ImGui::GetCursorPosX() + keysWidth + 2 * style.ItemSpacing.x +
+                                ImGui::CalcTextSize("  ").x;
+        for (const auto& [keys, action] : page_.keys) {
+            ImGui::TextUnformatted(keys.c_str());
+            ImGui::SameLine(actionsAt);
+            ImGui::TextUnformatted(action.c_str());
+        }
+        ImGui::Spacing();
+        ImGui::Separator();
+        ImGui::Spacing();
+        ImGui::TextDisabled("%s", page_.aboutHeading.c_str());
+        ImGui::Spacing();
+        ImGui::TextUnformatted(page_.about.c_str());
+        ImGui::Spacing();
+        ImGui::Spacing();
+        if (ImGui::Button(page_.ok.c_str(), ImVec2(kButtonWidth, 0))) answer = BoxAnswer::kOk;
+        ImGui::EndPopup();
+    }
+    ImGui::PopStyleVar();
     return answer;
 }
 

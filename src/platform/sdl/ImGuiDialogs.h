@@ -1,12 +1,16 @@
 #pragma once
 // The window's modal boxes drawn with Dear ImGui inside the window: a message
-// box with OK (and Cancel), the choice of a script file from a list, and a
-// one-line text field with OK and CANCEL.
+// box with OK (and Cancel), the choice of a script file from a list, a
+// one-line text field with OK and CANCEL, and the help with the keys and the
+// about part. Button labels are the game's language's (BoxLabels).
 // Each is drawn once per frame until answered; Enter answers OK and Esc
 // Cancel (keys are passed in by the caller, so scripted input can answer).
 
 #include <string>
 #include <vector>
+
+#include "platform/BoxLabels.h"
+#include "platform/HelpPage.h"
 
 namespace fer {
 
@@ -14,7 +18,7 @@ enum class BoxAnswer { kNone, kOk, kCancel };
 
 class MessageBoxView {
   public:
-    MessageBoxView(std::string title, std::string text, bool withCancel);
+    MessageBoxView(std::string title, std::string text, bool withCancel, BoxLabels labels);
 
     // Draws the box in the current frame; the answer given by a click in it.
     BoxAnswer draw();
@@ -26,12 +30,13 @@ class MessageBoxView {
     std::string text_;
     std::string id_;
     bool withCancel_;
+    BoxLabels labels_;
     bool opened_ = false;
 };
 
 class ScriptChooserView {
   public:
-    explicit ScriptChooserView(std::vector<std::string> names);
+    ScriptChooserView(std::vector<std::string> names, BoxLabels labels);
 
     BoxAnswer draw();
     // Enter OK, Esc Cancel, arrows and keypad 8/2 move the selection.
@@ -41,6 +46,7 @@ class ScriptChooserView {
 
   private:
     std::vector<std::string> names_;
+    BoxLabels labels_;
     int selected_ = 0;
     bool opened_ = false;
     bool scrollToSelection_ = true;
@@ -63,6 +69,20 @@ class TextEntryView {
     std::string id_;
     std::vector<char> buffer_;
     std::string typed_; // scripted text not yet in the field
+    bool opened_ = false;
+};
+
+class HelpBoxView {
+  public:
+    explicit HelpBoxView(HelpPage page);
+
+    BoxAnswer draw();
+    // Enter, Space and Esc close it.
+    BoxAnswer key(int virtualKey) const;
+
+  private:
+    HelpPage page_;
+    std::string id_;
     bool opened_ = false;
 };
 

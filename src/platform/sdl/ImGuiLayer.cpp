@@ -175,7 +175,7 @@ int ImGuiLayer::drawFrame(const Overlays& o, int pictureW, int pictureH) {
     // this renderer need not be).
     ImGui::GetIO().DisplayFramebufferScale = ImVec2(pixelRatioX_, pixelRatioY_);
     ImGui::NewFrame();
-    const bool modal = o.box || o.chooser || o.modalView || o.entry;
+    const bool modal = o.box || o.chooser || o.modalView || o.entry || o.help;
     const int chosen = menuBar_.draw(!modal);
     for (size_t i = 0; i < views_.size();) {
         bool open = true;
@@ -210,6 +210,7 @@ int ImGuiLayer::drawFrame(const Overlays& o, int pictureW, int pictureH) {
     if (o.box) given = o.box->draw();
     if (o.chooser) given = o.chooser->draw();
     if (o.entry) given = o.entry->draw();
+    if (o.help) given = o.help->draw();
     if (o.answer) *o.answer = given;
     ImGui::Render();
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());

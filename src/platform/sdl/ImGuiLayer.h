@@ -56,6 +56,7 @@ class ImGuiLayer {
         ScriptChooserView* chooser = nullptr;
         DebugView* modalView = nullptr;
         TextEntryView* entry = nullptr;
+        HelpBoxView* help = nullptr;
         BoxAnswer* answer = nullptr;
     };
     // Draws one ImGui frame over what the renderer holds. Returns the id of a

@@ -219,6 +219,7 @@ BoxAnswer SdlPlatform::Impl::keyAnswer(const ImGuiLayer::Overlays& o, int vk) {
     if (o.box) return o.box->key(vk);
     if (o.chooser) return o.chooser->key(vk);
     if (o.entry) return o.entry->key(vk);
+    if (o.help) return o.help->key(vk);
     if (o.modalView) return o.modalView->key(vk) ? BoxAnswer::kNone : BoxAnswer::kCancel;
     return BoxAnswer::kNone;
 }
@@ -308,6 +309,7 @@ SdlPlatform::~SdlPlatform() = default;
 bool SdlPlatform::openWindow(std::string_view title, const MenuModel& menu) {
     Impl& m = *impl_;
     m.imgui.setMenu(menu, title);
+    m.imgui.addTexts(m.options.labels.ok, m.options.labels.cancel);
     m.window.show(title);
     m.windowOpen = true;
     m.window.layout(m.menuHeight);
@@ -402,7 +404,7 @@ void SdlPlatform::messageBox(std::string_view title, std::string_view text) {
         return;
     }
     impl_->imgui.addTexts(title, text);
-    MessageBoxView box{std::string(title), std::string(text), false};
+    MessageBoxView box{std::string(title), std::string(text), false, m.options.labels};
     ImGuiLayer::Overlays o;
     o.box = &box;
     impl_->runModal(o, title, text, BoxAnswer::kOk);
@@ -410,7 +412,7 @@ void SdlPlatform::messageBox(std::string_view title, std::string_view text) {
 
 bool SdlPlatform::confirmBox(std::string_view title, std::string_view text) {
     impl_->imgui.addTexts(title, text);
-    MessageBoxView box{std::string(title), std::string(text), true};
+    MessageBoxView box{std::string(title), std::string(text), true, impl_->options.labels};
     ImGuiLayer::Overlays o;
     o.box = &box;
     return impl_->runModal(o, title, text, BoxAnswer::kOk) == BoxAnswer::kOk;
@@ -425,14 +427,22 @@ void SdlPlatform::showNotice(std::string_view text) {
     m.events.framesOwed() = std::max(m.events.framesOwed(), 1);
 }
 
-void SdlPlatform::aboutBox(std::string_view title, std::string_view text) {
-    messageBox(title, text);
+void SdlPlatform::helpBox(const HelpPage& page) {
+    Impl& m = *impl_;
+    m.imgui.addTexts(page.title, page.keysHeading);
+    for (const auto& [keys, action] : page.keys) m.imgui.addTexts(keys, action);
+    m.imgui.addTexts(page.aboutHeading, page.about);
+    m.imgui.addTexts(page.ok, {});
+    HelpBoxView help{page};
+    ImGuiLayer::Overlays o;
+    o.help = &help;
+    m.runModal(o, page.title, page.about, BoxAnswer::kOk);
 }
 
 std::string SdlPlatform::chooseScriptFile(const std::string& directory) {
     std::vector<std::string> names = scriptFilesIn(directory);
     for (const auto& name : names) impl_->imgui.addTexts(name, {});
-    ScriptChooserView chooser{names};
+    ScriptChooserView chooser{names, impl_->options.labels};
     ImGuiLayer::Overlays o;
     o.chooser = &chooser;
     // Without a player the choice is the first file, as in the headless backend.

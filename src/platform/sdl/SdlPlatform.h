@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/BoxLabels.h"
 #include "platform/Platform.h"
 #include "platform/ScriptedInput.h"
 
@@ -23,6 +24,7 @@ struct SdlOptions {
     std::vector<TimedEvent> events;
     std::optional<uint64_t> quitAfterMs;
     ScaleMode scaleMode = ScaleMode::kWholeFactor;
+    BoxLabels labels; // the boxes' OK and Cancel
 };
 
 class SdlPlatform : public Platform {
@@ -42,7 +44,7 @@ class SdlPlatform : public Platform {
                  int w, int h) override;
     void messageBox(std::string_view title, std::string_view text) override;
     bool confirmBox(std::string_view title, std::string_view text) override;
-    void aboutBox(std::string_view title, std::string_view text) override;
+    void helpBox(const HelpPage& page) override;
     void showNotice(std::string_view text) override;
     std::string chooseScriptFile(const std::string& directory) override;
     void setModalHook(std::function<void()> hook) override;
