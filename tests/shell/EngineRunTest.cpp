@@ -302,7 +302,7 @@ TEST(EngineRun, ScreenshotKeyShowsANotice) {
     GameDir game;
     // wait for a click; end
     game.write("MAIN.MES", Bytes{0x0B, 0x0B, 0xFF, 0x00, 0x00});
-    game.write("input.txt", std::string("100 screenshot\n300 press lbutton\n"));
+    game.write("input.txt", std::string("100 screenshot\n200 menu 40003\n300 press lbutton\n"));
     const RunResult r = runEngine("--headless --quit-after 5000 --input " +
                                   (game.path() / "input.txt").string() + " " +
                                   game.path().string());
@@ -311,6 +311,9 @@ TEST(EngineRun, ScreenshotKeyShowsANotice) {
     ASSERT_EQ(r.err.rfind(saved + "screenshot-", 0), 0u) << r.err;
     const std::string name = r.err.substr(saved.size(), r.err.find('\n') - saved.size());
     EXPECT_TRUE(fs::exists(game.path() / name)) << name;
+    // "Help" lists the keys, the screenshot key among them, before the about part.
+    EXPECT_NE(r.err.find("\n帮助: 按键\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("\nF12: 截图，存入游戏文件夹\n"), std::string::npos) << r.err;
 
     // A folder in the picture's place: it cannot be written.
     GameDir blocked;
