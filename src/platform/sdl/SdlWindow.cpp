@@ -122,7 +122,9 @@ void SdlWindow::layout(int menuHeight) {
     float rx = 1.0f, ry = 1.0f;
     pixelRatio(rx, ry);
     if (renderer_) SDL_GetRendererOutputSize(renderer_.get(), &w, &h);
-    view_.resize(w, h, static_cast<int>(static_cast<float>(menuHeight) * ry + 0.5f), rx, ry);
+    // In full screen the menu bar is drawn over the picture when called up.
+    const int bar = mode_ == DisplayMode::kFullScreen ? 0 : menuHeight;
+    view_.resize(w, h, static_cast<int>(static_cast<float>(bar) * ry + 0.5f), rx, ry);
 }
 
 void SdlWindow::setMinimumSize(int menuHeight) {

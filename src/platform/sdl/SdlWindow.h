@@ -1,9 +1,10 @@
 #pragma once
 // The SDL window and its renderer: the 640x400 picture as a streaming
-// texture, laid out under the menu bar by the scaled view at the window's
-// real pixel size, windowed or over the whole screen (a borderless window
-// over the desktop, the picture scaled and centred). A frame is the picture
-// plus whatever the ImGui layer draws over it.
+// texture, laid out by the scaled view at the window's real pixel size,
+// under the menu bar in a window, or over the whole screen (a borderless
+// window over the display, the picture scaled and centred on all of it, the
+// menu bar drawn over it when called up). A frame is the picture plus
+// whatever the ImGui layer draws over it.
 
 #include <cstdint>
 #include <memory>
@@ -42,7 +43,8 @@ class SdlWindow {
     bool shown() const { return shown_; }
 
     // Lays the picture out again for the window's size and the menu bar's
-    // height (in points; the layout is in pixels).
+    // height (in points; the layout is in pixels; full screen leaves no room
+    // for the bar).
     void layout(int menuHeight);
     // Pixels per point of the window (1 but on high-density displays).
     void pixelRatio(float& x, float& y) const;
