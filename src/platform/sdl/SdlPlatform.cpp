@@ -173,6 +173,8 @@ void SdlPlatform::Impl::applyCursor() {
 }
 
 int SdlPlatform::Impl::renderFrame(const ImGuiLayer::Overlays& overlays, bool show) {
+    // A size the window system changed without telling (yet) is followed.
+    if (window.followSize(menuHeight)) cursor.reconfine(window.window(), window.view());
     updateMenuZoom();
     float noticeAlpha = 0.0f;
     if (!notice.empty()) {
