@@ -94,8 +94,8 @@ int DisplayModeController::switchDisplayMode(WindowSize kind) {
                 sizing_ = false;
                 if (!failed) show(WindowShow::kRestore);
             } else {
-                // Leaving full screen brings the window back at its windowed
-                // size, centred on the desktop.
+                // Leaving full screen brings the window back to its own size
+                // and place from before.
                 leaveFullScreen();
                 sizing_ = false;
                 show(WindowShow::kRestore);

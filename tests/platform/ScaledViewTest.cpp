@@ -18,6 +18,7 @@ TEST(ScaledView, LargestWholeFactorThatFitsBelowTheMenuBar) {
     EXPECT_EQ(ScaledView::largestFactor(1280, 800 + kBar, kBar), 2);
     EXPECT_EQ(ScaledView::largestFactor(1280, 800 + kBar - 1, kBar), 1);
     EXPECT_EQ(ScaledView::largestFactor(1279, 2000, kBar), 1);
+    EXPECT_EQ(ScaledView::largestFactor(1280, 800, 0), 2); // full screen: no bar above the picture
     // Never below 1, never above the limit, whatever the desktop claims.
     EXPECT_EQ(ScaledView::largestFactor(100, 100, kBar), 1);
     EXPECT_EQ(ScaledView::largestFactor(0, -5, kBar), 1);

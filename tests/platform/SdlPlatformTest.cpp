@@ -685,19 +685,30 @@ TEST_F(SdlDisplayTest, FullScreenShowsThePictureCentredAndClicksHitTheirPixel) {
         const int bar = p->menuBarHeight();
         int ox = 0, oy = 0;
         p->pictureOrigin(ox, oy);
-        // The dummy driver's desktop is 1024x768.
+        // The dummy driver's desktop is 1024x768, all of it for the picture.
         EXPECT_EQ(w, 1024);
         EXPECT_EQ(h, 768);
-        if (mode == ScaleMode::kWholeFactor) {
-            EXPECT_EQ(ox, (1024 - 640) / 2);
-            EXPECT_EQ(oy, bar + (768 - bar - 400) / 2);
-        } else if (mode == ScaleMode::kStretch) {
-            EXPECT_EQ(ox, 0);
-            EXPECT_EQ(oy, bar);
-        } else {
-            EXPECT_EQ(ox, 0);
-            EXPECT_GT(oy, bar); // letterboxed: bars above and below
+        EXPECT_EQ(ox, mode == ScaleMode::kWholeFactor ? (1024 - 640) / 2 : 0);
+        // The menu bar is hidden; the pointer at the top edge, Alt alone or F10 call it up.
+        const uint32_t id = p->windowId();
+        EXPECT_FALSE(p->menuBarShown());
+        synthetic::pushMouseMotion(id, 500, 0);
+        drain(*p);
+        EXPECT_TRUE(p->menuBarShown());
+        synthetic::pushMouseMotion(id, 500, bar + 5);
+        drain(*p);
+        EXPECT_FALSE(p->menuBarShown());
+        for (int key : {226, 67}) { // Alt, F10: up, then away again
+            synthetic::pushKey(id, key, true);
+            synthetic::pushKey(id, key, false);
+            drain(*p);
+            EXPECT_EQ(p->menuBarShown(), key == 226);
         }
+        synthetic::pushKey(id, 226, true); // Alt+Enter is no call for the bar
+        synthetic::pushKey(id, sc::kReturn, true, true, true);
+        synthetic::pushKey(id, 226, false);
+        drain(*p);
+        EXPECT_FALSE(p->menuBarShown());
         std::vector<uint8_t> pixels(640 * 400, 0);
         // Client (500, 300) and its eight neighbours: a smoothed scale keeps
         // the middle one white.
@@ -706,12 +717,10 @@ TEST_F(SdlDisplayTest, FullScreenShowsThePictureCentredAndClicksHitTheirPixel) {
         std::array<PaletteEntry, 256> pal{};
         pal[1] = {255, 255, 255, 0};
         p->present({pixels.data(), 640, 400, 640}, pal, 0, 0, 640, 400);
-        // The picture's size in each mode, on the 1024x768 desktop below the bar.
+        // The picture's size in each mode, on the whole 1024x768 desktop.
         const int pw = mode == ScaleMode::kWholeFactor ? 640 : 1024;
-        const int ph = mode == ScaleMode::kWholeFactor ? 400
-                       : mode == ScaleMode::kFit       ? 640
-                                                       : 768 - bar;
-        EXPECT_EQ(oy, bar + (768 - bar - ph) / 2);
+        const int ph = mode == ScaleMode::kWholeFactor ? 400 : mode == ScaleMode::kFit ? 640 : 768;
+        EXPECT_EQ(oy, (768 - ph) / 2);
         // The centre of client pixel (500, 300) on the screen is white, its
         // neighbours' are black; a click there hits it.
         const int sx = ox + (2 * 500 + 1) * pw / 1280;

@@ -100,9 +100,12 @@ void ImGuiLayer::process(const SDL_Event& event) {
     }
 }
 
-bool ImGuiLayer::wantsPress(int y, int menuHeight) const {
-    return y < menuHeight || ImGui::GetIO().WantCaptureMouse ||
-           ImGui::IsPopupOpen(nullptr, ImGuiPopupFlags_AnyPopup);
+bool ImGuiLayer::wantsPress(int y, int barRows) const {
+    return y < barRows || ImGui::GetIO().WantCaptureMouse || menusOpen();
+}
+
+bool ImGuiLayer::menusOpen() const {
+    return ImGui::IsPopupOpen(nullptr, ImGuiPopupFlags_AnyPopup);
 }
 
 void ImGuiLayer::showView(DebugView& view) {
@@ -176,7 +179,7 @@ int ImGuiLayer::drawFrame(const Overlays& o, int pictureW, int pictureH) {
     ImGui::GetIO().DisplayFramebufferScale = ImVec2(pixelRatioX_, pixelRatioY_);
     ImGui::NewFrame();
     const bool modal = o.box || o.chooser || o.modalView || o.entry || o.help;
-    const int chosen = menuBar_.draw(!modal);
+    const int chosen = barShown_ ? menuBar_.draw(!modal) : 0;
     for (size_t i = 0; i < views_.size();) {
         bool open = true;
         drawView(*views_[i], &open, false, pictureW, pictureH);

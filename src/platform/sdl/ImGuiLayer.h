@@ -47,8 +47,13 @@ class ImGuiLayer {
 
     // Hands an SDL event to ImGui.
     void process(const SDL_Event& event);
-    // Whether a press at window row y belongs to the menus.
-    bool wantsPress(int y, int menuHeight) const;
+    // Whether a press at window row y belongs to the menus (barRows: the
+    // rows the shown bar takes, 0 while it is hidden).
+    bool wantsPress(int y, int barRows) const;
+    // Whether a menu or box is open.
+    bool menusOpen() const;
+    // Whether the frames to come draw the menu bar.
+    void setMenuBarShown(bool shown) { barShown_ = shown; }
 
     // What a frame draws besides the menu bar.
     struct Overlays {
@@ -94,6 +99,7 @@ class ImGuiLayer {
     std::vector<DebugView*> views_;
     bool modalClosed_ = false;
     int zoom_ = 1;
+    bool barShown_ = true;
     // Where the last mouse motion put the pointer (window points), and
     // whether it is in the window: the menus follow the events, not the
     // pointer state the X server reports, which lags without input events

@@ -43,6 +43,18 @@ bool SdlEventTranslator::key(const SDL_Event& e, PlatformEvent& out) {
     framesOwed_ = kFramesAfterInput;
     const bool down = e.type == SDL_KEYDOWN;
     const SDL_Scancode code = e.key.keysym.scancode;
+    const bool altKey = code == SDL_SCANCODE_LALT || code == SDL_SCANCODE_RALT;
+    if (altKey) {
+        if (down && !e.key.repeat) altAlone_ = true;
+        if (!down && altAlone_) reveal_.toggle();
+        if (!down) altAlone_ = false;
+        return false;
+    }
+    if (down) altAlone_ = false;
+    if (code == SDL_SCANCODE_F10) {
+        if (down && !e.key.repeat) reveal_.toggle();
+        return false;
+    }
     if (code == SDL_SCANCODE_F12) return down && !e.key.repeat && make(out, T::kScreenshot);
     // Alt+Enter and F11: full screen or back. The key's release is no game key either.
     const bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
@@ -57,7 +69,8 @@ bool SdlEventTranslator::key(const SDL_Event& e, PlatformEvent& out) {
 bool SdlEventTranslator::motion(const SDL_Event& e, PlatformEvent& out) {
     imgui_.process(e);
     framesOwed_ = kFramesAfterInput;
-    cursor_.apply(e.motion.y, menuHeight_);
+    reveal_.pointerAt(e.motion.y, menuHeight_, imgui_.menusOpen());
+    cursor_.apply(e.motion.y, reveal_.rows(menuHeight_));
     int x = 0, y = 0;
     window_.view().toClient(e.motion.x, e.motion.y, x, y);
     cursor_.clamp(x, y);
@@ -74,11 +87,14 @@ bool SdlEventTranslator::button(const SDL_Event& e, PlatformEvent& out) {
     framesOwed_ = kFramesAfterInput;
     const bool down = e.type == SDL_MOUSEBUTTONDOWN;
     if (down) {
+        altAlone_ = false;
         // Clicks on the menu bar or an open menu belong to the menus.
-        if (imgui_.wantsPress(e.button.y, menuHeight_)) {
+        if (imgui_.wantsPress(e.button.y, reveal_.rows(menuHeight_))) {
             if (drawFrame_) drawFrame_(); // let the menu see the press
             return false;
         }
+        // A click on the picture sends a called-up bar away.
+        reveal_.dismiss();
         int x = 0, y = 0;
         window_.view().toClient(e.button.x, e.button.y, x, y);
         cursor_.clamp(x, y);
@@ -94,7 +110,8 @@ bool SdlEventTranslator::windowChange(const SDL_Event& e, PlatformEvent& out) {
     switch (e.window.event) {
     case SDL_WINDOWEVENT_CLOSE: return make(out, T::kClose);
     case SDL_WINDOWEVENT_FOCUS_GAINED: return make(out, T::kActivate);
-    case SDL_WINDOWEVENT_FOCUS_LOST: return make(out, T::kDeactivate);
+    case SDL_WINDOWEVENT_FOCUS_LOST: altAlone_ = false; return make(out, T::kDeactivate);
+    case SDL_WINDOWEVENT_LEAVE: reveal_.pointerLeft(imgui_.menusOpen()); return false;
     case SDL_WINDOWEVENT_MINIMIZED: return sizeState(WindowSize::kMinimised, out);
     case SDL_WINDOWEVENT_MAXIMIZED: relayout(); return sizeState(WindowSize::kMaximised, out);
     case SDL_WINDOWEVENT_RESTORED:

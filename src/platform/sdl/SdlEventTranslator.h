@@ -4,7 +4,8 @@
 // (a change of size state only when the engine does not know of it yet),
 // Alt+Enter and F11 as the full-screen key, game controllers as keys, and
 // drops of exactly one file. Presses on the menu bar or an open menu stay
-// with the menus.
+// with the menus. In full screen the pointer at the top edge, Alt alone and
+// F10 call up the hidden menu bar.
 
 #include <functional>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "platform/PlatformEvent.h"
 #include "platform/sdl/ImGuiLayer.h"
+#include "platform/sdl/MenuBarReveal.h"
 #include "platform/sdl/SdlCursor.h"
 #include "platform/sdl/SdlGamepads.h"
 #include "platform/sdl/SdlWindow.h"
@@ -27,9 +29,10 @@ class SdlEventTranslator {
     static constexpr int kFramesAfterInput = 3;
 
     SdlEventTranslator(SdlWindow& window, ImGuiLayer& imgui, SdlCursor& cursor,
-                       SdlGamepads& gamepads, WindowStateTracker& states, const int& menuHeight)
+                       SdlGamepads& gamepads, WindowStateTracker& states, MenuBarReveal& reveal,
+                       const int& menuHeight)
         : window_(window), imgui_(imgui), cursor_(cursor), gamepads_(gamepads), states_(states),
-          menuHeight_(menuHeight) {}
+          reveal_(reveal), menuHeight_(menuHeight) {}
 
     // Called for a press the menus take, so that they see it at once.
     void onMenuPress(std::function<void()> drawFrame) { drawFrame_ = std::move(drawFrame); }
@@ -57,7 +60,10 @@ class SdlEventTranslator {
     SdlCursor& cursor_;
     SdlGamepads& gamepads_;
     WindowStateTracker& states_;
+    MenuBarReveal& reveal_;
     const int& menuHeight_;
+    // Alt is down and no other key was pressed since: its release calls up the bar.
+    bool altAlone_ = false;
     std::function<void()> drawFrame_;
     int framesOwed_ = 0;
     // Files of a drop in progress (between begin and complete).

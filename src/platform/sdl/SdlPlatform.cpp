@@ -13,6 +13,7 @@
 #include "platform/sdl/ImGuiDialogs.h"
 #include "platform/sdl/ImGuiLayer.h"
 #include "platform/sdl/KeyMapping.h"
+#include "platform/sdl/MenuBarReveal.h"
 #include "platform/sdl/SdlAudioOutput.h"
 #include "platform/sdl/SdlCursor.h"
 #include "platform/sdl/SdlEventTranslator.h"
@@ -72,8 +73,9 @@ struct SdlPlatform::Impl {
     SdlAudioOutput audio;
     SdlGamepads gamepads;
     WindowStateTracker states;
+    MenuBarReveal reveal;
     int menuHeight = 0;
-    SdlEventTranslator events{window, imgui, cursor, gamepads, states, menuHeight};
+    SdlEventTranslator events{window, imgui, cursor, gamepads, states, reveal, menuHeight};
 
     SdlOptions options;
     TimedEventQueue script;
@@ -167,10 +169,12 @@ void SdlPlatform::Impl::updateMenuZoom() {
 void SdlPlatform::Impl::applyCursor() {
     int my = 0;
     SDL_GetMouseState(nullptr, &my);
-    cursor.apply(my, menuHeight);
+    cursor.apply(my, reveal.rows(menuHeight));
 }
 
 int SdlPlatform::Impl::renderFrame(const ImGuiLayer::Overlays& overlays, bool show) {
+    // A size the window system changed without telling (yet) is followed.
+    if (window.followSize(menuHeight)) cursor.reconfine(window.window(), window.view());
     updateMenuZoom();
     float noticeAlpha = 0.0f;
     if (!notice.empty()) {
@@ -187,7 +191,9 @@ int SdlPlatform::Impl::renderFrame(const ImGuiLayer::Overlays& overlays, bool sh
     imgui.setNotice(notice, noticeAlpha);
     window.drawPicture();
     const ViewRect p = window.view().picture();
+    imgui.setMenuBarShown(reveal.shown());
     const int chosen = imgui.drawFrame(overlays, p.w, p.h);
+    if (chosen) reveal.dismiss();
     if (show) SDL_RenderPresent(window.renderer());
     lastFrame = Clock::now();
     pictureOwed = false;
@@ -492,6 +498,7 @@ bool SdlPlatform::setDisplayMode(DisplayMode mode) {
     Impl& m = *impl_;
     const bool done = m.window.setDisplayMode(mode, m.menuHeight);
     if (!done) return false;
+    m.reveal.setFullScreen(m.window.displayMode() == DisplayMode::kFullScreen);
     // The cursor keeps its confinement, and its look, in the new layout.
     m.cursor.reconfine(m.window.window(), m.window.view());
     if (m.windowOpen) {
@@ -605,6 +612,10 @@ int SdlPlatform::scaleFactor() const {
 
 int SdlPlatform::menuBarHeight() const {
     return impl_->menuHeight;
+}
+
+bool SdlPlatform::menuBarShown() const {
+    return impl_->reveal.shown();
 }
 
 void SdlPlatform::windowSize(int& width, int& height) const {

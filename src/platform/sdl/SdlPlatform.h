@@ -78,6 +78,8 @@ class SdlPlatform : public Platform {
     bool menuChecked(int id) const;
     int scaleFactor() const;
     int menuBarHeight() const;
+    // Whether the menu bar is shown (in full screen only when called up).
+    bool menuBarShown() const;
     void windowSize(int& width, int& height) const;
     void setWindowSize(int width, int height);
     // The picture's top-left corner and factor in the window.

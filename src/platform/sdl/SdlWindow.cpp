@@ -10,6 +10,8 @@ namespace fer {
 namespace {
 // Room for the window's title bar and frame when the default scale is chosen.
 constexpr int kFrameAllowance = 48;
+// How long leaving full screen waits for a window manager to frame the window again.
+constexpr int kFrameWaitMs = 150;
 } // namespace
 
 SdlWindow::SdlWindow() {
@@ -116,13 +118,27 @@ void SdlWindow::layout(int menuHeight) {
             SDL_SetWindowSize(window_.get(), std::max(cw, minW), std::max(ch, minH));
     }
     // Drawn at the window's real pixel size: on a high-density display
-    // there are more pixels than points.
+    // there are more pixels than points. The size is the one the drawable
+    // has now, not the one asked for: a window system may give another, or
+    // none (without a window manager nobody answers a request for full screen).
     int w = 0, h = 0;
     SDL_GetWindowSize(window_.get(), &w, &h);
     float rx = 1.0f, ry = 1.0f;
     pixelRatio(rx, ry);
     if (renderer_) SDL_GetRendererOutputSize(renderer_.get(), &w, &h);
-    view_.resize(w, h, static_cast<int>(static_cast<float>(menuHeight) * ry + 0.5f), rx, ry);
+    laidOutWidth_ = w;
+    laidOutHeight_ = h;
+    // In full screen the menu bar is drawn over the picture when called up.
+    const int bar = mode_ == DisplayMode::kFullScreen ? 0 : menuHeight;
+    view_.resize(w, h, static_cast<int>(static_cast<float>(bar) * ry + 0.5f), rx, ry);
+}
+
+bool SdlWindow::followSize(int menuHeight) {
+    int w = 0, h = 0;
+    if (!renderer_ || SDL_GetRendererOutputSize(renderer_.get(), &w, &h) != 0) return false;
+    if (w == laidOutWidth_ && h == laidOutHeight_) return false;
+    layout(menuHeight);
+    return true;
 }
 
 void SdlWindow::setMinimumSize(int menuHeight) {
@@ -133,7 +149,12 @@ void SdlWindow::growBy(int grow, int menuHeight) {
     int w = 0, h = 0;
     SDL_GetWindowSize(window_.get(), &w, &h);
     setMinimumSize(menuHeight);
-    if (mode_ == DisplayMode::kWindowed) SDL_SetWindowSize(window_.get(), w, h + grow);
+    // In full screen the bar lies over the picture; the window it returns
+    // to grows instead.
+    if (mode_ == DisplayMode::kWindowed)
+        SDL_SetWindowSize(window_.get(), w, h + grow);
+    else if (windowed_.h > 0)
+        windowed_.h += grow;
     layout(menuHeight);
 }
 
@@ -174,29 +195,58 @@ void SdlWindow::drawPicture() {
 
 bool SdlWindow::setDisplayMode(DisplayMode mode, int menuHeight) {
     if (mode == mode_) return true;
-    // A window the window manager maximised is first brought back to its
-    // normal size, which is where leaving full screen returns to.
-    if (mode == DisplayMode::kFullScreen &&
-        (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_MAXIMIZED) != 0)
-        SDL_RestoreWindow(window_.get());
-    const Uint32 flags = mode == DisplayMode::kFullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
-    if (SDL_SetWindowFullscreen(window_.get(), flags) != 0) {
+    SDL_Window* w = window_.get();
+    if (mode == DisplayMode::kFullScreen) {
+        // A window the window manager maximised is first brought back to its
+        // normal size, which is where leaving full screen returns to.
+        if ((SDL_GetWindowFlags(w) & SDL_WINDOW_MAXIMIZED) != 0) SDL_RestoreWindow(w);
+        SDL_GetWindowPosition(w, &windowed_.x, &windowed_.y);
+        SDL_GetWindowSize(w, &windowed_.w, &windowed_.h);
+        // A window without a frame has no window manager yet (a kiosk, a
+        // bare X session), and the request for full screen below may go
+        // unanswered: the window covers its display itself first.
+        int top = 0;
+        covered_ = SDL_GetWindowBordersSize(w, &top, nullptr, nullptr, nullptr) != 0 || top <= 0;
+        SDL_Rect bounds{};
+        const int display = std::max(SDL_GetWindowDisplayIndex(w), 0);
+        if (covered_ && SDL_GetDisplayBounds(display, &bounds) == 0 && bounds.w > 0 &&
+            bounds.h > 0) {
+            SDL_SetWindowBordered(w, SDL_FALSE);
+            SDL_SetWindowPosition(w, bounds.x, bounds.y);
+            SDL_SetWindowSize(w, bounds.w, bounds.h);
+        }
+        if (SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+            restoreWindowed();
+            layout(menuHeight);
+            return false;
+        }
+    } else {
         // Leaving full screen cannot be refused: the window keeps what it has.
-        if (mode == DisplayMode::kFullScreen) return false;
+        SDL_SetWindowFullscreen(w, 0);
+        restoreWindowed();
     }
     mode_ = mode;
-    if (mode == DisplayMode::kWindowed) {
-        SDL_Rect usable{0, 0, ScaledView::kWidth * factor_,
-                        menuHeight + ScaledView::kHeight * factor_ + kFrameAllowance};
-        if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_.get()), &usable) != 0)
-            SDL_GetDisplayBounds(0, &usable);
-        const WindowPlacement place = placeWindow(factor_, usable.x, usable.y, usable.w, usable.h,
-                                                  menuHeight, kFrameAllowance);
-        SDL_SetWindowSize(window_.get(), place.width, place.height);
-        SDL_SetWindowPosition(window_.get(), place.x, place.y);
-    }
     layout(menuHeight);
     return true;
+}
+
+void SdlWindow::restoreWindowed() {
+    SDL_Window* w = window_.get();
+    if (covered_) {
+        SDL_SetWindowBordered(w, SDL_TRUE);
+        // A window manager that came meanwhile frames the window again; the
+        // place is that of the client area, so its frame must be known first.
+        int top = 0;
+        for (int waited = 0; waited < kFrameWaitMs; waited += 10) {
+            SDL_PumpEvents();
+            if (SDL_GetWindowBordersSize(w, &top, nullptr, nullptr, nullptr) == 0 && top > 0) break;
+            SDL_Delay(10);
+        }
+        covered_ = false;
+    }
+    if (windowed_.w <= 0 || windowed_.h <= 0) return;
+    SDL_SetWindowSize(w, windowed_.w, windowed_.h);
+    SDL_SetWindowPosition(w, windowed_.x, windowed_.y);
 }
 
 void SdlWindow::setScaleMode(ScaleMode mode, int menuHeight) {

@@ -1,9 +1,10 @@
 #pragma once
 // The SDL window and its renderer: the 640x400 picture as a streaming
-// texture, laid out under the menu bar by the scaled view at the window's
-// real pixel size, windowed or over the whole screen (a borderless window
-// over the desktop, the picture scaled and centred). A frame is the picture
-// plus whatever the ImGui layer draws over it.
+// texture, laid out by the scaled view at the window's real pixel size,
+// under the menu bar in a window, or over the whole screen (a borderless
+// window over the display, the picture scaled and centred on all of it, the
+// menu bar drawn over it when called up). A frame is the picture plus
+// whatever the ImGui layer draws over it.
 
 #include <cstdint>
 #include <memory>
@@ -41,9 +42,14 @@ class SdlWindow {
     void hide();
     bool shown() const { return shown_; }
 
-    // Lays the picture out again for the window's size and the menu bar's
-    // height (in points; the layout is in pixels).
+    // Lays the picture out again for the size the window's drawable has now
+    // and the menu bar's height (in points; the layout is in pixels; full
+    // screen leaves no room for the bar).
     void layout(int menuHeight);
+    // Lays the picture out again if the drawable's size is no longer the one
+    // it was laid out for (a change the window system told late or not at
+    // all); true when it did.
+    bool followSize(int menuHeight);
     // Pixels per point of the window (1 but on high-density displays).
     void pixelRatio(float& x, float& y) const;
     // Keeps room for the menu bar and the picture at factor 1.
@@ -65,6 +71,9 @@ class SdlWindow {
     ScaleMode scaleMode() const { return view_.mode(); }
 
   private:
+    // The window's frame, size and place from before full screen.
+    void restoreWindowed();
+
     struct WindowDeleter {
         void operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
     };
@@ -84,6 +93,12 @@ class SdlWindow {
     int factor_ = 1;
     bool shown_ = false;
     DisplayMode mode_ = DisplayMode::kWindowed;
+    // The drawable's size the picture was laid out for.
+    int laidOutWidth_ = 0, laidOutHeight_ = 0;
+    // The window's own place and size before full screen, where leaving it returns.
+    SDL_Rect windowed_{0, 0, 0, 0};
+    // Full screen made the window frameless and had it cover the display itself.
+    bool covered_ = false;
 };
 
 } // namespace fer
