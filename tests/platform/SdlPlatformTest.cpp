@@ -475,7 +475,7 @@ TEST_F(SdlPlatformTest, ScriptedInputPlaysAlongsideAndAnswersBoxes) {
     move.event.x = 900; // clamped to the picture
     move.event.y = 20;
     options.events = {esc, move};
-    options.quitAfterMs = 0;
+    options.quitAfterMs = 200;
     auto p = open(1, options);
     ASSERT_TRUE(p);
     PlatformEvent e;
@@ -483,6 +483,7 @@ TEST_F(SdlPlatformTest, ScriptedInputPlaysAlongsideAndAnswersBoxes) {
     p->startClock();
     // The scripted Esc answers the box.
     EXPECT_FALSE(p->confirmBox("游戏的结束", "结束游戏吗？"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(250)); // past the quit time
     const auto events = drain(*p);
     const auto moves = only(events, {T::kMouseMove});
     ASSERT_EQ(moves.size(), 1u);
