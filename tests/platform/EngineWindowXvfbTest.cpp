@@ -18,6 +18,8 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "../SkipUnlessCi.h"
+
 namespace fer {
 namespace {
 
@@ -60,9 +62,10 @@ bool readPpm(const fs::path& path, Image& image) {
 int runInXvfb(const std::string& inner, const fs::path& dir, std::string& output) {
     const fs::path log = dir / "run.log";
     const fs::path statusFile = dir / "inner.status";
-    const std::string command = "xvfb-run -a -s '-screen 0 1280x1024x24' sh -c \"(" + inner +
-                                "); echo \\$? >'" + statusFile.string() + "'\" >'" + log.string() +
-                                "' 2>&1";
+    // A hung run is killed, Xvfb and all, before the test itself times out.
+    const std::string command =
+        "timeout -k 5 110 xvfb-run -a -s '-screen 0 1280x1024x24' sh -c \"(" + inner +
+        "); echo \\$? >'" + statusFile.string() + "'\" >'" + log.string() + "' 2>&1";
     const int ran = std::system(command.c_str());
     std::ifstream in(log);
     output.assign(std::istreambuf_iterator<char>(in), {});
@@ -74,7 +77,7 @@ int runInXvfb(const std::string& inner, const fs::path& dir, std::string& output
 
 TEST(EngineWindowXvfb, WindowWithMenuBarAppearsAndQuitTimerEndsTheRun) {
     if (!haveProgram("xvfb-run") || !haveProgram("import") || !haveProgram("convert"))
-        GTEST_SKIP() << "xvfb-run or ImageMagick missing";
+        FER_SKIP_UNLESS_CI("xvfb-run or ImageMagick missing");
     const fs::path dir =
         fs::temp_directory_path() / ("fer-xvfb-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);
@@ -133,7 +136,7 @@ TEST(EngineWindowXvfb, WindowWithMenuBarAppearsAndQuitTimerEndsTheRun) {
 }
 
 TEST(EngineWindowXvfb, AFailedDropInTheWindowEndsTheRunWithStatus1) {
-    if (!haveProgram("xvfb-run")) GTEST_SKIP() << "xvfb-run missing";
+    if (!haveProgram("xvfb-run")) FER_SKIP_UNLESS_CI("xvfb-run missing");
     const fs::path dir =
         fs::temp_directory_path() / ("fer-xvfb-drop-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);
@@ -175,7 +178,7 @@ int pixelsOf(const Image& image, int x0, int y0, int x1, int y1, uint8_t r, uint
 
 TEST(EngineWindowXvfb, FlagsViewIsDrawnInTheWindow) {
     if (!haveProgram("xvfb-run") || !haveProgram("import") || !haveProgram("convert"))
-        GTEST_SKIP() << "xvfb-run or ImageMagick missing";
+        FER_SKIP_UNLESS_CI("xvfb-run or ImageMagick missing");
     const fs::path dir =
         fs::temp_directory_path() / ("fer-xvfb-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);
@@ -224,7 +227,7 @@ TEST(EngineWindowXvfb, FlagsViewIsDrawnInTheWindow) {
 TEST(EngineWindowXvfb, AltEnterShowsTheTitleFullScreenCentredAndSharp) {
     if (!haveProgram("xvfb-run") || !haveProgram("import") || !haveProgram("convert") ||
         !haveProgram("xdotool") || !haveProgram("openbox"))
-        GTEST_SKIP() << "xvfb-run, ImageMagick, xdotool or openbox missing";
+        FER_SKIP_UNLESS_CI("xvfb-run, ImageMagick, xdotool or openbox missing");
     const fs::path dir =
         fs::temp_directory_path() / ("fer-xvfb-full-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);
@@ -300,7 +303,7 @@ TEST(EngineWindowXvfb, AltEnterShowsTheTitleFullScreenCentredAndSharp) {
 TEST(EngineWindowXvfb, TitleInUtf8AndMenuHighlightFollowsThePointer) {
     if (!haveProgram("xvfb-run") || !haveProgram("import") || !haveProgram("convert") ||
         !haveProgram("xdotool") || !haveProgram("openbox"))
-        GTEST_SKIP() << "xvfb-run, ImageMagick, xdotool or openbox missing";
+        FER_SKIP_UNLESS_CI("xvfb-run, ImageMagick, xdotool or openbox missing");
     const fs::path dir =
         fs::temp_directory_path() / ("fer-xvfb-hover-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);
@@ -374,7 +377,7 @@ TEST(EngineWindowXvfb, TitleInUtf8AndMenuHighlightFollowsThePointer) {
 // fatal error "文件打开错误" / "SAVE01" shows its whole title bar.
 TEST(EngineWindowXvfb, ABoxIsAsWideAsItsTitle) {
     if (!haveProgram("xvfb-run") || !haveProgram("import") || !haveProgram("convert"))
-        GTEST_SKIP() << "xvfb-run or ImageMagick missing";
+        FER_SKIP_UNLESS_CI("xvfb-run or ImageMagick missing");
     const fs::path dir =
         fs::temp_directory_path() / ("fer-xvfb-box-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);

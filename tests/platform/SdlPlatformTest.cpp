@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "../SkipUnlessCi.h"
 #include "platform/MenuModel.h"
 #include "platform/sdl/KeyMapping.h"
 #include "platform/sdl/SdlPlatform.h"
@@ -679,7 +680,7 @@ TEST_F(SdlDisplayTest, FullScreenShowsThePictureCentredAndClicksHitTheirPixel) {
         auto p = open(1, mode);
         ASSERT_TRUE(p);
         if (!p->setDisplayMode(DisplayMode::kFullScreen))
-            GTEST_SKIP() << "no full screen on this video driver";
+            FER_SKIP_UNLESS_CI("no full screen on this video driver");
         drain(*p);
         int w = 0, h = 0;
         p->windowSize(w, h);
@@ -796,7 +797,7 @@ TEST_F(SdlDisplayTest, AHiddenConfinedCursorStaysSoAcrossASwitch) {
     p->pictureOrigin(ox, oy);
     EXPECT_EQ(x, ox + 100);
     EXPECT_EQ(y, oy + 100);
-    if (!p->setDisplayMode(DisplayMode::kFullScreen)) GTEST_SKIP() << "no full screen here";
+    if (!p->setDisplayMode(DisplayMode::kFullScreen)) FER_SKIP_UNLESS_CI("no full screen here");
     drain(*p);
     // The picture moved to the middle of the screen: the confinement moved with it.
     p->pictureOrigin(ox, oy);
