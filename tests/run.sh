@@ -2,35 +2,53 @@
 # Builds and runs the whole test suite: the normal build, then the unit tests
 # again under AddressSanitizer + UndefinedBehaviorSanitizer, then the threaded
 # tests under ThreadSanitizer, then a short run of every fuzz target. Exits
-# non-zero on any failure.
+# non-zero on any failure. Each stage's wall time is printed as it ends, and
+# the total at the end (also when a stage fails).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+run_started=$SECONDS
+stage_name=""
+stage_started=$SECONDS
+# stage NAME: ends the stage before, printing its wall time, and begins NAME.
+stage() {
+  if [ -n "$stage_name" ]; then
+    echo "== $stage_name: $((SECONDS - stage_started)) s"
+  fi
+  stage_name="$1"
+  stage_started=$SECONDS
+  if [ -n "$stage_name" ]; then echo "== $stage_name"; fi
+}
+trap 'status=$?; stage ""; echo "== total: $((SECONDS - run_started)) s"; exit $status' EXIT
+
+stage "dependencies"
 tools/install-deps.sh
 
 jobs=$(nproc)
 werror=OFF
 if [ -n "${CI:-}" ]; then werror=ON; fi
 
-echo "== normal build"
+stage "normal build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFER_WERROR=$werror
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs" --timeout 600)
 
-echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
+stage "AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFER_SANITIZE=ON -DFER_BENCH=OFF \
   -DFER_WERROR=$werror
 cmake --build build-asan -j "$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   SDL_VIDEODRIVER=dummy ctest --output-on-failure -j "$jobs" --timeout 900)
 
-echo "== ThreadSanitizer (threaded tests)"
+stage "ThreadSanitizer (threaded tests)"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFER_TSAN=ON -DFER_BENCH=OFF \
   -DFER_WERROR=$werror
-cmake --build build-tsan -j "$jobs"
+# Only the programs of the tests it runs.
+cmake --build build-tsan -j "$jobs" --target threaded_tests
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 SDL_VIDEODRIVER=dummy \
   ctest --output-on-failure -j "$jobs" --timeout 900 -L threaded)
 
-echo "== Fuzz targets (a short run of each)"
+stage "fuzz targets (a short run of each)"
 # Every target runs from its seeds for a few seconds with a fresh corpus, so a
 # parser that starts to crash, leak or hang shows here. Any input running over
 # a second counts as a hang; a timeout is replayed alone twice first, so a slow

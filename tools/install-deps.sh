@@ -10,6 +10,7 @@ packages=(
   xvfb xauth imagemagick xdotool openbox sox
   pulseaudio pulseaudio-utils espeak-ng
   libsndfile1-dev
+  groff desktop-file-utils
   clang llvm libclang-rt-dev
 )
 

@@ -26,6 +26,7 @@ struct PlatformEvent {
         kExpose,           // the window needs repainting
         kScreenshot,       // the player asks for a screenshot (F12)
         kText,             // text = text typed into the focused text field
+        kEndSession,       // a stop signal ends the session: close without asking
     };
     Type type = Type::kExpose;
     int code = 0;

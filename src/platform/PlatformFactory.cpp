@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/StopSignals.h"
 #include "platform/headless/HeadlessPlatform.h"
 #if FER_HAVE_SDL
 #include "platform/sdl/SdlPlatform.h"
@@ -14,6 +15,8 @@ bool windowBackendAvailable() {
 }
 
 std::unique_ptr<Platform> createPlatform(const PlatformOptions& options) {
+    // From here on a stop signal reaches the engine through the backend's events.
+    StopSignals::install();
     if (!options.headless && !windowBackendAvailable())
         std::fprintf(stderr, "engine: built without the SDL2 window; running headless\n");
     if (options.headless || !windowBackendAvailable()) {

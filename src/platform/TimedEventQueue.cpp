@@ -14,15 +14,16 @@ void TimedEventQueue::start(uint64_t nowMs) {
 bool TimedEventQueue::next(uint64_t nowMs, PlatformEvent& event) {
     if (!started_ || finished()) return false;
     const uint64_t elapsed = nowMs >= start_ ? nowMs - start_ : 0;
-    if (next_ < events_.size() && events_[next_].at <= elapsed &&
-        (!quitAfter_ || quitSent_ || events_[next_].at <= *quitAfter_)) {
-        event = events_[next_++].event;
-        return true;
-    }
+    // The quit time is a deadline: once it has come, the close goes before
+    // any event still waiting, however late the engine took its events.
     if (quitAfter_ && !quitSent_ && elapsed >= *quitAfter_) {
         quitSent_ = true;
         event = PlatformEvent{};
         event.type = PlatformEvent::Type::kClose;
+        return true;
+    }
+    if (next_ < events_.size() && events_[next_].at <= elapsed) {
+        event = events_[next_++].event;
         return true;
     }
     return false;

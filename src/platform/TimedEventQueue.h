@@ -2,7 +2,8 @@
 // Scripted input, the same for both backends: timed events (alongside the
 // player's, in a window) and the --quit-after timer that turns into a close
 // request. Times count from start(); the caller passes the clock in. Events
-// come in time order; one due after the quit time comes only after the close.
+// come in time order. The quit time is a deadline: when it has come, the
+// close comes next, before the events that are still waiting.
 
 #include <cstdint>
 #include <optional>
@@ -23,7 +24,7 @@ class TimedEventQueue {
     bool finished() const { return next_ >= events_.size() && (!quitAfter_ || quitSent_); }
 
     // The next event due at nowMs, in time order; the quit timer's close comes
-    // once, after the events due before it. False when none is due.
+    // once, as soon as the quit time has come. False when none is due.
     bool next(uint64_t nowMs, PlatformEvent& event);
 
     // Milliseconds from nowMs until the next event or the quit timer is

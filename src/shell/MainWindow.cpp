@@ -39,6 +39,7 @@ void MainWindow::handle(const PlatformEvent& event) {
     case T::kKeyUp: keys_.keyReleased(event.code); break;
     case T::kMouseMove: break; // the platform keeps the position
     case T::kClose: confirmClose(); break;
+    case T::kEndSession: destroy(); break; // as a confirmed close
     case T::kRestore:
     case T::kMaximise:
         // The display mode follows the window's size first.

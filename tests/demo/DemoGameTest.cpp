@@ -23,6 +23,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "../shell/EngineProcess.h"
 #include "DemoPalette.h"
 #include "DemoPictures.h"
 #include "IndexedPng.h"
@@ -127,10 +128,11 @@ PlayResult play(const GameCopy& game, const Input& input) {
     const fs::path in = game.path() / "input.txt", png = game.path() / "screen.png",
                    mem = game.path() / "memory.bin";
     std::ofstream(in) << input.text();
-    const std::string command = std::string(FER_ENGINE_PATH) + " --headless --print-text --input " +
-                                in.string() + " --quit-after " + std::to_string(input.end()) +
-                                " --screenshot " + png.string() + " --dump-memory " + mem.string() +
-                                " " + game.path().string() + " 2>/dev/null";
+    const std::string command = fer::test::kEngineKillAfter + FER_ENGINE_PATH +
+                                " --headless --print-text --input " + in.string() +
+                                " --quit-after " + std::to_string(input.end()) + " --screenshot " +
+                                png.string() + " --dump-memory " + mem.string() + " " +
+                                game.path().string() + " 2>/dev/null";
     PlayResult run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
@@ -305,8 +307,7 @@ TEST(DemoGameChoice, WaitsForThePlayerWithoutBurningTheProcessor) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5000));
     const double used = cpuSeconds(pid) - before;
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
-    int status = 0;
-    waitpid(pid, &status, 0);
+    const int status = fer::test::waitOrKill(pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     // The sanitizers make every pass several times dearer; a spinning wait

@@ -18,6 +18,8 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "../SkipUnlessCi.h"
+
 namespace fer {
 namespace {
 
@@ -61,9 +63,10 @@ int runInXvfb(const std::string& inner, const fs::path& dir, std::string& output
               const std::string& screen = "1280x1024") {
     const fs::path log = dir / "run.log";
     const fs::path statusFile = dir / "inner.status";
-    const std::string command = "xvfb-run -a -s '-screen 0 " + screen + "x24' sh -c \"(" + inner +
-                                "); echo \\$? >'" + statusFile.string() + "'\" >'" + log.string() +
-                                "' 2>&1";
+    // A hung run is killed, Xvfb and all, before the test itself times out.
+    const std::string command = "timeout -k 5 110 xvfb-run -a -s '-screen 0 " + screen +
+                                "x24' sh -c \"(" + inner + "); echo \\$? >'" +
+                                statusFile.string() + "'\" >'" + log.string() + "' 2>&1";
     const int ran = std::system(command.c_str());
     std::ifstream in(log);
     output.assign(std::istreambuf_iterator<char>(in), {});
@@ -75,7 +78,7 @@ int runInXvfb(const std::string& inner, const fs::path& dir, std::string& output
 
 TEST(EngineWindowXvfb, WindowWithMenuBarAppearsAndQuitTimerEndsTheRun) {
     if (!haveProgram("xvfb-run") || !haveProgram("import") || !haveProgram("convert"))
-        GTEST_SKIP() << "xvfb-run or ImageMagick missing";
+        FER_SKIP_UNLESS_CI("xvfb-run or ImageMagick missing");
     const fs::path dir =
         fs::temp_directory_path() / ("fer-xvfb-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);
@@ -134,7 +137,7 @@ TEST(EngineWindowXvfb, WindowWithMenuBarAppearsAndQuitTimerEndsTheRun) {
 }
 
 TEST(EngineWindowXvfb, AFailedDropInTheWindowEndsTheRunWithStatus1) {
-    if (!haveProgram("xvfb-run")) GTEST_SKIP() << "xvfb-run missing";
+    if (!haveProgram("xvfb-run")) FER_SKIP_UNLESS_CI("xvfb-run missing");
     const fs::path dir =
         fs::temp_directory_path() / ("fer-xvfb-drop-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);
@@ -176,7 +179,7 @@ int pixelsOf(const Image& image, int x0, int y0, int x1, int y1, uint8_t r, uint
 
 TEST(EngineWindowXvfb, FlagsViewIsDrawnInTheWindow) {
     if (!haveProgram("xvfb-run") || !haveProgram("import") || !haveProgram("convert"))
-        GTEST_SKIP() << "xvfb-run or ImageMagick missing";
+        FER_SKIP_UNLESS_CI("xvfb-run or ImageMagick missing");
     const fs::path dir =
         fs::temp_directory_path() / ("fer-xvfb-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);
@@ -228,10 +231,8 @@ TEST(EngineWindowXvfb, FlagsViewIsDrawnInTheWindow) {
 // brings the window to its own size and place.
 TEST(EngineWindowXvfb, FullScreenFillsTheScreenWithOrWithoutAWindowManager) {
     if (!haveProgram("xvfb-run") || !haveProgram("import") || !haveProgram("convert") ||
-        !haveProgram("xdotool") || !haveProgram("openbox")) {
-        if (std::getenv("CI")) FAIL() << "xvfb-run, ImageMagick, xdotool or openbox missing";
-        GTEST_SKIP() << "xvfb-run, ImageMagick, xdotool or openbox missing";
-    }
+        !haveProgram("xdotool") || !haveProgram("openbox"))
+        FER_SKIP_UNLESS_CI("xvfb-run, ImageMagick, xdotool or openbox missing");
     struct Row {
         int width, height;
         bool windowManager, altEnter;
@@ -324,7 +325,7 @@ TEST(EngineWindowXvfb, FullScreenFillsTheScreenWithOrWithoutAWindowManager) {
 TEST(EngineWindowXvfb, TitleInUtf8AndMenuHighlightFollowsThePointer) {
     if (!haveProgram("xvfb-run") || !haveProgram("import") || !haveProgram("convert") ||
         !haveProgram("xdotool") || !haveProgram("openbox"))
-        GTEST_SKIP() << "xvfb-run, ImageMagick, xdotool or openbox missing";
+        FER_SKIP_UNLESS_CI("xvfb-run, ImageMagick, xdotool or openbox missing");
     const fs::path dir =
         fs::temp_directory_path() / ("fer-xvfb-hover-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);
@@ -398,7 +399,7 @@ TEST(EngineWindowXvfb, TitleInUtf8AndMenuHighlightFollowsThePointer) {
 // fatal error "文件打开错误" / "SAVE01" shows its whole title bar.
 TEST(EngineWindowXvfb, ABoxIsAsWideAsItsTitle) {
     if (!haveProgram("xvfb-run") || !haveProgram("import") || !haveProgram("convert"))
-        GTEST_SKIP() << "xvfb-run or ImageMagick missing";
+        FER_SKIP_UNLESS_CI("xvfb-run or ImageMagick missing");
     const fs::path dir =
         fs::temp_directory_path() / ("fer-xvfb-box-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);

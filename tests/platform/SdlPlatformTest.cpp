@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "../SkipUnlessCi.h"
 #include "platform/MenuModel.h"
 #include "platform/sdl/KeyMapping.h"
 #include "platform/sdl/SdlPlatform.h"
@@ -475,7 +476,7 @@ TEST_F(SdlPlatformTest, ScriptedInputPlaysAlongsideAndAnswersBoxes) {
     move.event.x = 900; // clamped to the picture
     move.event.y = 20;
     options.events = {esc, move};
-    options.quitAfterMs = 0;
+    options.quitAfterMs = 200;
     auto p = open(1, options);
     ASSERT_TRUE(p);
     PlatformEvent e;
@@ -483,6 +484,7 @@ TEST_F(SdlPlatformTest, ScriptedInputPlaysAlongsideAndAnswersBoxes) {
     p->startClock();
     // The scripted Esc answers the box.
     EXPECT_FALSE(p->confirmBox("游戏的结束", "结束游戏吗？"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(250)); // past the quit time
     const auto events = drain(*p);
     const auto moves = only(events, {T::kMouseMove});
     ASSERT_EQ(moves.size(), 1u);
@@ -678,7 +680,7 @@ TEST_F(SdlDisplayTest, FullScreenShowsThePictureCentredAndClicksHitTheirPixel) {
         auto p = open(1, mode);
         ASSERT_TRUE(p);
         if (!p->setDisplayMode(DisplayMode::kFullScreen))
-            GTEST_SKIP() << "no full screen on this video driver";
+            FER_SKIP_UNLESS_CI("no full screen on this video driver");
         drain(*p);
         int w = 0, h = 0;
         p->windowSize(w, h);
@@ -804,7 +806,7 @@ TEST_F(SdlDisplayTest, AHiddenConfinedCursorStaysSoAcrossASwitch) {
     p->pictureOrigin(ox, oy);
     EXPECT_EQ(x, ox + 100);
     EXPECT_EQ(y, oy + 100);
-    if (!p->setDisplayMode(DisplayMode::kFullScreen)) GTEST_SKIP() << "no full screen here";
+    if (!p->setDisplayMode(DisplayMode::kFullScreen)) FER_SKIP_UNLESS_CI("no full screen here");
     drain(*p);
     // The picture moved to the middle of the screen: the confinement moved with it.
     p->pictureOrigin(ox, oy);

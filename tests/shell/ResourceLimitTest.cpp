@@ -78,11 +78,6 @@ void expectNoCrash(const test::EngineProcess& r) {
 
 class ResourceLimits : public ::testing::Test {
   protected:
-    void SetUp() override {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-        GTEST_SKIP() << "the sanitizers reserve more address space than any limit allows";
-#endif
-    }
     Game game;
 };
 

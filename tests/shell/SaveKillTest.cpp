@@ -22,6 +22,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "EngineProcess.h"
 #include "core/ScriptMemory.h"
 
 extern char** environ;
@@ -106,7 +107,7 @@ TEST_F(SaveKill, EverySaveIsWholeAndNoOlderAfterEveryKill) {
     const auto firstStart = Clock::now();
     const pid_t first = startEngine(game_);
     ASSERT_GT(first, 0);
-    const int firstStatus = waitFor(first);
+    const int firstStatus = test::waitOrKill(first);
     ASSERT_TRUE(WIFEXITED(firstStatus) && WEXITSTATUS(firstStatus) == 0);
     const auto startUp = Clock::now() - firstStart;
     Bytes save = readFile(game_ / "SAVE03");
@@ -159,10 +160,57 @@ TEST_F(SaveKill, EverySaveIsWholeAndNoOlderAfterEveryKill) {
     useScript("INIT.MES");
     const pid_t last = startEngine(game_);
     ASSERT_GT(last, 0);
-    const int lastStatus = waitFor(last);
+    const int lastStatus = test::waitOrKill(last);
     EXPECT_TRUE(WIFEXITED(lastStatus) && WEXITSTATUS(lastStatus) == 0);
     EXPECT_TRUE(leftovers(game_).empty());
     EXPECT_EQ(readFile(game_ / "SAVE03").size(), 4096u);
+}
+
+// A stop signal (a logout, a launcher's stop button, Ctrl+C, a closed
+// terminal) ends the engine through its normal shut-down: the save it was
+// writing is finished, nothing is left behind, and the exit status is 0. A
+// second signal ends it at once, with the signal's own default action.
+TEST_F(SaveKill, AStopSignalEndsTheRunThroughTheNormalShutDown) {
+    useScript("INIT.MES");
+    const pid_t init = startEngine(game_);
+    ASSERT_GT(init, 0);
+    ASSERT_EQ(test::waitOrKill(init), 0);
+    useScript("LOOP.MES");
+    // Starts the saving engine and waits until it has saved at least once more.
+    auto startSaving = [&] {
+        const uint32_t before = reg32(readFile(game_ / "SAVE03"), 60);
+        const pid_t pid = startEngine(game_);
+        const auto deadline = Clock::now() + std::chrono::seconds(60);
+        while (pid > 0 && Clock::now() < deadline) {
+            const Bytes save = readFile(game_ / "SAVE03");
+            if (save.size() == 4096u && reg32(save, 60) > before) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return pid;
+    };
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        const pid_t pid = startSaving();
+        ASSERT_GT(pid, 0);
+        ::kill(pid, signal);
+        const int status = test::waitOrKill(pid, std::chrono::seconds(30));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "signal " << signal << ": wait status " << status;
+        const Bytes save = readFile(game_ / "SAVE03");
+        ASSERT_EQ(save.size(), 4096u);
+        EXPECT_EQ(reg32(save, 61), reg32(save, 60));
+        EXPECT_TRUE(leftovers(game_).empty()) << "signal " << signal;
+    }
+    // Both signals wait while the engine is stopped, so the second comes
+    // before the shut-down could end.
+    const pid_t pid = startSaving();
+    ASSERT_GT(pid, 0);
+    ::kill(pid, SIGSTOP);
+    ::kill(pid, SIGTERM);
+    ::kill(pid, SIGINT);
+    ::kill(pid, SIGCONT);
+    const int status = test::waitOrKill(pid, std::chrono::seconds(30));
+    EXPECT_TRUE(WIFSIGNALED(status) && (WTERMSIG(status) == SIGTERM || WTERMSIG(status) == SIGINT))
+        << "wait status " << status;
 }
 
 } // namespace

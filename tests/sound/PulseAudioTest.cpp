@@ -164,9 +164,11 @@ TEST(PulseAudio, MusicLoopsVoicesAndFadesAreHeardThroughANullSink) {
     const auto started = std::chrono::steady_clock::now();
     // The sound server's client libraries keep a few bytes to the end, which
     // the leak checker of a sanitized build would count against the engine.
-    const int status = shell(env + "ASAN_OPTIONS=detect_leaks=0 SDL_AUDIODRIVER=pulseaudio xvfb-run -a " +
-                             std::string(FER_ENGINE_PATH) + " --quit-after 20000 " + quoted(game) +
-                             " 2>" + quoted(dir / "engine.log"));
+    const int status = shell(
+        env +
+        "ASAN_OPTIONS=detect_leaks=0 SDL_AUDIODRIVER=pulseaudio timeout -k 5 120 xvfb-run -a " +
+        std::string(FER_ENGINE_PATH) + " --quit-after 20000 " + quoted(game) + " 2>" +
+        quoted(dir / "engine.log"));
     const double ran = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::this_thread::sleep_for(300ms);
     recorder.end(SIGINT);

@@ -57,6 +57,7 @@ void HeadlessPlatform::startClock() {
 }
 
 bool HeadlessPlatform::nextEvent(PlatformEvent& event) {
+    if (stop_.take(event)) return true;
     if (!pending_.empty()) {
         event = std::move(pending_.front());
         pending_.pop_front();
@@ -209,8 +210,10 @@ void HeadlessPlatform::refreshDebugView(DebugView& view) {
 }
 
 bool HeadlessPlatform::nextModalEvent(PlatformEvent& event) {
-    // Nobody is there to answer before the clock starts or after the quit timer.
-    while (script_.started() && !script_.finished() && !script_.quitting()) {
+    // Nobody is there to answer before the clock starts, after the quit timer
+    // or once a stop signal came.
+    while (script_.started() && !script_.finished() && !script_.quitting() &&
+           !StopSignals::arrived()) {
         if (script_.next(coarseMilliseconds(), event)) return true;
         sleepMilliseconds(2);
     }
@@ -282,7 +285,7 @@ void HeadlessPlatform::sleepMilliseconds(int ms) {
 }
 
 void HeadlessPlatform::waitForEvent(int maxMs) {
-    if (!pending_.empty()) return;
+    if (!pending_.empty() || StopSignals::arrived()) return;
     uint64_t wait = maxMs > 0 ? static_cast<uint64_t>(maxMs) : 0;
     if (const auto until = script_.untilNext(coarseMilliseconds())) wait = std::min(wait, *until);
     if (wait > 0) sleepMilliseconds(static_cast<int>(wait));

@@ -19,6 +19,7 @@
 
 #include "platform/Platform.h"
 #include "platform/ScriptedInput.h"
+#include "platform/StopSignals.h"
 #include "platform/TimedEventQueue.h"
 #include "platform/headless/VirtualAudioOutput.h"
 
@@ -102,6 +103,7 @@ class HeadlessPlatform : public Platform {
     std::vector<WindowSize> changeWindowState(WindowShow show);
 
     TimedEventQueue script_;
+    StopSignals stop_;
     std::deque<PlatformEvent> pending_; // events that came while a modal view was up
     bool shift_ = false;
     int cursorX_ = 0;

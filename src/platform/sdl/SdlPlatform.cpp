@@ -9,6 +9,7 @@
 #include <SDL.h>
 
 #include "platform/ScriptFiles.h"
+#include "platform/StopSignals.h"
 #include "platform/TimedEventQueue.h"
 #include "platform/sdl/ImGuiDialogs.h"
 #include "platform/sdl/ImGuiLayer.h"
@@ -79,6 +80,7 @@ struct SdlPlatform::Impl {
 
     SdlOptions options;
     TimedEventQueue script;
+    StopSignals stop;
     std::deque<PlatformEvent> pending; // events produced by frames and boxes
     Clock::time_point lastPump{};
     Clock::time_point lastFrame{};
@@ -234,11 +236,13 @@ BoxAnswer SdlPlatform::Impl::runModal(ImGuiLayer::Overlays o, std::string_view t
                                       std::string_view text, BoxAnswer scriptedDefault) {
     // After the quit timer fired nobody is there to answer: take the default
     // answer at once and say what was asked, as the headless backend does.
-    if (script.quitting() || !windowOpen) {
+    // After a stop signal the box is cancelled.
+    const bool stopped = StopSignals::arrived();
+    if (script.quitting() || !windowOpen || stopped) {
         std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
                      static_cast<int>(text.size()), text.data());
         std::fflush(stderr);
-        return scriptedDefault;
+        return stopped ? BoxAnswer::kCancel : scriptedDefault;
     }
     cursor.setInBox(true);
     cursor.apply(0, menuHeight);
@@ -249,6 +253,11 @@ BoxAnswer SdlPlatform::Impl::runModal(ImGuiLayer::Overlays o, std::string_view t
     // Two frames: the first opens the popup, the second sizes it.
     renderFrame(o);
     while (answer == BoxAnswer::kNone) {
+        // A stop signal cancels the box; the pump takes the stop up after it.
+        if (StopSignals::arrived()) {
+            answer = BoxAnswer::kCancel;
+            break;
+        }
         PlatformEvent scripted;
         if (script.started() && script.next(nowMilliseconds(), scripted)) {
             if (scripted.type == PlatformEvent::Type::kKeyDown)
@@ -340,6 +349,7 @@ bool SdlPlatform::menuChecked(int id) const {
 
 bool SdlPlatform::nextEvent(PlatformEvent& event) {
     Impl& m = *impl_;
+    if (m.stop.take(event)) return true;
     if (!m.pending.empty()) {
         event = std::move(m.pending.front());
         m.pending.pop_front();
@@ -589,7 +599,7 @@ void SdlPlatform::sleepMilliseconds(int ms) {
 
 void SdlPlatform::waitForEvent(int maxMs) {
     Impl& m = *impl_;
-    if (!m.pending.empty()) return;
+    if (!m.pending.empty() || StopSignals::arrived()) return;
     auto wait = std::chrono::milliseconds(maxMs);
     // A menu frame that is owed, and scripted input, come on time.
     if (m.events.framesOwed() > 0 && m.windowOpen) {
