@@ -346,7 +346,6 @@ uint16_t Walkers::runCode(const MapData& data, int index, bool& walkEnded) {
 uint16_t Walkers::step(const MapData& data, int index) {
     MapObject o = data.object(index);
     if (o.count() == 0) readNextCode(data, o);
-    const uint16_t x0 = o.x(), y0 = o.y();
     bool walkEnded = false;
     const uint16_t r = runCode(data, index, walkEnded);
     if (state_.failed || walkEnded) return kDone;
@@ -356,8 +355,8 @@ uint16_t Walkers::step(const MapData& data, int index) {
         o.setCount(0);
     else if (o.count() != MapObject::kEndless && o.count() > 0)
         o.setCount(static_cast<uint8_t>(o.count() - 1));
-    const bool moved = o.x() != x0 || o.y() != y0;
-    if (moved && state_.triggerMode == 2 && (o.flags() & MapObject::kTracked)) state_.armed = true;
+    // Every step that went through (a wait or a turn too) arms the check.
+    if (state_.triggerMode == 2 && (o.flags() & MapObject::kTracked)) state_.armed = true;
     return kDone;
 }
 

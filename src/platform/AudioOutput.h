@@ -5,8 +5,8 @@
 // the engine's clock. Open, pause and close are called from the main thread.
 
 #include <cstdint>
-#include <string>
 
+#include "core/AudioFailure.h"
 #include "core/AudioSource.h"
 
 namespace fer {
@@ -17,8 +17,9 @@ class AudioOutput {
 
     // Opens the output asking for `wanted`, paused: it pulls from source
     // (which must outlive the open output) once resumed with setPaused(false).
-    // False, with the reason in error, when no output can be opened.
-    virtual bool open(const AudioFormat& wanted, AudioSource& source, std::string& error) = 0;
+    // False, with the reason and the system's text in failure, when no
+    // output can be opened.
+    virtual bool open(const AudioFormat& wanted, AudioSource& source, AudioFailure& failure) = 0;
     // Stops pulling; the source is not touched after close returns.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;

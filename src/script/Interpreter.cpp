@@ -374,7 +374,23 @@ void Interpreter::procedureCall() {
     evaluator_.readArguments();
     const uint32_t p = machine_.arguments.value(0);
     endRecording(); // only the call instruction itself is recorded
+    if (p >= ScriptMachine::kProcedures || machine_.procedures[p].entry == 0)
+        noteUndefinedProcedure(p);
     callProcedure(p);
+}
+
+void Interpreter::noteUndefinedProcedure(uint32_t p) {
+    if (notedProcedures_.size() >= kMaxNotedProcedures || !notedProcedures_.insert(p).second)
+        return;
+    char text[80];
+    std::snprintf(text, sizeof text, "undefined procedure %u called at 0x%08X: nothing runs",
+                  static_cast<unsigned>(p), static_cast<unsigned>(machine_.instructionStart));
+    host_.authorNote(text);
+}
+
+int Interpreter::loadScript(std::string_view name) {
+    notedProcedures_.clear();
+    return host_.loadScript(name);
 }
 
 void Interpreter::externalCommand() {

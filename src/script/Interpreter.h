@@ -4,6 +4,8 @@
 // the choice loop and code run at an address.
 
 #include <cstdint>
+#include <set>
+#include <string_view>
 
 #include "core/BuildVariant.h"
 #include "core/CommandTable.h"
@@ -37,6 +39,9 @@ class Interpreter {
     // Calls procedure p; pc and codeBase are restored afterwards unless a
     // script change is pending.
     void callProcedure(uint32_t p);
+    // Loads a script's code through the host (0 on failure, reported
+    // already); the author's notes about it start afresh.
+    int loadScript(std::string_view name);
 
     ScriptMachine& machine() { return machine_; }
     Evaluator& evaluator() { return evaluator_; }
@@ -82,6 +87,9 @@ class Interpreter {
     void choiceLoop();
     void defineProcedure();
     void procedureCall();
+    // Tells the author, once per procedure number and script load, that a
+    // call found no procedure.
+    void noteUndefinedProcedure(uint32_t p);
     void textControl();
     void externalCommand();
     // Reads the continuation byte of a value list: true when another value follows.
@@ -101,6 +109,10 @@ class Interpreter {
     ScriptSwitcher switcher_;
     SaveGame saveGame_;
     ExternalCommands externals_;
+    // Procedure numbers whose undefined calls were noted since the last
+    // load; no more than kMaxNotedProcedures, however many numbers a script calls.
+    static constexpr size_t kMaxNotedProcedures = 256;
+    std::set<uint32_t> notedProcedures_;
 };
 
 } // namespace fer

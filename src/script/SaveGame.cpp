@@ -36,7 +36,7 @@ void SaveGame::load(uint32_t slot) {
     if (!host.readWholeFile(fileName(slot), {machine.memory.data(), kSaveSize})) return;
     const std::string name(machine.memory.scriptName());
     host.setCurrentFileName(0, name);
-    if (!host.loadScript(name)) return;
+    if (!interpreter_.loadScript(name)) return;
     machine.restoreReferences();
     // The control word comes from the file, with the change pending added.
     machine.memory.setControlBits(control::kChangePending);

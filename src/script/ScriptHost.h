@@ -73,6 +73,9 @@ class ScriptHost : public FatalErrorHandler, public TextSink {
 
     // Log file (the fatal error box comes from FatalErrorHandler).
     virtual void logLine(std::string_view text) = 0;
+    // A hint for the script's author, such as a call of a procedure never
+    // defined: the log, and the console too while debugging.
+    virtual void authorNote(std::string_view text) { logLine(text); }
 };
 
 } // namespace fer

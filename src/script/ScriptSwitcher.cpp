@@ -37,7 +37,7 @@ void ScriptSwitcher::change() {
     const std::string name(machine.arguments.text(0));
     setName(name);
     logName();
-    host.loadScript(machine.memory.scriptName());
+    interpreter_.loadScript(machine.memory.scriptName());
     machine.memory.setControlBits(control::kChangePending);
 }
 
@@ -60,7 +60,7 @@ void ScriptSwitcher::call() {
     setName(name);
     logName();
     machine.setPc(ScriptMemory::kCodeBase);
-    if (host.loadScript(machine.memory.scriptName()) == 0) return;
+    if (interpreter_.loadScript(machine.memory.scriptName()) == 0) return;
     interpreter_.run();
     // A change inside the called script, or a loaded game, replaces the caller too.
     if (machine.memory.controlWord() & control::kChangePending) return;
@@ -68,7 +68,7 @@ void ScriptSwitcher::call() {
     setName(callerName);
     machine.setPc(returnPc);
     machine.setCodeBase(ScriptMemory::kCodeBase);
-    host.loadScript(callerName);
+    interpreter_.loadScript(callerName);
 }
 
 void ScriptSwitcher::switchTo(std::string_view name) {
@@ -78,7 +78,7 @@ void ScriptSwitcher::switchTo(std::string_view name) {
     setName(name);
     // A dropped file's path may be longer than the name field holds: the
     // file is loaded by its whole path, the field keeps what fits.
-    host.loadScript(name);
+    interpreter_.loadScript(name);
     machine.memory.setControlBits(control::kChangePending);
     host.setWindowState(window_state::kRestart);
 }

@@ -47,4 +47,11 @@ void AppShell::logLine(std::string_view text) {
     std::fflush(log_.get());
 }
 
+void AppShell::note(std::string_view text) {
+    logLine(text);
+    if (debugEnabled_ == 0) return;
+    std::fprintf(stderr, "engine: %.*s\n", static_cast<int>(text.size()), text.data());
+    std::fflush(stderr);
+}
+
 } // namespace fer

@@ -43,6 +43,8 @@ class AppShell {
 
     // One line in the log; nothing unless the log file is open.
     void logLine(std::string_view text);
+    // A line for the author: the log, and stderr while "bDEBUG" is not 0.
+    void note(std::string_view text);
     void closeLog() { log_.reset(); }
 
   private:

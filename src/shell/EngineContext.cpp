@@ -302,11 +302,11 @@ void EngineContext::keepScaleMode(ScaleMode mode) {
 
 bool EngineContext::openSoundOutput() {
     AudioOutput& output = platform_->audio();
-    std::string error;
-    if (!output.isOpen() && !output.open(AudioFormat{}, recording_, error)) {
+    AudioFailure failure;
+    if (!output.isOpen() && !output.open(AudioFormat{}, recording_, failure)) {
         std::fprintf(stderr, "engine: no sound device (%s); music and voices are off\n",
-                     error.c_str());
-        const std::string box = soundDeviceFailureBox(error);
+                     failure.text.c_str());
+        const std::string box = soundDeviceFailureBox(failure.reason);
         if (!box.empty()) platform_->messageBox(title_, box);
         return false;
     }

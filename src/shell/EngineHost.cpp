@@ -132,6 +132,10 @@ void EngineHost::logLine(std::string_view text) {
     p_.shell.logLine(text);
 }
 
+void EngineHost::authorNote(std::string_view text) {
+    p_.shell.note(text);
+}
+
 void EngineHost::fatalError(std::string_view title, std::string_view text) {
     p_.errors.fatalError(title, text);
 }

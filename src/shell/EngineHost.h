@@ -64,6 +64,7 @@ class EngineHost : public ScriptHost {
     int writeSaveFile(std::string_view name, std::span<const uint8_t> bytes) override;
     uint16_t moveSpeed() const override;
     void logLine(std::string_view text) override;
+    void authorNote(std::string_view text) override;
     void fatalError(std::string_view title, std::string_view text) override;
 
   private:

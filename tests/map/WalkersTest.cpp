@@ -373,6 +373,7 @@ TEST(MapTriggers, FireOnlyWhenFacingTheirDirectionAndByMode) {
     // Footprint rows are y + 1: the character at y = 5 stands on row 6.
     m.triggers = {{.id = 7, .x1 = 6, .y1 = 6, .x2 = 6, .y2 = 6, .directions = 0x1}, // facing up
                   {.id = 8, .x1 = 0, .y1 = 6, .x2 = 5, .y2 = 6, .directions = 0x8}};
+    for (int x = 0; x < 30; ++x) m.wall(x, 5); // no way up
     f.load(m);
     f.op(0);
     f.op(13);
@@ -396,12 +397,23 @@ TEST(MapTriggers, FireOnlyWhenFacingTheirDirectionAndByMode) {
     EXPECT_EQ(f.result(), 7);
     f.op(13);
     EXPECT_EQ(f.result(), 0xFFFF); // mode 2: disarmed ...
-    f.object(0).setProgram(0);
-    f.op(5, 0, 0); // (the program is 0x9F: waiting does not re-arm)
+    f.object(0).setType(2);        // ... a step blocked by the wall leaves it so ...
+    f.object(0).setCount(1);
     f.op(9);
     f.op(13);
     EXPECT_EQ(f.result(), 0xFFFF);
-    f.object(0).setType(4); // ... until a completed move: left, facing 2
+    f.object(0).setType(14); // ... and so does a cancelled one ...
+    f.host.keys = {key::kCancel};
+    f.op(9);
+    f.host.keys.clear();
+    f.op(13);
+    EXPECT_EQ(f.result(), 0xFFFF);
+    f.object(0).setProgram(0);
+    f.op(5, 0, 0); // ... until a step that goes through: 0x9F waits
+    f.op(9);
+    f.op(13);
+    EXPECT_EQ(f.result(), 7); // facing up since the blocked step
+    f.object(0).setType(4);   // a completed move: left, facing 2
     f.object(0).setCount(1);
     f.op(9);
     f.op(22, 0, 3); // facing right: trigger 8 covers column 4

@@ -34,8 +34,8 @@ class CountingSource : public AudioSource {
 TEST(VirtualAudioOutput, PullsInRealTimeAndNotWhilePaused) {
     CountingSource source;
     VirtualAudioOutput out;
-    std::string error;
-    ASSERT_TRUE(out.open({22050, 1}, source, error)) << error;
+    AudioFailure error;
+    ASSERT_TRUE(out.open({22050, 1}, source, error)) << error.text;
     EXPECT_TRUE(out.isOpen());
     EXPECT_EQ(out.format(), (AudioFormat{22050, 1}));
     std::this_thread::sleep_for(100ms);
@@ -64,11 +64,11 @@ TEST(VirtualAudioOutput, PullsInRealTimeAndNotWhilePaused) {
 TEST(VirtualAudioOutput, ClampsOddFormatsAndRefusesASecondOpen) {
     CountingSource source;
     VirtualAudioOutput out;
-    std::string error;
+    AudioFailure error;
     ASSERT_TRUE(out.open({1, 99}, source, error));
     EXPECT_EQ(out.format(), (AudioFormat{8000, 8}));
     EXPECT_FALSE(out.open({48000, 2}, source, error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(error.text.empty());
     out.setPaused(false);
     std::this_thread::sleep_for(50ms);
     out.close();
@@ -83,8 +83,8 @@ TEST(SdlAudioOutput, TheDummyDevicePullsWholeFrames) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     CountingSource source;
     SdlAudioOutput out;
-    std::string error;
-    ASSERT_TRUE(out.open({48000, 2}, source, error)) << error;
+    AudioFailure error;
+    ASSERT_TRUE(out.open({48000, 2}, source, error)) << error.text;
     EXPECT_GT(out.format().sampleRate, 0);
     out.setPaused(false);
     for (int i = 0; i < 100 && source.frames.load() == 0; ++i) std::this_thread::sleep_for(10ms);
@@ -92,6 +92,16 @@ TEST(SdlAudioOutput, TheDummyDevicePullsWholeFrames) {
     EXPECT_GT(source.frames.load(), 0u);
     EXPECT_EQ(out.framesPulled(), source.frames.load());
     EXPECT_FALSE(source.broken.load());
+}
+
+TEST(SdlAudioOutput, NoDriverThatStartsIsReportedAsSuch) {
+    setenv("SDL_AUDIODRIVER", "fer-no-such-driver", 1);
+    CountingSource source;
+    SdlAudioOutput out;
+    AudioFailure failure;
+    EXPECT_FALSE(out.open({22050, 1}, source, failure));
+    EXPECT_EQ(failure.reason, AudioFailureReason::kNoDriver) << failure.text;
+    EXPECT_FALSE(out.isOpen());
 }
 #endif
 

@@ -223,11 +223,20 @@ TEST(Interpreter, ProceduresCallAndReturn) {
 
 TEST(Interpreter, UndefinedAndOutOfRangeProceduresCallNothing) {
     ScriptRig rig;
+    rig.host.scripts["NEXT.MES"] = cat({callProc(5), {0}});
+    // 15 bytes of definition: the calls stand at 0x100F, 0x1016 and 0x101B.
     const Bytes def = defineProc(150, cat({setReg16(20, 7), {0}}), 0);
-    rig.run(cat({def, callProc(150), callProc(5), setReg16(21, 8), {0}}));
+    const Bytes change = cat({{0x0C}, argText("NEXT.MES"), {0}});
+    rig.run(cat({def, callProc(150), callProc(5), callProc(5), setReg16(21, 8), change}));
     EXPECT_EQ(rig.machine.memory.reg16(20), 0);
     EXPECT_EQ(rig.machine.memory.reg16(21), 8);
     EXPECT_TRUE(rig.host.fatals.empty());
+    // Each number once until the next script is loaded.
+    EXPECT_EQ(rig.host.log,
+              (std::vector<std::string>{
+                  "undefined procedure 150 called at 0x0000100F: nothing runs",
+                  "undefined procedure 5 called at 0x00001016: nothing runs", "COM_CHANGE",
+                  "NEXT.MES", "undefined procedure 5 called at 0x00001000: nothing runs"}));
 }
 
 TEST(Interpreter, EndlessRecursionEndsWithAFatalError) {

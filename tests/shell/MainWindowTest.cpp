@@ -133,9 +133,9 @@ class ContextInDirectory : public ::testing::Test {
         std::ifstream in(dir_ / "KITE5HAN.INI", std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
-    // Runs the main sequence on a script that ends at once.
-    void start() {
-        std::ofstream(dir_ / "MAIN.MES", std::ios::binary).put('\0');
+    // Runs the main sequence on code (by default a script that ends at once).
+    void start(const std::string& code = std::string(1, '\0')) {
+        std::ofstream(dir_ / "MAIN.MES", std::ios::binary) << code;
         auto platform = std::make_unique<HeadlessPlatform>(std::vector<TimedEvent>{}, std::nullopt);
         platform_ = platform.get();
         context_ = std::make_unique<EngineContext>(options_, kGb2312Variant, std::move(platform));
@@ -171,7 +171,15 @@ TEST_F(ContextInDirectory, DefaultsWithoutASettingsFile) {
 
 TEST_F(ContextInDirectory, UnknownMoveSettingChecksNothing) {
     writeSettings("[Config]\r\nMOVE=7\r\nSUBMAP=1\r\nbDEBUG=1\r\n");
-    start();
+    // A call of procedure 7, never defined: the log and stderr say so.
+    testing::internal::CaptureStderr();
+    start(std::string("\x0F\x02\x07\xFF\x00\x00", 6));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(
+                  "engine: undefined procedure 7 called at 0x00001000: nothing runs\n"),
+              std::string::npos);
+    std::ifstream log(dir_ / "FERKITE.LOG", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(log), {}),
+              "undefined procedure 7 called at 0x00001000: nothing runs\n");
     EXPECT_FALSE(platform_->menuChecked(menu_id::kMoveFast));
     EXPECT_FALSE(platform_->menuChecked(menu_id::kMoveNormal));
     EXPECT_FALSE(platform_->menuChecked(menu_id::kMoveSlow));

@@ -58,13 +58,15 @@ TEST(SoundManagerReport, NamesTheLowestListedBitAndShowsTheWholeWord) {
               "\n不能继续声音的再生        \n详细代码  : Track 31 = 0x00100000");
 }
 
-TEST(SoundDeviceCheck, OnlyMemoryAndABusyDeviceGetABox) {
-    EXPECT_EQ(soundDeviceFailureBox("cannot open the sound device: Out of memory"),
+TEST(SoundDeviceCheck, MemoryABusyDeviceAndNoDriverGetABox) {
+    EXPECT_EQ(soundDeviceFailureBox(AudioFailureReason::kOutOfMemory),
               "因为存储器不足  DirectSound的初期化失败了        ");
-    EXPECT_EQ(soundDeviceFailureBox("cannot open the sound device: Device or resource busy"),
+    EXPECT_EQ(soundDeviceFailureBox(AudioFailureReason::kDeviceBusy),
               "别的应用占有          DirectSound了              ");
-    EXPECT_EQ(soundDeviceFailureBox("cannot start SDL audio: No available audio device"), "");
-    EXPECT_EQ(soundDeviceFailureBox(""), "");
+    EXPECT_EQ(soundDeviceFailureBox(AudioFailureReason::kNoDriver),
+              "DirectSound不能使用声音驱动器                ");
+    EXPECT_EQ(soundDeviceFailureBox(AudioFailureReason::kNoDevice), "");
+    EXPECT_EQ(soundDeviceFailureBox(AudioFailureReason::kOther), "");
 }
 
 } // namespace

@@ -8,9 +8,10 @@ namespace {
 constexpr uint64_t kChunkFrames = 1024;
 }
 
-bool VirtualAudioOutput::open(const AudioFormat& wanted, AudioSource& source, std::string& error) {
+bool VirtualAudioOutput::open(const AudioFormat& wanted, AudioSource& source,
+                              AudioFailure& failure) {
     if (isOpen()) {
-        error = "the sound output is open already";
+        failure = {AudioFailureReason::kOther, "the sound output is open already"};
         return false;
     }
     format_.sampleRate = std::clamp(wanted.sampleRate, 8000, 192000);

@@ -26,7 +26,7 @@ class VirtualAudioOutput : public AudioOutput {
     VirtualAudioOutput(const VirtualAudioOutput&) = delete;
     VirtualAudioOutput& operator=(const VirtualAudioOutput&) = delete;
 
-    bool open(const AudioFormat& wanted, AudioSource& source, std::string& error) override;
+    bool open(const AudioFormat& wanted, AudioSource& source, AudioFailure& failure) override;
     void close() override;
     bool isOpen() const override { return thread_.joinable(); }
     AudioFormat format() const override { return format_; }

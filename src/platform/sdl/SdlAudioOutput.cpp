@@ -2,7 +2,27 @@
 
 #include <SDL.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace fer {
+
+namespace {
+// SDL gives its errors as text only. Its own words for running out of
+// memory are what SDL_OutOfMemory sets, in every language.
+bool isOutOfMemory(const std::string& error) {
+    SDL_OutOfMemory();
+    const bool same = error == SDL_GetError();
+    SDL_SetError("%s", error.c_str());
+    return same;
+}
+
+// The backends that open a device file pass on the system's text for its
+// errno, in the language the system speaks, which strerror gives here too.
+bool isBusy(const std::string& error) {
+    return error.find(std::strerror(EBUSY)) != std::string::npos;
+}
+} // namespace
 
 // SDL's audio thread calls this for every buffer the device needs.
 struct SdlAudioCallback {
@@ -12,14 +32,18 @@ struct SdlAudioCallback {
     }
 };
 
-bool SdlAudioOutput::open(const AudioFormat& wanted, AudioSource& source, std::string& error) {
+bool SdlAudioOutput::open(const AudioFormat& wanted, AudioSource& source, AudioFailure& failure) {
     if (isOpen()) {
-        error = "the sound output is open already";
+        failure = {AudioFailureReason::kOther, "the sound output is open already"};
         return false;
     }
     if (!subsystemStarted_) {
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-            error = std::string("cannot start SDL audio: ") + SDL_GetError();
+            // No audio driver of SDL's (or not the one SDL_AUDIODRIVER names) starts.
+            const std::string error = SDL_GetError();
+            failure = {isOutOfMemory(error) ? AudioFailureReason::kOutOfMemory
+                                            : AudioFailureReason::kNoDriver,
+                       "cannot start SDL audio: " + error};
             return false;
         }
         subsystemStarted_ = true;
@@ -42,7 +66,15 @@ bool SdlAudioOutput::open(const AudioFormat& wanted, AudioSource& source, std::s
                                       SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
     if (device_ == 0) {
         source_ = nullptr;
-        error = std::string("cannot open the sound device: ") + SDL_GetError();
+        const std::string error = SDL_GetError();
+        AudioFailureReason reason = AudioFailureReason::kOther;
+        if (isOutOfMemory(error))
+            reason = AudioFailureReason::kOutOfMemory;
+        else if (SDL_GetNumAudioDevices(0) == 0)
+            reason = AudioFailureReason::kNoDevice;
+        else if (isBusy(error))
+            reason = AudioFailureReason::kDeviceBusy;
+        failure = {reason, "cannot open the sound device: " + error};
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         subsystemStarted_ = false;
         return false;

@@ -17,7 +17,7 @@ class SdlAudioOutput : public AudioOutput {
     SdlAudioOutput(const SdlAudioOutput&) = delete;
     SdlAudioOutput& operator=(const SdlAudioOutput&) = delete;
 
-    bool open(const AudioFormat& wanted, AudioSource& source, std::string& error) override;
+    bool open(const AudioFormat& wanted, AudioSource& source, AudioFailure& failure) override;
     void close() override;
     bool isOpen() const override { return device_ != 0; }
     AudioFormat format() const override { return format_; }
