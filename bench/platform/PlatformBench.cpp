@@ -79,7 +79,9 @@ BENCHMARK(BM_Headless_PumpIdle);
 std::unique_ptr<SdlPlatform> openWindow(benchmark::State& state) {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     std::string error;
-    auto platform = SdlPlatform::create(SdlOptions{1, {}, std::nullopt}, error);
+    SdlOptions options;
+    options.scale = 1;
+    auto platform = SdlPlatform::create(std::move(options), error);
     if (!platform) {
         state.SkipWithError(error.c_str());
         return nullptr;
