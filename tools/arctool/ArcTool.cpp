@@ -7,6 +7,7 @@
 
 #include "files/ArcArchive.h"
 #include "files/ArcArchiveBuilder.h"
+#include "files/AtomicFileWriter.h"
 #include "files/File.h"
 #include "files/Lzss.h"
 #include "files/LzssEncoder.h"
@@ -58,12 +59,11 @@ std::string shown(std::string_view name) {
     return printableName(name, NameCharset::kGbk);
 }
 
+// An empty entry is an empty file: no bytes, and no null pointer handed on.
 bool writeFile(const fs::path& path, const std::vector<uint8_t>& bytes, std::ostream& err) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (f && std::fclose(f) != 0) ok = false;
-    if (!ok) err << "arctool: cannot write " << path.string() << "\n";
-    return ok;
+    if (replaceFileAtomically(path, bytes) == WriteOutcome::kDone) return true;
+    err << "arctool: cannot write " << path.string() << "\n";
+    return false;
 }
 
 bool decode(const std::vector<uint8_t>& coded, std::vector<uint8_t>& plain, std::ostream& err,
