@@ -329,6 +329,8 @@ int FileStore::writeSaveFile(std::string_view name, std::span<const uint8_t> sou
     }
     switch (replaceFileAtomically(*target, bytes)) {
     case WriteOutcome::kDone: return 1;
+    case WriteOutcome::kIsLink:     // never written through
+    case WriteOutcome::kNotRegular: // nor put in the place of a folder or a pipe
     case WriteOutcome::kCreateFailed:
         errors_.failureNotice(file_text::kOpenErrorTitle, shown(name));
         break;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "files/AtomicFileWriter.h"
 #include "files/FileMessages.h"
 #include "files/PrintableName.h"
 #include "files/UserDataFolder.h"
@@ -316,11 +317,12 @@ void EngineContext::startRecording() {
         return;
     }
     if (options_.audioOutPath.empty()) return;
-    audioFile_.emplace(options_.audioOutPath, output.format());
+    WriteOutcome outcome = WriteOutcome::kDone;
+    audioFile_.emplace(options_.audioOutPath, output.format(), &outcome);
     if (audioFile_->isOpen()) {
         recording_.setWriter(&*audioFile_);
     } else {
-        std::fprintf(stderr, "engine: cannot write %s\n", options_.audioOutPath.c_str());
+        reportUnwritten(options_.audioOutPath, outcome);
         audioFile_.reset();
     }
 }
@@ -357,29 +359,35 @@ void EngineContext::saveScreenshot() {
     for (int n = 0; n < 100; ++n) {
         path = folder /
                (std::string("screenshot-") + stamp + (n ? "-" + std::to_string(n) : "") + ".png");
-        if (!std::filesystem::exists(path)) break;
+        // A name taken by anything, a link that leads nowhere as well, is passed over.
+        std::error_code error;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(path, error))) break;
     }
     // The player sees what happened, in the window.
-    if (screen_.writeScreenshot(path.string())) {
+    const WriteOutcome outcome = screen_.writeScreenshot(path.string());
+    if (outcome == WriteOutcome::kDone) {
         platform_->showNotice("Screenshot saved: " + path.filename().string());
     } else {
-        std::fprintf(stderr, "engine: cannot write %s\n", path.string().c_str());
-        platform_->showNotice("Screenshot not saved: cannot write " + path.string());
+        reportUnwritten(path.string(), outcome);
+        platform_->showNotice("Screenshot not saved: cannot write " + path.string() + ": " +
+                              writeFailureReason(outcome));
     }
 }
 
+void EngineContext::reportUnwritten(const std::string& path, WriteOutcome outcome) {
+    std::fprintf(stderr, "engine: cannot write %s: %s\n", path.c_str(),
+                 writeFailureReason(outcome));
+}
+
 void EngineContext::writeShutdownFiles() {
-    if (!options_.screenshotPath.empty() && !screen_.writeScreenshot(options_.screenshotPath))
-        std::fprintf(stderr, "engine: cannot write %s\n", options_.screenshotPath.c_str());
+    if (!options_.screenshotPath.empty()) {
+        const WriteOutcome outcome = screen_.writeScreenshot(options_.screenshotPath);
+        if (outcome != WriteOutcome::kDone) reportUnwritten(options_.screenshotPath, outcome);
+    }
     if (!options_.dumpMemoryPath.empty()) {
-        struct Closer {
-            void operator()(std::FILE* f) const { std::fclose(f); }
-        };
-        std::unique_ptr<std::FILE, Closer> f(std::fopen(options_.dumpMemoryPath.c_str(), "wb"));
-        const bool written = f && std::fwrite(machine_.memory.data(), 1, ScriptMemory::kSize,
-                                              f.get()) == ScriptMemory::kSize;
-        if (!written || std::fclose(f.release()) != 0)
-            std::fprintf(stderr, "engine: cannot write %s\n", options_.dumpMemoryPath.c_str());
+        const WriteOutcome outcome =
+            replaceFileAtomically(options_.dumpMemoryPath, machine_.memory.bytes());
+        if (outcome != WriteOutcome::kDone) reportUnwritten(options_.dumpMemoryPath, outcome);
     }
 }
 

@@ -75,6 +75,13 @@ TEST(ArcTool, ExtractNamedEntryAndMissingOne) {
     EXPECT_EQ(dir.readText("out/B.TXT"), "bbb");
     EXPECT_FALSE(std::filesystem::exists(dir / "out/A.TXT"));
     EXPECT_NE(err.find("NONE.TXT is not in"), std::string::npos) << err;
+
+    // A link already in the output folder is not written through.
+    dir.writeText("KEEP", "kept");
+    std::filesystem::create_symlink(dir / "KEEP", dir / "out/A.TXT");
+    EXPECT_EQ(run({"extract", archive, "-o", (dir / "out").string()}, nullptr, &err), 1);
+    EXPECT_EQ(dir.readText("KEEP"), "kept");
+    EXPECT_NE(err.find("A.TXT: it is a symbolic link"), std::string::npos) << err;
 }
 
 TEST(ArcTool, RefusesLongNamesAndBadArchives) {

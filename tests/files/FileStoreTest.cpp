@@ -501,6 +501,11 @@ TEST_F(FileStoreTest, SavesAreWrittenOnlyInTheGameFolder) {
     }
     EXPECT_FALSE(fs::exists(disc / "SAVE01"));
     EXPECT_FALSE(fs::exists(dir.path().parent_path() / "SAVE01"));
+    // Nor through a link that a game folder brought along.
+    fs::create_symlink(disc / "SAVE04", dir / "SAVE04");
+    EXPECT_EQ(store->writeSaveFile("SAVE04", bytesOf("x")), 0);
+    EXPECT_EQ(lastReport(), std::make_pair(std::string(file_text::kOpenErrorTitle), std::string("SAVE04")));
+    EXPECT_FALSE(fs::exists(disc / "SAVE04"));
 }
 
 TEST_F(FileStoreTest, NamesInMessagesHaveUnprintableBytesEscaped) {

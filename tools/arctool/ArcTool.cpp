@@ -59,10 +59,13 @@ std::string shown(std::string_view name) {
     return printableName(name, NameCharset::kGbk);
 }
 
-// An empty entry is an empty file: no bytes, and no null pointer handed on.
+// Never through a link already in the output's place (see AtomicFileWriter.h); an
+// empty entry is an empty file, with no null pointer handed on.
 bool writeFile(const fs::path& path, const std::vector<uint8_t>& bytes, std::ostream& err) {
-    if (replaceFileAtomically(path, bytes) == WriteOutcome::kDone) return true;
-    err << "arctool: cannot write " << path.string() << "\n";
+    const WriteOutcome outcome = replaceFileAtomically(path, bytes);
+    if (outcome == WriteOutcome::kDone) return true;
+    err << "arctool: cannot write " << shown(path.string()) << ": " << writeFailureReason(outcome)
+        << "\n";
     return false;
 }
 
