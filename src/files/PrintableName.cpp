@@ -23,10 +23,6 @@ bool isSingleHigh(uint8_t b, NameCharset charset) {
 
 } // namespace
 
-NameCharset nameCharsetFor(std::string_view iconvCharset) {
-    return iconvCharset == "CP932" ? NameCharset::kShiftJis : NameCharset::kGbk;
-}
-
 std::string printableName(std::string_view name, NameCharset charset) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;

@@ -8,15 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "files/NameCharset.h"
+
 namespace fer {
-
-enum class NameCharset {
-    kGbk,      // the GB2312 build (code page 936)
-    kShiftJis, // the Shift-JIS build (code page 932)
-};
-
-// The charset of a build from its iconv code-page name ("CP932" is Shift-JIS).
-NameCharset nameCharsetFor(std::string_view iconvCharset);
 
 std::string printableName(std::string_view name, NameCharset charset);
 
