@@ -511,7 +511,7 @@ TEST_F(FileStoreTest, SavesAreWrittenOnlyInTheGameFolder) {
 TEST_F(FileStoreTest, NamesInMessagesHaveUnprintableBytesEscaped) {
     ASSERT_EQ(start(""), 1);
     EXPECT_EQ(store->loadScript("A\x1B]0;T\x07\xB2\xE2.MES", memory, 0x1000), 0);
-    EXPECT_EQ(lastReport().second, "A\\x1B]0;T\\x07\xB2\xE2.MES");
+    EXPECT_EQ(lastReport().second, "A\\x1B]0;T\\x07测.MES");
 }
 
 } // namespace

@@ -258,6 +258,9 @@ TEST(HostileFiles, UnprintableBytesOfSavedNamesAreEscapedOnStderr) {
     const RunResult r = loadSaveNaming(folder, "A\x1B[31m\x07\n.MES");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "文件打开错误: A\\x1B[31m\\x07\\x0A.MES\n");
+    // Characters of the code page come out in UTF-8, like the rest of the line.
+    const RunResult named = loadSaveNaming(folder, "\xB2\xE2\xCA\xD4\xFF.MES");
+    EXPECT_EQ(named.err, "文件打开错误: 测试\\xFF.MES\n");
 }
 
 TEST(HostileFiles, InputFilesThatAreNoScriptAreBadUsage) {
