@@ -54,8 +54,8 @@ void removeStaleTemporaries(const std::filesystem::path& directory, const std::s
 WriteOutcome checkTarget(const std::filesystem::path& target, mode_t& mode) {
     mode = 0644;
     struct stat old {};
-    if (::lstat(target.c_str(), &old) != 0) return errno == ENOENT ? WriteOutcome::kDone
-                                                                   : WriteOutcome::kCreateFailed;
+    if (::lstat(target.c_str(), &old) != 0)
+        return errno == ENOENT ? WriteOutcome::kDone : WriteOutcome::kCreateFailed;
     if (S_ISLNK(old.st_mode)) return WriteOutcome::kIsLink;
     if (!S_ISREG(old.st_mode)) return WriteOutcome::kNotRegular;
     mode = old.st_mode & 07777;

@@ -34,7 +34,8 @@ WriteOutcome replaceFileAtomically(const std::filesystem::path& target,
 
 // A new, empty regular file in target's place, open for writing; a closed
 // File on failure, with the reason in outcome when given.
-File createFileInPlace(const std::filesystem::path& target, WriteOutcome* outcome = nullptr) noexcept;
+File createFileInPlace(const std::filesystem::path& target,
+                       WriteOutcome* outcome = nullptr) noexcept;
 
 // The reason for a message line ("cannot write X: it is a symbolic link");
 // empty for kDone.

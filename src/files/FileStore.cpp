@@ -286,7 +286,8 @@ bool FileStore::readInto(File& file, uint32_t size, bool coded, ScriptMemory& me
 
 int FileStore::readWholeFile(std::string_view name, std::span<uint8_t> destination) {
     File file;
-    if (!saveFolder_.empty()) file = GameFolder(saveFolder_, options_.nameCharset).openForRead(name);
+    if (!saveFolder_.empty())
+        file = GameFolder(saveFolder_, options_.nameCharset).openForRead(name);
     if (!file.isOpen()) file = openForRead(name);
     if (!file.isOpen()) {
         errors_.fatalError(file_text::kOpenErrorTitle, shown(name));

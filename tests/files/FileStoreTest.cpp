@@ -504,7 +504,8 @@ TEST_F(FileStoreTest, SavesAreWrittenOnlyInTheGameFolder) {
     // Nor through a link that a game folder brought along.
     fs::create_symlink(disc / "SAVE04", dir / "SAVE04");
     EXPECT_EQ(store->writeSaveFile("SAVE04", bytesOf("x")), 0);
-    EXPECT_EQ(lastReport(), std::make_pair(std::string(file_text::kOpenErrorTitle), std::string("SAVE04")));
+    EXPECT_EQ(lastReport(),
+              std::make_pair(std::string(file_text::kOpenErrorTitle), std::string("SAVE04")));
     EXPECT_FALSE(fs::exists(disc / "SAVE04"));
 }
 

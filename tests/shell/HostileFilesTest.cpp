@@ -336,7 +336,8 @@ TEST(HostileFiles, ScreenshotsAreNeverWrittenThroughALink) {
     Folder folder;
     // A wait for a click, which comes after the screenshot.
     folder.write(folder.game() / "MAIN.MES", Bytes{0x0B, 0x0B, 0xFF, 0x00, 0x00});
-    folder.write(folder.outside() / "input.txt", std::string("100 screenshot\n300 press lbutton\n"));
+    folder.write(folder.outside() / "input.txt",
+                 std::string("100 screenshot\n300 press lbutton\n"));
     const std::time_t now = std::time(nullptr);
     for (std::time_t t = now; t < now + 60; ++t) {
         std::tm tm{};
