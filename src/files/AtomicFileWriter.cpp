@@ -1,12 +1,12 @@
 #include "files/AtomicFileWriter.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "files/File.h"
 
 namespace fer {
 namespace {
@@ -49,38 +49,93 @@ void removeStaleTemporaries(const std::filesystem::path& directory, const std::s
     }
 }
 
+// What the target's name holds now, without following it: the permissions
+// the new file keeps (new files get the usual ones), or the refusal.
+WriteOutcome checkTarget(const std::filesystem::path& target, mode_t& mode) {
+    mode = 0644;
+    struct stat old {};
+    if (::lstat(target.c_str(), &old) != 0)
+        return errno == ENOENT ? WriteOutcome::kDone : WriteOutcome::kCreateFailed;
+    if (S_ISLNK(old.st_mode)) return WriteOutcome::kIsLink;
+    if (!S_ISREG(old.st_mode)) return WriteOutcome::kNotRegular;
+    mode = old.st_mode & 07777;
+    return WriteOutcome::kDone;
+}
+
+// Writes the file under a temporary name and renames it over target once
+// fill has written its bytes; a closed File when something failed.
+template <typename Fill>
+File writeInPlace(const std::filesystem::path& target, WriteOutcome& outcome, Fill fill) {
+    mode_t mode = 0644;
+    outcome = checkTarget(target, mode);
+    if (outcome != WriteOutcome::kDone) return File{};
+    const std::filesystem::path directory = target.parent_path();
+    const std::string prefix = "." + target.filename().string() + ".";
+    removeStaleTemporaries(directory, prefix);
+    std::string pattern = (directory / (prefix + "XXXXXX")).string();
+    File file(::mkostemp(pattern.data(), O_CLOEXEC));
+    if (!file.isOpen()) {
+        outcome = WriteOutcome::kCreateFailed;
+        return File{};
+    }
+    TemporaryName temporary(pattern);
+    ::fchmod(file.descriptor(), mode);
+    outcome = fill(file);
+    if (outcome != WriteOutcome::kDone) return File{};
+    // The name may have become a link or a folder meanwhile: rename never
+    // follows it, and refuses to replace a folder.
+    if (checkTarget(target, mode) == WriteOutcome::kIsLink) {
+        outcome = WriteOutcome::kIsLink;
+        return File{};
+    }
+    if (::rename(temporary.path().c_str(), target.c_str()) != 0) {
+        outcome = WriteOutcome::kCloseFailed;
+        return File{};
+    }
+    temporary.release();
+    syncDirectory(directory);
+    return file;
+}
+
 } // namespace
 
 WriteOutcome replaceFileAtomically(const std::filesystem::path& target,
                                    std::span<const uint8_t> bytes) noexcept {
     try {
-        std::filesystem::path directory = target.parent_path();
-        const std::string prefix = "." + target.filename().string() + ".";
-        removeStaleTemporaries(directory, prefix);
-        std::string pattern = (directory / (prefix + "XXXXXX")).string();
-        int fd = ::mkstemp(pattern.data());
-        if (fd < 0) return WriteOutcome::kCreateFailed;
-        File file(fd);
-        TemporaryName temporary(pattern);
-
-        // Keep the permissions of the file being replaced; new files get the
-        // usual ones (mkstemp makes them private).
-        struct stat old {};
-        mode_t mode = 0644;
-        if (::stat(target.c_str(), &old) == 0) mode = old.st_mode & 07777;
-        ::fchmod(file.descriptor(), mode);
-
-        if (!file.writeAll(bytes) || !file.sync()) return WriteOutcome::kWriteFailed;
-        if (!file.close()) return WriteOutcome::kCloseFailed;
-        if (::rename(temporary.path().c_str(), target.c_str()) != 0) {
-            return WriteOutcome::kCloseFailed;
-        }
-        temporary.release();
-        syncDirectory(directory);
-        return WriteOutcome::kDone;
+        WriteOutcome outcome = WriteOutcome::kDone;
+        writeInPlace(target, outcome, [&](File& file) {
+            if (!file.writeAll(bytes) || !file.sync()) return WriteOutcome::kWriteFailed;
+            if (!file.close()) return WriteOutcome::kCloseFailed;
+            return WriteOutcome::kDone;
+        });
+        return outcome;
     } catch (...) {
         return WriteOutcome::kCreateFailed;
     }
+}
+
+File createFileInPlace(const std::filesystem::path& target, WriteOutcome* outcome) noexcept {
+    WriteOutcome result = WriteOutcome::kCreateFailed;
+    File file;
+    try {
+        file = writeInPlace(target, result, [](File&) { return WriteOutcome::kDone; });
+    } catch (...) {
+        result = WriteOutcome::kCreateFailed;
+    }
+    if (outcome) *outcome = result;
+    return file;
+}
+
+const char* writeFailureReason(WriteOutcome outcome) {
+    switch (outcome) {
+    case WriteOutcome::kDone: return "";
+    case WriteOutcome::kIsLink: return "it is a symbolic link, which is not followed";
+    case WriteOutcome::kNotRegular: return "it is not a regular file";
+    case WriteOutcome::kCreateFailed: return "the file cannot be created";
+    case WriteOutcome::kWriteFailed: return "writing failed";
+    case WriteOutcome::kCloseFailed: return "the file cannot be closed or put in place";
+    }
+    return "";
 }
 
 } // namespace fer

@@ -6,15 +6,14 @@
 namespace fer {
 namespace {
 
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-        if (x != y) return false;
+// Calls visit(offset, length) for each character of name in turn.
+template <typename Visit>
+void forEachCharacter(std::string_view name, NameCharset charset, Visit visit) {
+    for (size_t at = 0; at < name.size();) {
+        const size_t length = characterLength(name, at, charset);
+        visit(at, length);
+        at += length;
     }
-    return true;
 }
 
 bool isRegularFile(const std::filesystem::path& path) {
@@ -24,19 +23,30 @@ bool isRegularFile(const std::filesystem::path& path) {
 
 } // namespace
 
-std::string toSlashes(std::string_view name) {
+std::string toSlashes(std::string_view name, NameCharset charset) {
     std::string out(name);
-    for (char& c : out)
-        if (c == '\\') c = '/';
+    forEachCharacter(name, charset, [&](size_t at, size_t length) {
+        if (length == 1 && out[at] == '\\') out[at] = '/';
+    });
+    return out;
+}
+
+std::string upperCased(std::string_view name, NameCharset charset) {
+    std::string out(name);
+    forEachCharacter(name, charset, [&](size_t at, size_t length) {
+        if (length == 1 && out[at] >= 'a' && out[at] <= 'z')
+            out[at] = static_cast<char>(out[at] - 'a' + 'A');
+    });
     return out;
 }
 
 std::optional<std::filesystem::path> findIgnoringCase(const std::filesystem::path& base,
-                                                      std::string_view name) noexcept {
+                                                      std::string_view name,
+                                                      NameCharset charset) noexcept {
     try {
         namespace fs = std::filesystem;
         if (name.empty()) return std::nullopt;
-        const fs::path relative(toSlashes(name));
+        const fs::path relative(toSlashes(name, charset));
         fs::path exact = relative.is_absolute() ? relative : base / relative;
         if (isRegularFile(exact)) return exact;
 
@@ -53,11 +63,14 @@ std::optional<std::filesystem::path> findIgnoringCase(const std::filesystem::pat
                 current /= part;
                 continue;
             }
+            const std::string wantedUpper = upperCased(wanted, charset);
             std::optional<std::string> found;
             for (fs::directory_iterator it(current.empty() ? fs::path(".") : current, error), end;
                  !error && it != end; it.increment(error)) {
                 std::string candidate = it->path().filename().string();
-                if (sameIgnoringCase(candidate, wanted) && (!found || candidate < *found)) {
+                if (candidate.size() == wanted.size() &&
+                    upperCased(candidate, charset) == wantedUpper &&
+                    (!found || candidate < *found)) {
                     found = std::move(candidate);
                 }
             }

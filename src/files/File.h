@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <utility>
 
 namespace fer {
 
@@ -37,6 +38,8 @@ class File {
 
     bool isOpen() const { return fd_ >= 0; }
     int descriptor() const { return fd_; }
+    // Gives up the descriptor without closing it (it now belongs to the caller).
+    int release() { return std::exchange(fd_, -1); }
 
     std::optional<uint64_t> size() const;
     std::optional<uint64_t> position() const;

@@ -36,7 +36,7 @@ constexpr const char* kCloseTexts[] = {
 FileStore::FileStore(FatalErrorHandler& errors, const SettingsFile& settings,
                      FileStoreOptions options)
     : errors_(errors), settings_(settings), options_(std::move(options)),
-      game_(options_.gameDirectory) {}
+      game_(options_.gameDirectory, options_.nameCharset) {}
 
 FileStore::~FileStore() {
     shutDown();
@@ -49,7 +49,7 @@ int FileStore::setUp() {
     };
     std::string drive = settings_.getText(kFileSection, "CDDRV", "NOCD", kMaxNameLength);
     discRoot_ = chooseDiscRoot(drive, options_.gameDirectory, options_.mountTable);
-    disc_ = discRoot_.empty() ? GameFolder{} : GameFolder(discRoot_);
+    disc_ = discRoot_.empty() ? GameFolder{} : GameFolder(discRoot_, options_.nameCharset);
     useDisc_ = settings_.getInt(kFileSection, "bCDROM", 1) == 1;
     slots_[index(ArchiveSlot::kMes)].enabled = flag(kFileSection, "bARCMES");
     slots_[index(ArchiveSlot::kBg)].enabled = flag(kFileSection, "bARCBG");
@@ -117,10 +117,7 @@ std::optional<std::set<std::string, std::less<>>> FileStore::topLevelNames() con
             std::error_code error;
             for (std::filesystem::directory_iterator it(folder.root(), error), end;
                  !error && it != end; it.increment(error)) {
-                std::string name = it->path().filename().string();
-                for (char& c : name)
-                    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-                names.insert(std::move(name));
+                names.insert(upperCased(it->path().filename().string(), options_.nameCharset));
             }
             return !error;
         };
@@ -290,7 +287,8 @@ bool FileStore::readInto(File& file, uint32_t size, bool coded, ScriptMemory& me
 
 int FileStore::readWholeFile(std::string_view name, std::span<uint8_t> destination) {
     File file;
-    if (!saveFolder_.empty()) file = GameFolder(saveFolder_).openForRead(name);
+    if (!saveFolder_.empty())
+        file = GameFolder(saveFolder_, options_.nameCharset).openForRead(name);
     if (!file.isOpen()) file = openForRead(name);
     if (!file.isOpen()) {
         errors_.fatalError(file_text::kOpenErrorTitle, shown(name));
@@ -322,7 +320,7 @@ int FileStore::writeSaveFile(std::string_view name, std::span<const uint8_t> sou
     if (saveFolder_.empty()) {
         target = game_.placeForWrite(name);
     } else if (UserDataFolder::create(saveFolder_)) {
-        target = GameFolder(saveFolder_).placeForWrite(name);
+        target = GameFolder(saveFolder_, options_.nameCharset).placeForWrite(name);
     }
     if (!target) {
         errors_.failureNotice(file_text::kOpenErrorTitle, shown(name));
@@ -330,6 +328,8 @@ int FileStore::writeSaveFile(std::string_view name, std::span<const uint8_t> sou
     }
     switch (replaceFileAtomically(*target, bytes)) {
     case WriteOutcome::kDone: return 1;
+    case WriteOutcome::kIsLink:     // never written through
+    case WriteOutcome::kNotRegular: // nor put in the place of a folder or a pipe
     case WriteOutcome::kCreateFailed:
         errors_.failureNotice(file_text::kOpenErrorTitle, shown(name));
         break;

@@ -20,7 +20,7 @@ std::optional<fs::path> realPath(const fs::path& path) {
 
 } // namespace
 
-GameFolder::GameFolder(const fs::path& root) {
+GameFolder::GameFolder(const fs::path& root, NameCharset charset) : charset_(charset) {
     try {
         std::error_code error;
         fs::path absolute = fs::absolute(root, error);
@@ -38,7 +38,7 @@ std::optional<std::string> GameFolder::relativeName(std::string_view name) const
     try {
         if (root_.empty() || name.empty() || name.find('\0') != std::string_view::npos)
             return std::nullopt;
-        const std::string slashed = toSlashes(name);
+        const std::string slashed = toSlashes(name, charset_);
         const fs::path path(slashed);
         if (path.is_absolute()) {
             const fs::path relative = path.lexically_normal().lexically_relative(root_);
@@ -62,7 +62,7 @@ std::optional<std::string> GameFolder::relativeName(std::string_view name) const
 std::optional<fs::path> GameFolder::find(std::string_view name) const {
     const auto relative = relativeName(name);
     if (!relative) return std::nullopt;
-    auto found = findIgnoringCase(root_, *relative);
+    auto found = findIgnoringCase(root_, *relative, charset_);
     if (!found || !holds(*found)) return std::nullopt;
     return found;
 }
@@ -76,7 +76,7 @@ File GameFolder::openForRead(std::string_view name, OpenError* error) const {
         const auto relative = relativeName(name);
         if (!relative) return fail(OpenError::kOutside);
         fs::path path;
-        if (auto found = findIgnoringCase(root_, *relative)) {
+        if (auto found = findIgnoringCase(root_, *relative, charset_)) {
             path = std::move(*found);
         } else {
             // Not a regular file under any spelling: say what the exact
@@ -134,7 +134,7 @@ std::optional<fs::path> GameFolder::placeForWrite(std::string_view name) const {
         const auto relative = relativeName(name);
         if (!relative) return std::nullopt;
         // An existing file of another letter case is replaced, not doubled.
-        auto existing = findIgnoringCase(root_, *relative);
+        auto existing = findIgnoringCase(root_, *relative, charset_);
         fs::path target = existing ? *existing : root_ / *relative;
         const auto directory = realPath(target.parent_path());
         if (!directory || (*directory != root_ && !inside(directory->native())))

@@ -7,6 +7,8 @@
 // folder. What a name finally opens is checked as well: a symbolic link in
 // the folder that leads out of it is refused, however the name is spelt and
 // whatever happens to the directories between the look-up and the open.
+// Names are taken character by character in the build's code page (see
+// NameCharset.h): a backslash that is a trail byte belongs to its character.
 
 #include <filesystem>
 #include <optional>
@@ -14,6 +16,7 @@
 #include <string_view>
 
 #include "files/File.h"
+#include "files/NameCharset.h"
 
 namespace fer {
 
@@ -21,8 +24,10 @@ class GameFolder {
   public:
     // A folder that holds nothing: every name is refused.
     GameFolder() = default;
-    // root is made absolute and its symbolic links resolved when it exists.
-    explicit GameFolder(const std::filesystem::path& root);
+    // root is made absolute and its symbolic links resolved when it exists;
+    // names are in charset's code page.
+    explicit GameFolder(const std::filesystem::path& root,
+                        NameCharset charset = NameCharset::kGbk);
 
     bool empty() const { return root_.empty(); }
     const std::filesystem::path& root() const { return root_; }
@@ -55,6 +60,7 @@ class GameFolder {
     bool inside(const std::string& realPath) const;
 
     std::filesystem::path root_;
+    NameCharset charset_ = NameCharset::kGbk;
 };
 
 } // namespace fer

@@ -2,49 +2,49 @@
 
 #include <cstdint>
 
+#include "core/IconvConverter.h"
+
 namespace fer {
 namespace {
 
-bool isLead(uint8_t b, NameCharset charset) {
-    if (charset == NameCharset::kShiftJis)
-        return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    return b >= 0x81 && b <= 0xFE;
+void appendEscaped(std::string& out, uint8_t b) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    out += "\\x";
+    out.push_back(kHex[b >> 4]);
+    out.push_back(kHex[b & 0xF]);
 }
 
-bool isTrail(uint8_t b, NameCharset charset) {
-    if (charset == NameCharset::kShiftJis) return b >= 0x40 && b <= 0xFC && b != 0x7F;
-    return b >= 0x40 && b <= 0xFE && b != 0x7F;
-}
-
-// Half-width katakana are single bytes in Shift-JIS.
-bool isSingleHigh(uint8_t b, NameCharset charset) {
-    return charset == NameCharset::kShiftJis && b >= 0xA1 && b <= 0xDF;
+// Whether the UTF-8 text is one character that is not a control character
+// (C0, DEL or C1).
+bool isPrintableCharacter(const std::string& utf8) {
+    if (utf8.empty()) return false;
+    const auto first = static_cast<uint8_t>(utf8[0]);
+    if (first < 0x20 || first == 0x7F) return false;
+    if (first == 0xC2 && utf8.size() > 1 && static_cast<uint8_t>(utf8[1]) < 0xA0) return false;
+    return true;
 }
 
 } // namespace
 
-NameCharset nameCharsetFor(std::string_view iconvCharset) {
-    return iconvCharset == "CP932" ? NameCharset::kShiftJis : NameCharset::kGbk;
-}
-
 std::string printableName(std::string_view name, NameCharset charset) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
+    IconvConverter toUtf8("UTF-8", iconvNameOf(charset));
     std::string out;
     out.reserve(name.size());
-    for (size_t i = 0; i < name.size(); ++i) {
-        const auto b = static_cast<uint8_t>(name[i]);
+    for (size_t at = 0; at < name.size();) {
+        const auto b = static_cast<uint8_t>(name[at]);
         if (b >= 0x20 && b < 0x7F) {
-            out.push_back(name[i]);
-        } else if (isSingleHigh(b, charset)) {
-            out.push_back(name[i]);
-        } else if (isLead(b, charset) && i + 1 < name.size() &&
-                   isTrail(static_cast<uint8_t>(name[i + 1]), charset)) {
-            out.append(name.substr(i, 2));
-            ++i;
+            out.push_back(name[at++]);
+            continue;
+        }
+        const size_t length = characterLength(name, at, charset);
+        const auto converted = toUtf8.convert(name.substr(at, length));
+        if (converted && isPrintableCharacter(*converted)) {
+            out += *converted;
+            at += length;
         } else {
-            out += "\\x";
-            out.push_back(kHex[b >> 4]);
-            out.push_back(kHex[b & 0xF]);
+            // The byte alone: a lead byte's partner is looked at afresh.
+            appendEscaped(out, b);
+            ++at;
         }
     }
     return out;

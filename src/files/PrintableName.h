@@ -1,22 +1,18 @@
 #pragma once
 // File names from game data as they may be shown in a message box, on
-// stderr or in the log: bytes that are not printable characters of the
-// build's double-byte code page (control bytes, stray lead bytes, bytes the
-// code page does not use) are written as \xNN, so a name cannot move the
-// cursor, ring the bell or send a terminal its control sequences.
+// stderr or in the log, all of which take UTF-8: the name's characters in
+// the build's double-byte code page (see NameCharset.h) are converted to
+// UTF-8, and bytes that are no printable character of it (control bytes,
+// stray lead bytes, bytes the code page does not use) are written as \xNN,
+// so a name cannot move the cursor, ring the bell or send a terminal its
+// control sequences.
 
 #include <string>
 #include <string_view>
 
+#include "files/NameCharset.h"
+
 namespace fer {
-
-enum class NameCharset {
-    kGbk,      // the GB2312 build (code page 936)
-    kShiftJis, // the Shift-JIS build (code page 932)
-};
-
-// The charset of a build from its iconv code-page name ("CP932" is Shift-JIS).
-NameCharset nameCharsetFor(std::string_view iconvCharset);
 
 std::string printableName(std::string_view name, NameCharset charset);
 

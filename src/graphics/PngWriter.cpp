@@ -88,17 +88,10 @@ std::vector<uint8_t> encodeIndexedPng(const VramPlane& plane, int height, const 
     return out;
 }
 
-bool writeIndexedPng(const std::string& path, const VramPlane& plane, int height,
-                     const Palette& palette) {
-    if (!plane.valid()) return false;
-    const std::vector<uint8_t> bytes = encodeIndexedPng(plane, height, palette);
-    struct Closer {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, Closer> f(std::fopen(path.c_str(), "wb"));
-    if (!f) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
-    return std::fclose(f.release()) == 0 && written;
+WriteOutcome writeIndexedPng(const std::string& path, const VramPlane& plane, int height,
+                             const Palette& palette) {
+    if (!plane.valid()) return WriteOutcome::kWriteFailed;
+    return replaceFileAtomically(path, encodeIndexedPng(plane, height, palette));
 }
 
 } // namespace fer

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/PaletteEntry.h"
+#include "files/AtomicFileWriter.h"
 #include "graphics/VramPlane.h"
 
 namespace fer {
@@ -15,8 +16,8 @@ namespace fer {
 // The PNG file's bytes for rows 0..height-1 (top first) of the plane.
 std::vector<uint8_t> encodeIndexedPng(const VramPlane& plane, int height, const Palette& palette);
 
-// Writes the file; false when it cannot be written.
-bool writeIndexedPng(const std::string& path, const VramPlane& plane, int height,
-                     const Palette& palette);
+// Writes the file in the one safe way (see AtomicFileWriter.h).
+WriteOutcome writeIndexedPng(const std::string& path, const VramPlane& plane, int height,
+                             const Palette& palette);
 
 } // namespace fer

@@ -1,9 +1,8 @@
 #include "shell/AppShell.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstdio>
 
+#include "files/AtomicFileWriter.h"
 #include "files/UserDataFolder.h"
 
 namespace fer {
@@ -23,20 +22,16 @@ void AppShell::readDebugSetting() {
 }
 
 std::FILE* AppShell::createLog(const char* name) {
-    // Never waits for a pipe's reader, never writes through a link, and
-    // writes only into a regular file.
-    const int fd = ::open(
-        name, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0644);
-    if (fd < 0) return nullptr;
-    struct stat info {};
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        return nullptr;
-    }
+    // A new regular file in the old one's place: never a pipe's writer,
+    // never through a link.
+    WriteOutcome outcome = WriteOutcome::kDone;
+    File created = createFileInPlace(name, &outcome);
+    if (outcome == WriteOutcome::kIsLink)
+        std::fprintf(stderr, "engine: no log: %s: %s\n", name, writeFailureReason(outcome));
+    if (!created.isOpen()) return nullptr;
+    const int fd = created.descriptor();
     std::FILE* file = ::fdopen(fd, "wb");
-    if (!file) ::close(fd);
+    if (file) created.release();
     return file;
 }
 

@@ -48,8 +48,9 @@ class AppShell {
     void closeLog() { log_.reset(); }
 
   private:
-    // The log file, created or emptied; nullptr when it cannot be, or when
-    // something other than a regular file (a pipe, a device, a link) is there.
+    // The log file, new and empty in the old one's place; nullptr when it
+    // cannot be made, or when something other than a regular file (a pipe,
+    // a device, a link) has the name.
     static std::FILE* createLog(const char* name);
 
     struct FileCloser {

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "core/EngineStrings.h"
+#include "files/AtomicFileWriter.h"
 #include "files/FileMessages.h"
 #include "files/PrintableName.h"
 #include "files/UserDataFolder.h"
@@ -325,11 +326,12 @@ void EngineContext::startRecording() {
         return;
     }
     if (options_.audioOutPath.empty()) return;
-    audioFile_.emplace(options_.audioOutPath, output.format());
+    WriteOutcome outcome = WriteOutcome::kDone;
+    audioFile_.emplace(options_.audioOutPath, output.format(), &outcome);
     if (audioFile_->isOpen()) {
         recording_.setWriter(&*audioFile_);
     } else {
-        std::fprintf(stderr, "engine: cannot write %s\n", options_.audioOutPath.c_str());
+        reportUnwritten(options_.audioOutPath, outcome);
         audioFile_.reset();
     }
 }
@@ -366,32 +368,38 @@ void EngineContext::saveScreenshot() {
     for (int n = 0; n < 100; ++n) {
         path = folder /
                (std::string("screenshot-") + stamp + (n ? "-" + std::to_string(n) : "") + ".png");
-        if (!std::filesystem::exists(path)) break;
+        // A name taken by anything, a link that leads nowhere as well, is passed over.
+        std::error_code error;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(path, error))) break;
     }
     // The player sees what happened, in the window.
+    // The notice is in the game's language; the reason goes to stderr.
     const EngineLanguage language = engineLanguageFor(variant_);
-    if (screen_.writeScreenshot(path.string())) {
+    const WriteOutcome outcome = screen_.writeScreenshot(path.string());
+    if (outcome == WriteOutcome::kDone) {
         platform_->showNotice(
             engineText(language, EngineString::kScreenshotSaved, {path.filename().string()}));
     } else {
-        std::fprintf(stderr, "engine: cannot write %s\n", path.string().c_str());
+        reportUnwritten(path.string(), outcome);
         platform_->showNotice(
             engineText(language, EngineString::kScreenshotNotSaved, {path.string()}));
     }
 }
 
+void EngineContext::reportUnwritten(const std::string& path, WriteOutcome outcome) {
+    std::fprintf(stderr, "engine: cannot write %s: %s\n", path.c_str(),
+                 writeFailureReason(outcome));
+}
+
 void EngineContext::writeShutdownFiles() {
-    if (!options_.screenshotPath.empty() && !screen_.writeScreenshot(options_.screenshotPath))
-        std::fprintf(stderr, "engine: cannot write %s\n", options_.screenshotPath.c_str());
+    if (!options_.screenshotPath.empty()) {
+        const WriteOutcome outcome = screen_.writeScreenshot(options_.screenshotPath);
+        if (outcome != WriteOutcome::kDone) reportUnwritten(options_.screenshotPath, outcome);
+    }
     if (!options_.dumpMemoryPath.empty()) {
-        struct Closer {
-            void operator()(std::FILE* f) const { std::fclose(f); }
-        };
-        std::unique_ptr<std::FILE, Closer> f(std::fopen(options_.dumpMemoryPath.c_str(), "wb"));
-        const bool written = f && std::fwrite(machine_.memory.data(), 1, ScriptMemory::kSize,
-                                              f.get()) == ScriptMemory::kSize;
-        if (!written || std::fclose(f.release()) != 0)
-            std::fprintf(stderr, "engine: cannot write %s\n", options_.dumpMemoryPath.c_str());
+        const WriteOutcome outcome =
+            replaceFileAtomically(options_.dumpMemoryPath, machine_.memory.bytes());
+        if (outcome != WriteOutcome::kDone) reportUnwritten(options_.dumpMemoryPath, outcome);
     }
 }
 

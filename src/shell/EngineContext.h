@@ -107,6 +107,8 @@ class EngineContext {
     void saveScreenshot();
     void shutDown();
     void writeShutdownFiles();
+    // The line on stderr for a file of the command line or the screenshot key.
+    static void reportUnwritten(const std::string& path, WriteOutcome outcome);
     // The device check: opens the sound output, which plays from then on;
     // false, with a line on standard error, when there is none: music and
     // voices stay off.

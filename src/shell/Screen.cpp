@@ -45,8 +45,8 @@ void Screen::flushNow() {
     ++uploads_;
 }
 
-bool Screen::writeScreenshot(const std::string& path) const {
-    if (!planes_.allocated()) return false;
+WriteOutcome Screen::writeScreenshot(const std::string& path) const {
+    if (!planes_.allocated()) return WriteOutcome::kWriteFailed;
     return writeIndexedPng(path, planes_[0], PlaneSet::kScreenHeight, palette_);
 }
 

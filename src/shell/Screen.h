@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/PaletteEntry.h"
+#include "files/AtomicFileWriter.h"
 #include "graphics/PlaneSet.h"
 #include "platform/Platform.h"
 
@@ -35,8 +36,8 @@ class Screen {
     }
     uint64_t uploads() const { return uploads_; }
 
-    // Writes plane 0 as the player sees it as a PNG; false when it cannot be written.
-    bool writeScreenshot(const std::string& path) const;
+    // Writes plane 0 as the player sees it as a PNG (see AtomicFileWriter.h).
+    WriteOutcome writeScreenshot(const std::string& path) const;
 
   private:
     void flushNow();

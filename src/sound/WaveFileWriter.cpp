@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace fer {
@@ -20,9 +19,10 @@ void put32(uint8_t* p, uint32_t v) {
 }
 } // namespace
 
-WaveFileWriter::WaveFileWriter(const std::filesystem::path& path, const AudioFormat& format)
+WaveFileWriter::WaveFileWriter(const std::filesystem::path& path, const AudioFormat& format,
+                               WriteOutcome* outcome)
     : format_(format) {
-    file_ = File(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    file_ = createFileInPlace(path, outcome);
     if (!file_.isOpen()) return;
     std::array<uint8_t, kHeaderBytes> h{};
     const auto channels = static_cast<uint16_t>(format.channels);

@@ -8,14 +8,18 @@
 #include <span>
 
 #include "core/AudioSource.h"
+#include "files/AtomicFileWriter.h"
 #include "files/File.h"
 
 namespace fer {
 
 class WaveFileWriter {
   public:
-    // Creates (or replaces) the file; isOpen() tells whether it worked.
-    WaveFileWriter(const std::filesystem::path& path, const AudioFormat& format);
+    // Creates (or replaces) the file in the one safe way (see
+    // AtomicFileWriter.h); isOpen() tells whether it worked, and outcome,
+    // when given, why not.
+    WaveFileWriter(const std::filesystem::path& path, const AudioFormat& format,
+                   WriteOutcome* outcome = nullptr);
     ~WaveFileWriter() { close(); }
     WaveFileWriter(const WaveFileWriter&) = delete;
     WaveFileWriter& operator=(const WaveFileWriter&) = delete;

@@ -25,11 +25,13 @@ TEST(ArcTool, CreateListExtractRoundTrip) {
     std::vector<uint8_t> script = test::textLike(20000, 1), picture = test::pictureLike(9000, 2);
     dir.write("main.mes", script);
     dir.write("ABCDEFGH.BMP", picture);
+    dir.write("EMPTY.DAT", std::vector<uint8_t>{});
     std::filesystem::create_directory(dir / "out");
     for (bool coded : {false, true}) {
         std::string archive = (dir / (coded ? "C.ARC" : "P.ARC")).string();
         std::vector<std::string> args = {"create", archive, (dir / "main.mes").string(),
-                                         (dir / "ABCDEFGH.BMP").string()};
+                                         (dir / "ABCDEFGH.BMP").string(),
+                                         (dir / "EMPTY.DAT").string()};
         if (coded) args.push_back("--lzss");
         ASSERT_EQ(run(args), 0);
 
@@ -40,7 +42,7 @@ TEST(ArcTool, CreateListExtractRoundTrip) {
         uint64_t size, offset;
         ASSERT_TRUE(lines >> name >> size >> offset);
         EXPECT_EQ(name, "MAIN.MES");
-        EXPECT_EQ(offset, 44u);
+        EXPECT_EQ(offset, 64u); // after the count and three entries of 20 bytes
         if (coded) {
             EXPECT_LT(size, script.size());
         } else {
@@ -54,6 +56,8 @@ TEST(ArcTool, CreateListExtractRoundTrip) {
         ASSERT_EQ(run(extract), 0);
         EXPECT_EQ(dir.read("out/MAIN.MES"), script);
         EXPECT_EQ(dir.read("out/ABCDEFGH.BMP"), picture);
+        EXPECT_TRUE(std::filesystem::is_regular_file(dir / "out/EMPTY.DAT"));
+        EXPECT_EQ(std::filesystem::file_size(dir / "out/EMPTY.DAT"), 0u);
     }
 }
 
@@ -71,6 +75,13 @@ TEST(ArcTool, ExtractNamedEntryAndMissingOne) {
     EXPECT_EQ(dir.readText("out/B.TXT"), "bbb");
     EXPECT_FALSE(std::filesystem::exists(dir / "out/A.TXT"));
     EXPECT_NE(err.find("NONE.TXT is not in"), std::string::npos) << err;
+
+    // A link already in the output folder is not written through.
+    dir.writeText("KEEP", "kept");
+    std::filesystem::create_symlink(dir / "KEEP", dir / "out/A.TXT");
+    EXPECT_EQ(run({"extract", archive, "-o", (dir / "out").string()}, nullptr, &err), 1);
+    EXPECT_EQ(dir.readText("KEEP"), "kept");
+    EXPECT_NE(err.find("A.TXT: it is a symbolic link"), std::string::npos) << err;
 }
 
 TEST(ArcTool, RefusesLongNamesAndBadArchives) {

@@ -501,12 +501,18 @@ TEST_F(FileStoreTest, SavesAreWrittenOnlyInTheGameFolder) {
     }
     EXPECT_FALSE(fs::exists(disc / "SAVE01"));
     EXPECT_FALSE(fs::exists(dir.path().parent_path() / "SAVE01"));
+    // Nor through a link that a game folder brought along.
+    fs::create_symlink(disc / "SAVE04", dir / "SAVE04");
+    EXPECT_EQ(store->writeSaveFile("SAVE04", bytesOf("x")), 0);
+    EXPECT_EQ(lastReport(),
+              std::make_pair(std::string(file_text::kOpenErrorTitle), std::string("SAVE04")));
+    EXPECT_FALSE(fs::exists(disc / "SAVE04"));
 }
 
 TEST_F(FileStoreTest, NamesInMessagesHaveUnprintableBytesEscaped) {
     ASSERT_EQ(start(""), 1);
     EXPECT_EQ(store->loadScript("A\x1B]0;T\x07\xB2\xE2.MES", memory, 0x1000), 0);
-    EXPECT_EQ(lastReport().second, "A\\x1B]0;T\\x07\xB2\xE2.MES");
+    EXPECT_EQ(lastReport().second, "A\\x1B]0;T\\x07测.MES");
 }
 
 } // namespace

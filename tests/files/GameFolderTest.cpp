@@ -110,5 +110,27 @@ TEST_F(GameFolderTest, WritesStayInside) {
     EXPECT_FALSE(folder.placeForWrite("NODIR/SAVE01"));
 }
 
+// Names in a double-byte code page are taken character by character: a
+// trail byte that is a backslash (Shift-JIS 表 ソ 能 十, GBK 乗) separates
+// nothing, one that is a lower-case letter (Shift-JIS Ｂ is 82 61) has no
+// case, and the lead bytes are the build's own.
+TEST_F(GameFolderTest, DoubleByteNamesAreTakenCharacterByCharacter) {
+    const std::string hyouSo = "\x95\x5C\x83\x5C", nouJuu = "\x94\x5C\x8F\x5C";
+    outside.writeText("game/" + hyouSo + ".MES", "hyou");
+    outside.writeText("game/SUB/" + nouJuu + ".BMP", "nou");
+    outside.writeText("game/\x82\x61.MES", "b");
+    outside.writeText("game/\xB1/X.MES", "katakana"); // half-width, single-byte in Shift-JIS
+    outside.writeText("game/\x81\x5C.DAT", "gbk");
+    const GameFolder sjis(root, NameCharset::kShiftJis), gbk(root, NameCharset::kGbk);
+    EXPECT_EQ(read(sjis, hyouSo + ".mes"), "hyou");
+    EXPECT_EQ(read(sjis, "sub\\" + nouJuu + ".bmp"), "nou");
+    EXPECT_EQ(read(sjis, "\x82\x61.mes"), "b");
+    EXPECT_EQ(openError(sjis, "\x82\x41.MES"), OpenError::kMissing) << "82 41 is not Ｂ";
+    EXPECT_EQ(read(sjis, "\xB1\\X.MES"), "katakana");
+    EXPECT_EQ(read(gbk, "\x81\x5C.dat"), "gbk");
+    EXPECT_EQ(sjis.relativeName("SUB\\" + nouJuu), "SUB/" + nouJuu);
+    EXPECT_EQ(sjis.placeForWrite(hyouSo + ".SAV"), root / (hyouSo + ".SAV"));
+}
+
 } // namespace
 } // namespace fer

@@ -5,13 +5,15 @@
 namespace fer {
 namespace {
 
-TEST(PrintableName, PlainNamesAreUnchanged) {
+// The expected characters are what iconv(1) makes of the bytes.
+TEST(PrintableName, NamesAreConvertedToUtf8) {
     EXPECT_EQ(printableName("DIR\\MAIN.MES", NameCharset::kGbk), "DIR\\MAIN.MES");
-    // "测试" in GB2312.
-    EXPECT_EQ(printableName("\xB2\xE2\xCA\xD4.MES", NameCharset::kGbk), "\xB2\xE2\xCA\xD4.MES");
-    // "テスト" in Shift-JIS, and a half-width katakana.
-    EXPECT_EQ(printableName("\x83\x65\x83\x58\x83\x67\xB1", NameCharset::kShiftJis),
-              "\x83\x65\x83\x58\x83\x67\xB1");
+    EXPECT_EQ(printableName("\xB2\xE2\xCA\xD4.MES", NameCharset::kGbk), "测试.MES");
+    // A half-width katakana is one byte in Shift-JIS; 表 has the trail byte 5C.
+    EXPECT_EQ(printableName("\x83\x65\x83\x58\x83\x67\xB1", NameCharset::kShiftJis), "テストｱ");
+    EXPECT_EQ(printableName("\x95\x5C.MES", NameCharset::kShiftJis), "表.MES");
+    // Code page 936 has the euro sign at 80.
+    EXPECT_EQ(printableName("\x80\x40", NameCharset::kGbk), "€@");
 }
 
 TEST(PrintableName, ControlAndStrayBytesAreEscaped) {
@@ -25,19 +27,20 @@ TEST(PrintableName, ControlAndStrayBytesAreEscaped) {
     // no lead byte of Shift-JIS.
     EXPECT_EQ(printableName("\xB1", NameCharset::kGbk), "\\xB1");
     EXPECT_EQ(printableName("\xFD\x41", NameCharset::kShiftJis), "\\xFDA");
+    // Pairs the code page does not use.
+    EXPECT_EQ(printableName("\xE0\x40\xEF\x40", NameCharset::kShiftJis), "漾\\xEF@");
+    EXPECT_EQ(printableName("\x81\xA1\xFE\xA1", NameCharset::kGbk), "仭\\xFE\\xA1");
 }
 
-TEST(PrintableName, LeadByteRangesEndExactlyAtTheirEdges) {
-    // Shift-JIS lead bytes 0x81..0x9F and 0xE0..0xFC; GBK 0x81..0xFE.
-    EXPECT_EQ(printableName("\x81\x40\x9F\x40", NameCharset::kShiftJis), "\x81\x40\x9F\x40");
-    EXPECT_EQ(printableName("\xE0\x40\xFC\x40", NameCharset::kShiftJis), "\xE0\x40\xFC\x40");
+TEST(PrintableName, LeadByteRangesAreTheBuilds) {
+    // Shift-JIS lead bytes 81..9F and E0..EF; GB2312 81..FE.
+    EXPECT_EQ(printableName("\x81\x40\x9F\x40", NameCharset::kShiftJis), "　檗");
+    EXPECT_EQ(printableName("\xF0\x40", NameCharset::kShiftJis), "\\xF0@");
     EXPECT_EQ(printableName("\xA0\x40", NameCharset::kShiftJis), "\\xA0@");
     EXPECT_EQ(printableName("\x80\x40", NameCharset::kShiftJis), "\\x80@");
-    EXPECT_EQ(printableName("\x81\xA1\xFE\xA1", NameCharset::kGbk), "\x81\xA1\xFE\xA1");
-    EXPECT_EQ(printableName("\x80\x40", NameCharset::kGbk), "\\x80@");
     // The last trail byte of each.
-    EXPECT_EQ(printableName("\x81\xFC", NameCharset::kShiftJis), "\x81\xFC");
-    EXPECT_EQ(printableName("\x81\xFE", NameCharset::kGbk), "\x81\xFE");
+    EXPECT_EQ(printableName("\x81\xFC", NameCharset::kShiftJis), "◯");
+    EXPECT_EQ(printableName("\x81\xFE", NameCharset::kGbk), "侢");
 }
 
 TEST(PrintableName, CharsetOfTheBuild) {

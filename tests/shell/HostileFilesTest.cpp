@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -257,6 +258,9 @@ TEST(HostileFiles, UnprintableBytesOfSavedNamesAreEscapedOnStderr) {
     const RunResult r = loadSaveNaming(folder, "A\x1B[31m\x07\n.MES");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "文件打开错误: A\\x1B[31m\\x07\\x0A.MES\n");
+    // Characters of the code page come out in UTF-8, like the rest of the line.
+    const RunResult named = loadSaveNaming(folder, "\xB2\xE2\xCA\xD4\xFF.MES");
+    EXPECT_EQ(named.err, "文件打开错误: 测试\\xFF.MES\n");
 }
 
 TEST(HostileFiles, InputFilesThatAreNoScriptAreBadUsage) {
@@ -306,6 +310,51 @@ TEST(HostileFiles, LogFileIsWrittenOnlyAsARegularFileInTheGameDirectory) {
     const RunResult r = runEngine(headless(folder));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(folder.read(folder.outside() / "KEEP"), (Bytes{'k', 'e', 'p', 't'}));
+}
+
+// The files the command line names, at a name already taken by a link to a
+// file elsewhere: the link is refused, and what it leads to stays as it was.
+TEST(HostileFiles, OutputFilesAreNeverWrittenThroughALink) {
+    Folder folder;
+    folder.write(folder.game() / "MAIN.MES", kSetsNine);
+    const fs::path keep = folder.outside() / "KEEP", link = folder.outside() / "OUT";
+    folder.write(keep, std::string("kept"));
+    fs::create_symlink(keep, link);
+    for (const char* option : {"--screenshot", "--dump-memory", "--audio-out"}) {
+        const RunResult r = runEngine("--headless " + std::string(option) + " " + link.string() +
+                                      " " + folder.game().string());
+        EXPECT_EQ(r.status, 0) << option << ": " << r.err;
+        EXPECT_EQ(folder.read(keep), (Bytes{'k', 'e', 'p', 't'})) << option;
+        EXPECT_NE(r.err.find(link.string() + ": it is a symbolic link"), std::string::npos)
+            << option << ": " << r.err;
+    }
+}
+
+// A game folder that comes with links at the screenshot's predictable names
+// (for the next minute): the screenshot key passes over them.
+TEST(HostileFiles, ScreenshotsAreNeverWrittenThroughALink) {
+    Folder folder;
+    // A wait for a click, which comes after the screenshot.
+    folder.write(folder.game() / "MAIN.MES", Bytes{0x0B, 0x0B, 0xFF, 0x00, 0x00});
+    folder.write(folder.outside() / "input.txt",
+                 std::string("100 screenshot\n300 press lbutton\n"));
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t t = now; t < now + 60; ++t) {
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        char name[64];
+        std::strftime(name, sizeof name, "screenshot-%Y%m%d-%H%M%S.png", &tm);
+        fs::create_symlink(folder.outside() / name, folder.game() / name);
+    }
+    const RunResult r = runEngine(
+        headless(folder, "--input " + (folder.outside() / "input.txt").string()));
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.err.rfind("截图已保存：screenshot-", 0), 0u) << r.err;
+    const std::string saved = r.err.substr(18, r.err.find('\n') - 18); // after the 18 bytes of "截图已保存："
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder.game() / saved))) << saved;
+    for (const auto& entry : fs::directory_iterator(folder.outside()))
+        EXPECT_EQ(entry.path().filename().string().rfind("screenshot-", 0), std::string::npos)
+            << entry.path();
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include "files/ArcArchive.h"
 #include "files/ArcArchiveBuilder.h"
+#include "files/AtomicFileWriter.h"
 #include "files/File.h"
 #include "files/Lzss.h"
 #include "files/LzssEncoder.h"
@@ -58,12 +59,14 @@ std::string shown(std::string_view name) {
     return printableName(name, NameCharset::kGbk);
 }
 
+// Never through a link already in the output's place (see AtomicFileWriter.h); an
+// empty entry is an empty file, with no null pointer handed on.
 bool writeFile(const fs::path& path, const std::vector<uint8_t>& bytes, std::ostream& err) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (f && std::fclose(f) != 0) ok = false;
-    if (!ok) err << "arctool: cannot write " << path.string() << "\n";
-    return ok;
+    const WriteOutcome outcome = replaceFileAtomically(path, bytes);
+    if (outcome == WriteOutcome::kDone) return true;
+    err << "arctool: cannot write " << shown(path.string()) << ": " << writeFailureReason(outcome)
+        << "\n";
+    return false;
 }
 
 bool decode(const std::vector<uint8_t>& coded, std::vector<uint8_t>& plain, std::ostream& err,

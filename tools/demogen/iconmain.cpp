@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     fer::Palette palette{};
     const demo::DemoPalette& d = demo::demoPalette();
     for (int i = 0; i < 256; ++i) palette[size_t(i)] = {d[size_t(i)].r, d[size_t(i)].g, d[size_t(i)].b, 0};
-    if (!fer::writeIndexedPng(argv[1], plane, kSize, palette)) {
+    if (fer::writeIndexedPng(argv[1], plane, kSize, palette) != fer::WriteOutcome::kDone) {
         std::fprintf(stderr, "demoicon: cannot write %s\n", argv[1]);
         return 1;
     }

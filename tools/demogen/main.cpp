@@ -3,8 +3,9 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <vector>
 
+#include "files/AtomicFileWriter.h"
 #include "DemoPalette.h"
 #include "DemoPictures.h"
 #include "PictureFiles.h"
@@ -12,9 +13,7 @@
 namespace {
 
 bool writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return bool(out);
+    return fer::replaceFileAtomically(path, bytes) == fer::WriteOutcome::kDone;
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "files/AtomicFileWriter.h"
+
 namespace {
 
 uint32_t u32(const std::vector<uint8_t>& b, size_t at) {
@@ -56,7 +58,5 @@ int main(int argc, char** argv) {
     for (uint32_t v : {0u, 0u, start, frames - 1, 0u, 0u}) put32(b, v); // id, forward, start, end, fraction, endless
     const uint32_t riff = uint32_t(b.size() - 8);
     for (int i = 0; i < 4; ++i) b[4 + i] = uint8_t(riff >> (8 * i));
-    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-    return out ? 0 : 1;
+    return fer::replaceFileAtomically(argv[2], b) == fer::WriteOutcome::kDone ? 0 : 1;
 }

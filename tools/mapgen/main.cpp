@@ -7,8 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <vector>
 
+#include "files/AtomicFileWriter.h"
 #include "DemoPalette.h"
 #include "PictureFiles.h"
 #include "SampleMap.h"
@@ -16,9 +17,7 @@
 
 namespace {
 bool writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return bool(out);
+    return fer::replaceFileAtomically(path, bytes) == fer::WriteOutcome::kDone;
 }
 
 int village(const std::filesystem::path& bmpDir, const std::filesystem::path& lzssDir,

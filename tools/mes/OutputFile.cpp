@@ -1,28 +1,19 @@
 #include "OutputFile.h"
 
-#include <cstdio>
-#include <fstream>
+#include <cstdint>
+#include <span>
+
+#include "files/AtomicFileWriter.h"
 
 namespace fer::mes {
 
 bool writeFileAtomically(const std::string& path, const void* data, size_t size,
                          std::string& error) {
-    std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (out) out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-        if (!out) {
-            error = "cannot write '" + temporary + "'";
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot rename '" + temporary + "' to '" + path + "'";
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    const WriteOutcome outcome =
+        replaceFileAtomically(path, std::span(static_cast<const uint8_t*>(data), size));
+    if (outcome == WriteOutcome::kDone) return true;
+    error = "cannot write '" + path + "': " + writeFailureReason(outcome);
+    return false;
 }
 
 } // namespace fer::mes

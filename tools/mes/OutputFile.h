@@ -1,6 +1,7 @@
 #pragma once
 // Writes a whole file through a temporary name, so that a failed write
-// never leaves a partial output behind.
+// never leaves a partial output behind and a link in the output's place is
+// refused rather than written through (see files/AtomicFileWriter.h).
 
 #include <cstddef>
 #include <string>
