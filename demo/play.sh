@@ -39,7 +39,7 @@ cp build/demo/KITE5HAN.INI build/demo/*.ARC build/demo/*.DAT build/demo/*.WAV "$
     t=$((t + 3000)); click
     t=$((t + 600)); echo "$t mouse 424 152"
     click rbutton
-    t=$((t + 7000)); click
+    t=$((t + 12000)); click
     t=$((t + 1500)); click
     echo "# quit: $((t + 3000))"
 } > "$work/input.txt"

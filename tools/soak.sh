@@ -40,7 +40,8 @@ rounds=$(((seconds * 1000 + round - 1) / round))
         t=$((r * round))
         if ((r % 2 == 1)); then
             # The title, the friend's line, then a click in front of the
-            # door (cell 26, 9) and the messages of the door and the festival.
+            # door (cell 26, 9), a walk of some 8 s at a person's pace, and
+            # the messages of the door and the festival.
             for c in 1200 3000 4200; do
                 echo "$((t + c)) down enter"
                 echo "$((t + c + 500)) up enter"
@@ -48,7 +49,7 @@ rounds=$(((seconds * 1000 + round - 1) / round))
             echo "$((t + 6000)) mouse 424 152"
             echo "$((t + 6100)) down rbutton"
             echo "$((t + 6250)) up rbutton"
-            for c in 14000 15200 16400 17600; do
+            for c in 20000 21200 22400 23600; do
                 echo "$((t + c)) down enter"
                 echo "$((t + c + 500)) up enter"
             done

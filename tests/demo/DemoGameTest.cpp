@@ -27,6 +27,7 @@
 #include "DemoPalette.h"
 #include "DemoPictures.h"
 #include "IndexedPng.h"
+#include "../sound/ToneWave.h"
 
 namespace {
 
@@ -60,8 +61,8 @@ class GameCopy {
     explicit GameCopy(const fs::path& from) {
         path_ = fs::temp_directory_path() / ("fer-demo-" + std::to_string(std::random_device{}()));
         fs::create_directories(path_);
-        for (const char* name : {"KITE5HAN.INI", "MES.ARC", "BG.ARC"})
-            fs::copy_file(from / name, path_ / name);
+        for (const auto& entry : fs::directory_iterator(from))
+            if (entry.is_regular_file()) fs::copy_file(entry.path(), path_ / entry.path().filename());
     }
     ~GameCopy() {
         std::error_code ec;
@@ -122,6 +123,7 @@ struct PlayResult {
     std::string out;
     demotest::IndexedPng screen;
     Bytes memory;
+    fer::test::Recording sound;
 };
 
 PlayResult play(const GameCopy& game, const Input& input) {
@@ -131,7 +133,8 @@ PlayResult play(const GameCopy& game, const Input& input) {
     const std::string command = fer::test::kEngineKillAfter + FER_ENGINE_PATH +
                                 " --headless --print-text --input " + in.string() +
                                 " --quit-after " + std::to_string(input.end()) + " --screenshot " +
-                                png.string() + " --dump-memory " + mem.string() + " " +
+                                png.string() + " --dump-memory " + mem.string() + " --audio-out " +
+                                (game.path() / "sound.wav").string() + " " +
                                 game.path().string() + " 2>/dev/null";
     PlayResult run;
     FILE* pipe = popen(command.c_str(), "r");
@@ -144,6 +147,7 @@ PlayResult play(const GameCopy& game, const Input& input) {
     EXPECT_TRUE(demotest::readIndexedPng(png.string(), run.screen, error)) << error;
     run.memory = game.read("memory.bin");
     EXPECT_EQ(run.memory.size(), 1053124u);
+    run.sound = fer::test::readRecording(game.path() / "sound.wav");
     return run;
 }
 
@@ -223,6 +227,10 @@ TEST(DemoGameChoice, FollowsTheMouseWithItsHighlight) {
     expectPicture(s, demo::fieldPicture(), 0, 0, 0, 0, 639, 279);
     EXPECT_NE(run.out.find("小林该怎么办呢？"), std::string::npos) << run.out;
     EXPECT_EQ(reg16(run.memory, 8), 1); // the current item
+    // The story's tune: its loop, B4 and D5 for half a second each.
+    const double end = run.sound.seconds();
+    EXPECT_GT(fer::test::toneLevel(run.sound, 493.88, end - 1.5, end - 0.5), 0.02) << "the story's tune";
+    EXPECT_GT(fer::test::toneLevel(run.sound, 587.33, end - 1.5, end - 0.5), 0.02);
 }
 
 TEST_P(DemoGame, HillWayShowsTheKiteRisingAndItsHeight) {
@@ -319,7 +327,9 @@ TEST(DemoGameChoice, WaitsForThePlayerWithoutBurningTheProcessor) {
     EXPECT_LE(used / seconds, limit) << used << " s of processor time in " << seconds << " s";
 }
 
-// Both ways to the end: saved in slot 1, read back, back at the title.
+// Both ways to the end: saved in slot 1, read back, back at the title, which
+// offers both acts with the second one chosen. After the hill way, up and
+// Enter there start the story again.
 void playToTheEnd(const fs::path& dir, bool tree) {
     GameCopy game(dir);
     Input input = upToChoice();
@@ -329,6 +339,7 @@ void playToTheEnd(const fs::path& dir, bool tree) {
         input.mouse(100, 324).click("lbutton");
     // The branch's messages (tree: two, hill: one), "saved", the ending, "read back".
     input.clicks(tree ? 5 : 4);
+    if (!tree) input.press("up").click();
     const PlayResult run = play(game, input);
     EXPECT_EQ(run.status, 0);
     const uint16_t height = tree ? 12 : 36;
@@ -345,15 +356,33 @@ void playToTheEnd(const fs::path& dir, bool tree) {
     EXPECT_EQ(reg16(run.memory, kRegHeight), height); // read back from the save
     const std::string readBack = std::string("风筝飞到了") + (tree ? "１２" : "３６") + "米高。";
     EXPECT_NE(run.out.find(readBack), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("欢迎回来！再玩一次？"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("从头再玩一次"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("第二幕：去村子里走走"), std::string::npos) << "the way to the second act";
+    if (!tree) {
+        const std::string intro = "春天的午后，小林在山坡上放风筝。";
+        EXPECT_NE(run.out.find(intro, run.out.find("从头再玩一次")), std::string::npos) << "the story again";
+        return;
+    }
 
-    // The title again: the picture outside the plate, gold name, cream line.
+    // The title again: the picture outside the plate, the gold name, the two
+    // items apart from each other and from the frame, the second highlighted.
     const demo::Picture title = demo::titlePicture();
     expectPicture(run.screen, title, 0, 0, 0, 0, 639, 149);
     expectPicture(run.screen, title, 0, 0, 0, 230, 639, 399);
-    EXPECT_GT(countColour(run.screen, colour(demo::ui::kGold), 280, 166, 359, 181), 40);
-    EXPECT_GT(countColour(run.screen, colour(demo::ui::kText), 240, 194, 399, 209), 40);
+    EXPECT_GT(countColour(run.screen, colour(demo::ui::kGold), 280, 158, 359, 173), 40);
+    EXPECT_GT(countColour(run.screen, colour(demo::ui::kText), 272, 182, 367, 197), 40);
+    EXPECT_GT(countColour(run.screen, colour(demo::ui::kText), 240, 204, 399, 219), 40);
+    for (int y : {176, 177, 178, 179, 200, 201, 222, 223, 224, 225, 226, 227})
+        EXPECT_EQ(countColour(run.screen, colour(demo::ui::kText), 200, y, 439, y), 0) << "row " << y;
+    EXPECT_EQ(countColour(run.screen, colour(demo::ui::kHighlight), 204, 180, 215, 199), 0);
+    EXPECT_EQ(countColour(run.screen, colour(demo::ui::kHighlight), 204, 202, 215, 221), 12 * 20);
+    // The title's tune: A4 for a second, then F5 and C5.
+    const double end = run.sound.seconds();
+    EXPECT_GT(fer::test::toneLevel(run.sound, 440.0, end - 1.5, end - 0.5) +
+                  fer::test::toneLevel(run.sound, 698.46, end - 1.5, end - 0.5) +
+                  fer::test::toneLevel(run.sound, 523.25, end - 1.5, end - 0.5),
+              0.02)
+        << "the title's tune";
 }
 
 TEST_P(DemoGame, HillWayPlaysToTheEndAndBackToTheTitle) {

@@ -3,7 +3,9 @@
 // door's trigger, the walk), the screenshot (the map as the generator draws
 // it, the player and the friend behind, the flag, the petals) and what was
 // heard through --audio-out (the tunes, their intros and loops on both
-// channels, the crossfade, the three voices).
+// channels, the crossfade, the three voices). Times are measured from what
+// the run shows (the music's first sound, the festival's first note) or
+// bounded by the walk's pace: a step every 17 ticks of 15 ms.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <random>
 #include <string>
 
@@ -126,19 +129,56 @@ double bestLevel(const Recording& r, double frequency, double from, double to) {
     return best;
 }
 
+constexpr double kPace = 17 * 0.015; // seconds a walk step takes
+
+// The friend's line, typed over the path at the bottom (text area rows 358
+// to 373), one line; nothing in the text colour anywhere else. The window
+// closes during the wait for the click, long after the two fades (some
+// 17 ticks each) and the 14 characters (two ticks each).
+TEST(DemoVillage, TheFriendsLineIsTypedOverThePath) {
+    VillageGame game;
+    const auto run = game.play("", 2500);
+    ASSERT_EQ(run.process.status, 0) << run.process.err;
+    EXPECT_NE(("\n" + run.process.out).find("\n小芳：小林，去村子里看看吧！\n"), std::string::npos)
+        << run.process.out;
+    const uint8_t text = 7;
+    EXPECT_GT(countColour(run.screen, text, 40, 358, 599, 373), 150) << "the line in the text area";
+    EXPECT_EQ(countColour(run.screen, text, 0, 0, 639, 399), countColour(run.screen, text, 40, 358, 599, 373))
+        << "and nowhere else";
+}
+
+// Once the line is gone the walk begins; the player stands still, the
+// friend waits at its own cells and does not hide him.
+TEST(DemoVillage, TheFriendWaitsWhileThePlayerStandsStill) {
+    VillageGame game;
+    const auto run = game.play("2500 down enter\n2700 up enter\n", 2700 + int(1000 * 8 * kPace));
+    ASSERT_EQ(run.process.status, 0) << run.process.err;
+    const Position player = objectAt(run.memory, kPlayer), friendPos = objectAt(run.memory, kFriend);
+    EXPECT_EQ(player.x, kStartX);
+    EXPECT_EQ(player.y, kStartY);
+    EXPECT_EQ(friendPos.x, kStartX);
+    EXPECT_EQ(friendPos.y, kFriendStartY);
+    EXPECT_GT(countColour(run.screen, playerShirt(), 16 * kStartX, 16 * kStartY, 16 * kStartX + 31, 16 * kStartY + 31),
+              80);
+}
+
 // Dismiss the friend's line (Enter), then walk right along the path for
-// about a second: the friend comes after on the trail.
+// 2.6 s (at least five steps, at most twelve): the friend comes after on the
+// trail. Then the music off and on again in the menu: the tunes start again,
+// the village's with its intro (C5, a second long), within a step.
 TEST(DemoVillage, TheMapIsDrawnAndTheFriendFollowsThePlayer) {
     VillageGame game;
-    const auto run = game.play("2500 down enter\n2700 up enter\n3000 down right\n3700 up right\n", 4500);
+    const auto run = game.play("2500 down enter\n2700 up enter\n3000 down right\n5600 up right\n"
+                               "5800 menu 40018\n6200 menu 40017\n",
+                               8000);
     ASSERT_EQ(run.process.status, 0) << run.process.err;
-    EXPECT_NE(run.process.out.find("小芳：小林，去村子里看看吧！"), std::string::npos) << run.process.out;
     const auto& m = run.memory;
     EXPECT_EQ(reg(m, kStage), 1);
     EXPECT_EQ(reg(m, kDoors), 0);
 
     const Position player = objectAt(m, kPlayer), friendPos = objectAt(m, kFriend);
     EXPECT_GT(player.x, kStartX + 3) << "the player walked right";
+    EXPECT_LE(player.x, kStartX + 2.6 / kPace + 2) << "at a walking pace";
     EXPECT_EQ(player.y, kStartY);
     EXPECT_EQ(friendPos.y, kStartY) << "the friend came down onto the path";
     EXPECT_LT(friendPos.x, player.x) << "and walks behind";
@@ -170,16 +210,43 @@ TEST(DemoVillage, TheMapIsDrawnAndTheFriendFollowsThePlayer) {
         frameShown = diff == 0;
     }
     EXPECT_TRUE(frameShown) << "the flag";
+
+    EXPECT_GT(toneLevel(run.sound, 523.25, 6.2 + 2 * kPace, 7.15), 0.05) << "the village's tune again";
+    EXPECT_GT(toneLevel(run.sound, 196.0, 6.75 + 0.5, 7.7), 0.05) << "and its bass's loop";
+}
+
+// The tunes as built: no jump from one sample to the next, nor from a
+// loop's end to its start (the intro's length on), above what the fastest
+// note allows (2 A sin(pi f / rate) for amplitude A; a tenth more for the
+// fades). A note starting or stopping without a fade jumps up to 2 A.
+TEST(DemoTunes, JoinTheirNotesAndLoopWithoutAClick) {
+    struct Tune {
+        const char* name;
+        double top, intro;
+    };
+    for (const Tune& t : {Tune{"TITLE.WAV", 698.46, 1.0}, Tune{"STORY.WAV", 587.33, 0.5},
+                          Tune{"VILLAGE.WAV", 783.99, 1.0}, Tune{"VBASS.WAV", 196.0, 0.5},
+                          Tune{"FESTIVAL.WAV", 987.77, 0.5}}) {
+        const Recording r = readRecording(fs::path(FER_DEMO_DIR) / t.name);
+        ASSERT_EQ(r.seconds() > t.intro, true) << t.name;
+        const double bound = 1.1 * 2 * 0.15 * 32767 * std::sin(std::numbers::pi * t.top / r.rate);
+        int jump = std::abs(r.samples.back() - r.samples[size_t(t.intro * r.rate)]);
+        for (size_t i = 1; i < r.samples.size(); ++i) jump = std::max(jump, std::abs(r.samples[i] - r.samples[i - 1]));
+        EXPECT_LE(jump, bound) << t.name;
+    }
 }
 
 // A click with the right button in front of the door walks the player there
-// by the computed path; the door's trigger starts the festival.
+// by the computed path (kDoorSteps steps at most: 33 cells apart, a few
+// more round the pond); the door's trigger starts the festival, whose
+// greeting is spoken within some 3 s of its first note.
+constexpr int kDoorSteps = 40;
 TEST(DemoVillage, AClickWalksToTheDoorWhichOpensOnTheFestival) {
     VillageGame game;
     const int doorX = 16 * kDoorX + 8, doorY = 16 * kDoorTriggerRow + 8;
     const auto run = game.play("2500 down enter\n2700 up enter\n3000 mouse " + std::to_string(doorX) + " " +
                                    std::to_string(doorY) + "\n3100 down rbutton\n3250 up rbutton\n",
-                               14000);
+                               3250 + int(1000 * 2 * kDoorSteps * kPace) + 8000);
     ASSERT_EQ(run.process.status, 0) << run.process.err;
     const auto& m = run.memory;
     EXPECT_GE(reg(m, kWalks), 1);
@@ -201,20 +268,22 @@ TEST(DemoVillage, AClickWalksToTheDoorWhichOpensOnTheFestival) {
         for (int x = 0; x < 640; ++x) festivalPixels += run.screen.pixels[size_t(y) * 640 + size_t(x)] == festival.at(x, y);
     EXPECT_GT(festivalPixels + petals, 640 * 280 * 99 / 100) << "the festival behind them";
 
-    // The music: the village's intro (C5) and loop (E5, G5) with its bass
-    // (C3, then G3) on the second channel; then the festival's.
+    // The music, from its first sound on: the village's intro (C5, 1 s) and
+    // loop (E5, G5, 0.5 s each) with its bass (C3 for 0.5 s, then G3) on the
+    // second channel; then the festival's.
     const Recording& r = run.sound;
-    ASSERT_GT(r.seconds(), 12.0);
-    EXPECT_GT(toneLevel(r, 523.25, 0.2, 0.9), 0.05) << "the village tune's intro";
-    EXPECT_GT(toneLevel(r, 130.81, 0.1, 0.45), 0.05) << "the bass's intro";
-    EXPECT_GT(toneLevel(r, 659.25, 1.0, 1.5), 0.05) << "the loop";
-    EXPECT_GT(toneLevel(r, 783.99, 1.5, 2.0), 0.05);
-    EXPECT_GT(toneLevel(r, 659.25, 2.0, 2.5), 0.05) << "the loop again";
-    EXPECT_GT(toneLevel(r, 196.0, 1.0, 2.5), 0.05) << "the bass's loop";
-    EXPECT_LT(toneLevel(r, 523.25, 1.2, 2.5), 0.01) << "the intro plays once";
+    const double t0 = levelCrossing(r, 0, 0.01, true);
+    ASSERT_GE(t0, 0) << "no sound";
+    EXPECT_GT(toneLevel(r, 523.25, t0 + 0.1, t0 + 0.9), 0.05) << "the village tune's intro";
+    EXPECT_GT(toneLevel(r, 130.81, t0 + 0.05, t0 + 0.45), 0.05) << "the bass's intro";
+    EXPECT_GT(toneLevel(r, 659.25, t0 + 1.05, t0 + 1.45), 0.05) << "the loop";
+    EXPECT_GT(toneLevel(r, 783.99, t0 + 1.55, t0 + 1.95), 0.05);
+    EXPECT_GT(toneLevel(r, 659.25, t0 + 2.05, t0 + 2.45), 0.05) << "the loop again";
+    EXPECT_GT(toneLevel(r, 196.0, t0 + 1.0, t0 + 2.5), 0.05) << "the bass's loop";
+    EXPECT_LT(toneLevel(r, 523.25, t0 + 1.2, t0 + 2.5), 0.01) << "the intro plays once";
     // The crossfade: the first quarter second with the festival's A4.
     double crossfade = -1;
-    for (double t = 2.5; t < 10 && crossfade < 0; t += 0.125)
+    for (double t = t0 + 2.5; t < r.seconds() && crossfade < 0; t += 0.125)
         if (toneLevel(r, 440.0, t, t + 0.25) > 0.05) crossfade = t;
     ASSERT_GT(crossfade, 0) << "the festival's tune never came";
     EXPECT_GT(toneLevel(r, 783.99, crossfade - 1.0, crossfade) + toneLevel(r, 659.25, crossfade - 1.0, crossfade),
@@ -224,16 +293,18 @@ TEST(DemoVillage, AClickWalksToTheDoorWhichOpensOnTheFestival) {
     EXPECT_GT(bestLevel(r, 880.0, after, after + 3.0), 0.05) << "the festival's loop";
     EXPECT_GT(bestLevel(r, 987.77, after, after + 3.0), 0.05);
     // At the end, when the greeting has been spoken: only the festival's tune.
-    EXPECT_GT(bestLevel(r, 880.0, 12.5, 13.8), 0.05);
-    EXPECT_LT(toneLevel(r, 659.25, 12.5, 13.8), 0.005) << "the village's tune is gone";
-    EXPECT_LT(toneLevel(r, 783.99, 12.5, 13.8), 0.005);
-    EXPECT_LT(toneLevel(r, 196.0, 12.5, 13.8), 0.005) << "and its bass";
+    const double end = r.seconds();
+    ASSERT_GT(end - 1.5, crossfade + 3.0);
+    EXPECT_GT(bestLevel(r, 880.0, end - 1.5, end - 0.2), 0.05);
+    EXPECT_LT(toneLevel(r, 659.25, end - 1.5, end - 0.2), 0.005) << "the village's tune is gone";
+    EXPECT_LT(toneLevel(r, 783.99, end - 1.5, end - 0.2), 0.005);
+    EXPECT_LT(toneLevel(r, 196.0, end - 1.5, end - 0.2), 0.005) << "and its bass";
 
     // The voices: the friend's line (PCM) at the start, the knock at the door
     // (MS-ADPCM) before the crossfade, the greeting (IMA ADPCM) after it;
     // only the festival's tune at the end.
-    const double quiet = speechLevel(r, 12.5, 13.8);
-    EXPECT_GT(speechLevel(r, 0.2, 1.2), 3 * quiet) << "the friend's line";
+    const double quiet = speechLevel(r, end - 1.5, end - 0.2);
+    EXPECT_GT(speechLevel(r, t0 + 0.2, t0 + 1.2), 3 * quiet) << "the friend's line";
     EXPECT_GT(speechLevel(r, crossfade - 1.6, crossfade - 0.4), 3 * quiet) << "the knock";
     EXPECT_GT(speechLevel(r, crossfade + 1.5, crossfade + 3.0), 3 * quiet) << "the greeting";
 }
