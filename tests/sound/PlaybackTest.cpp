@@ -189,15 +189,20 @@ TEST_F(Playback, StopFadesChannelZeroOverThreeHundredMsAndTheOthersOverThirty) {
     t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(manager_.stop(1), 1);
     const double fade1 = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    EXPECT_NEAR(fade0, 0.3, 0.05);
-    EXPECT_NEAR(fade1, 0.03, 0.02);
+    // A fade's loop runs until its end time, so it takes at least its time;
+    // the upper bounds allow twice that for a busy machine.
+    EXPECT_GE(fade0, 0.3);
+    EXPECT_LT(fade0, 0.6);
+    EXPECT_GE(fade1, 0.03);
+    EXPECT_LT(fade1, 0.06);
     t0 = std::chrono::steady_clock::now();
     manager_.play(0, "M.WAV", true);
     until(output_.now() + 0.3);
     const double before = output_.now();
     EXPECT_EQ(manager_.fadeStop(0), 1);
     const double after = output_.now();
-    EXPECT_NEAR(after - before, 1.0, 0.08);
+    EXPECT_GE(after - before, 1.0);
+    EXPECT_LT(after - before, 2.0);
     EXPECT_EQ(manager_.fadeStop(0), 0);
     until(after + 0.1);
     const Recording r = output_.recording();
