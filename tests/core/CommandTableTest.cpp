@@ -65,12 +65,18 @@ TEST(CommandTable, RefusesOtherOwnersSecondHandlersAndUnlistedNumbers) {
 }
 
 TEST(CommandTable, NumbersWithoutAHandlerDoNothing) {
-    const CommandTable table;
+    CommandTable table;
+    int calls = 0;
+    auto count = [&](const ArgumentList&) { ++calls; };
+    ASSERT_TRUE(table.add(CommandKind::kSystem, 10, Subsystem::kGraphics, count));
+    ASSERT_TRUE(table.add(CommandKind::kExternal, 94, Subsystem::kPalette, count));
+    // Every other number of either kind, listed or not, reaches neither.
     for (uint32_t n = 0; n < 300; ++n) {
-        table.run(CommandKind::kSystem, n, numbers({1, 2, 3}));
-        table.run(CommandKind::kExternal, n, numbers({1, 2, 3}));
-        EXPECT_FALSE(table.has(CommandKind::kSystem, n));
+        if (n != 10) table.run(CommandKind::kSystem, n, numbers({1, 2, 3}));
+        if (n != 94) table.run(CommandKind::kExternal, n, numbers({1, 2, 3}));
     }
+    table.run(CommandKind::kSystem, 0xFFFFFFFF, numbers({}));
+    EXPECT_EQ(calls, 0);
 }
 
 } // namespace

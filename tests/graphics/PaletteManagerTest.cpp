@@ -30,8 +30,12 @@ TEST(PaletteManager, FadeLengthFollowsTheSpeed) {
             m.computeSteps(static_cast<uint8_t>(speed));
             const int expected = (d + d / speed) / (d / speed + 1); // ceil(d / (d div s + 1))
             EXPECT_EQ(ticksToFinish(m), expected) << "speed " << speed << " distance " << d;
-            EXPECT_LE(expected, speed);
             EXPECT_EQ(m.current()[100], (PaletteEntry{uint8_t(d), uint8_t(d), uint8_t(d), 0}));
+            // Back down to black the same way, ending on it exactly.
+            m.writeTarget(flat(0));
+            m.computeSteps(static_cast<uint8_t>(speed));
+            EXPECT_EQ(ticksToFinish(m), expected) << "down, speed " << speed << " distance " << d;
+            EXPECT_EQ(m.current()[100], (PaletteEntry{}));
         }
     }
 }

@@ -173,28 +173,42 @@ TEST(ParticleEffect, NewParticlesStartTheirSpeedsPatternAtTheBeginning) {
     EXPECT_EQ(seen.size(), 3u);
 }
 
-// Where the screen shows a colour at or below the restore limit, a particle
-// that could not draw there leaves it as it is, even where it differs from
-// the clean picture.
-TEST(ParticleEffect, ColoursAtOrBelowTheRestoreLimitAreNeverRestored) {
-    PlaneSet planes;
-    ASSERT_TRUE(planes.allocate());
-    paintScene(planes);
-    ParticleStyle style = ParticleEffects::flakes();
-    style.birthEvery = 1;
-    style.frontFrom = style.backFrom = static_cast<uint8_t>(style.restoreAbove + 1);
-    for (int y = 0; y < 400; ++y)
-        for (int x = 0; x < 640; ++x) {
-            planes[0].set(x, y, style.restoreAbove);
-            planes[1].set(x, y, 50);
-        }
-    ParticleEffect e(planes, style);
-    e.start(11);
-    for (int t = 0; t < 300; ++t) e.tick(static_cast<uint32_t>(t));
-    int changed = 0;
-    for (int y = 0; y < 400; ++y)
-        for (int x = 0; x < 640; ++x) changed += planes[0].at(x, y) != style.restoreAbove;
-    EXPECT_EQ(changed, 0);
+// On a screen of one colour, different from the clean picture: where it is
+// at or below the restore limit, a particle that could not draw there leaves
+// it as it is; particles in front draw from colour 10 on, the others (those
+// in front silenced) from 110 on.
+TEST(ParticleEffect, DrawingStartsAtItsBoundsAndTheRestoreLimitKeepsItsColour) {
+    struct Row {
+        uint8_t colour;
+        int frontFrom, backFrom; // -1: the effect's own
+        bool drawn;
+    };
+    for (const Row row : {Row{109, 110, 110, false}, Row{10, -1, -1, true}, Row{110, 255, -1, true}}) {
+        SCOPED_TRACE(int(row.colour));
+        PlaneSet planes;
+        ASSERT_TRUE(planes.allocate());
+        paintScene(planes);
+        ParticleStyle style = ParticleEffects::flakes();
+        style.birthEvery = 1;
+        if (row.frontFrom >= 0) style.frontFrom = static_cast<uint8_t>(row.frontFrom);
+        if (row.backFrom >= 0) style.backFrom = static_cast<uint8_t>(row.backFrom);
+        for (int y = 0; y < 400; ++y)
+            for (int x = 0; x < 640; ++x) {
+                planes[0].set(x, y, row.colour);
+                planes[1].set(x, y, 50);
+            }
+        ParticleEffect e(planes, style);
+        e.start(11);
+        for (int t = 0; t < 300; ++t) e.tick(static_cast<uint32_t>(t));
+        int changed = 0, images = 0; // (colour 200: the image)
+        for (int y = 0; y < 400; ++y)
+            for (int x = 0; x < 640; ++x) {
+                changed += planes[0].at(x, y) != row.colour;
+                images += planes[0].at(x, y) == 200;
+            }
+        EXPECT_EQ(images > 0, row.drawn);
+        if (!row.drawn) EXPECT_EQ(changed, 0);
+    }
 }
 
 TEST(ParticleEffect, ParticlesRestoreThePictureBehindThemAndLeaveBelowRow400) {

@@ -89,8 +89,9 @@ TEST(MapDrawing, CharactersComeBetweenGroundAndUpperTiles) {
 TEST(MapDrawing, LargerYIsDrawnInFrontAndAThirdCharacterIsDropped) {
     MapFixture f;
     MapLayout m = openMap(40, 25);
+    // Object 2's tiles lie past 511: the tile number has ten bits.
     m.sprites = {mapgen::sequentialSprite(100), mapgen::sequentialSprite(200),
-                 mapgen::sequentialSprite(300)};
+                 mapgen::sequentialSprite(600)};
     // Cell (5, 6): the lower half of object 1 (y 5) and the upper half of
     // object 0 (y 6), listed first; object 2 also covers it.
     m.objects = {{.flags = 0x01, .sprite = 0, .x = 5, .y = 6},
@@ -100,7 +101,7 @@ TEST(MapDrawing, LargerYIsDrawnInFrontAndAThirdCharacterIsDropped) {
     for (int i = 0; i < 4; ++i) {
         paintTile(f.planes, 3, 100 + i, 100, 4);
         paintTile(f.planes, 3, 200 + i, 200, 2);
-        paintTile(f.planes, 3, 300 + i, 30, 0);
+        paintTile(f.planes, 3, 600 + i, 30, 0);
     }
     f.memory.setReg16(reg16::kColourKey, kKey);
     f.op(0);
@@ -206,6 +207,11 @@ TEST(MapDrawing, StatusBarCopiesFromPlane5AndKeepsTheMapUnderItInPlane4) {
     f.op(11);
     EXPECT_EQ(f.planes[0].at(575, 60), f.planes[5].at(92 + 575 - 544, 80 + 60 - 8)); // the frame
     expectCopy(208 + 84, 108, 12, 24, 614, 56, "units 7");
+    // 12:30 is past noon and shows as 12: hour tens and hour 2.
+    f.memory.setReg16(reg16::kStatusTime, 1230);
+    f.op(11);
+    expectCopy(342, 80, 4, 28, 32, 54, "hour tens at 12:30");
+    expectCopy(198 + 14 * 2, 80, 14, 28, 38, 54, "hour at 12:30");
     // Day 0 has no day icon: the frame shows there.
     f.memory.setReg16(reg16::kStatusDate, 1200);
     f.op(11);

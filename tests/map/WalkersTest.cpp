@@ -353,8 +353,11 @@ TEST(MapView, FollowedCharacterScrollsInsideTheMarginsUpToTheMapEdge) {
     EXPECT_EQ(f.engine.state().scrollDirection, 4);
     for (int i = 0; i < 40; ++i) f.op(14, 0, 3);
     EXPECT_EQ(v.originX, 20); // the map's right edge
-    // Down: the bottom row at screen row 17 or more scrolls.
-    for (int i = 0; i < 30; ++i) f.op(14, 0, 1);
+    // Down: the bottom row at screen row 17 or more scrolls; from y 12 the
+    // fourth step puts it on row 17, the margin's first.
+    for (int i = 0; i < 4; ++i) f.op(14, 0, 1);
+    EXPECT_EQ(v.originY, 1);
+    for (int i = 0; i < 26; ++i) f.op(14, 0, 1);
     EXPECT_EQ(v.originY, 15);
     // Up and left come back inside the top and left margins.
     for (int i = 0; i < 60; ++i) {
@@ -371,7 +374,8 @@ TEST(MapTriggers, FireOnlyWhenFacingTheirDirectionAndByMode) {
     MapLayout m = openMap(30, 30);
     m.objects = {walker(5, 5, 0, kPlayer)};
     // Footprint rows are y + 1: the character at y = 5 stands on row 6.
-    m.triggers = {{.id = 7, .x1 = 6, .y1 = 6, .x2 = 6, .y2 = 6, .directions = 0x1}, // facing up
+    m.triggers = {{.id = 9, .x1 = 5, .y1 = 5, .x2 = 6, .y2 = 5, .directions = 0x1}, // row y: never
+                  {.id = 7, .x1 = 6, .y1 = 6, .x2 = 6, .y2 = 6, .directions = 0x1}, // facing up
                   {.id = 8, .x1 = 0, .y1 = 6, .x2 = 5, .y2 = 6, .directions = 0x8}};
     for (int x = 0; x < 30; ++x) m.wall(x, 5); // no way up
     f.load(m);

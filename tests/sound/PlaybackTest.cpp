@@ -82,11 +82,16 @@ TEST_F(Playback, AnIntroPlaysOnceThenLoopZeroRepeatsAndTheTailIsNeverHeard) {
     ToneWave w{.spans = {{500, 0.4}, {1000, 0.3}, {2000, 0.3}}};
     w.loops = {{8820, 8820 + 6615 - 1, 0}};
     add("INTRO.WAV", w);
+    // Both ends are in a loop: one from frame 6615 to frame 6615 (after an
+    // intro of 0.3 s) holds a frame and, endless, keeps its sound from ending.
+    add("ONE.WAV", ToneWave{.spans = {{1000, 0.5}}, .loops = {{6615, 6615, 0}}});
     until(0.1);
     const double s = output_.now();
     manager_.play(0, "INTRO.WAV", true);
+    manager_.play(1, "ONE.WAV", true);
     until(s + 2.5);
     EXPECT_EQ(manager_.isPlaying(0), 1);
+    EXPECT_EQ(manager_.isPlaying(1), 1);
     const Recording r = output_.recording();
     EXPECT_GT(toneLevel(r, 500, s + 0.05, s + 0.35), 0.1);
     EXPECT_LT(toneLevel(r, 500, s + 0.5, s + 2.4), 0.01);
@@ -184,15 +189,20 @@ TEST_F(Playback, StopFadesChannelZeroOverThreeHundredMsAndTheOthersOverThirty) {
     t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(manager_.stop(1), 1);
     const double fade1 = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    EXPECT_NEAR(fade0, 0.3, 0.05);
-    EXPECT_NEAR(fade1, 0.03, 0.02);
+    // A fade's loop runs until its end time, so it takes at least its time;
+    // the upper bounds allow twice that for a busy machine.
+    EXPECT_GE(fade0, 0.3);
+    EXPECT_LT(fade0, 0.6);
+    EXPECT_GE(fade1, 0.03);
+    EXPECT_LT(fade1, 0.06);
     t0 = std::chrono::steady_clock::now();
     manager_.play(0, "M.WAV", true);
     until(output_.now() + 0.3);
     const double before = output_.now();
     EXPECT_EQ(manager_.fadeStop(0), 1);
     const double after = output_.now();
-    EXPECT_NEAR(after - before, 1.0, 0.08);
+    EXPECT_GE(after - before, 1.0);
+    EXPECT_LT(after - before, 2.0);
     EXPECT_EQ(manager_.fadeStop(0), 0);
     until(after + 0.1);
     const Recording r = output_.recording();
@@ -214,6 +224,11 @@ TEST_F(Playback, MusicStartsAtLoudness6000AndAVoiceAtFullLoudness) {
     EXPECT_EQ(t.buffer()->volume(), -10000);
     EXPECT_EQ(t.setStageLoudness(0, 10000, true), 10000);
     EXPECT_EQ(t.buffer()->volume(), 0);
+    // A fade ends on its target exactly: silence, where its last timed step is
+    // still above loudness 0.
+    EXPECT_EQ(t.fadeStage(0, 0, 60), 0);
+    EXPECT_EQ(t.buffer()->volume(), -10000);
+    t.setStage(0, 0, true);
     const int stage = t.pushStage();
     EXPECT_EQ(stage, 1);
     EXPECT_EQ(t.setStage(stage, -5000, false), -5000);
