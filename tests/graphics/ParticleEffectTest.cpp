@@ -207,7 +207,9 @@ TEST(ParticleEffect, DrawingStartsAtItsBoundsAndTheRestoreLimitKeepsItsColour) {
                 images += planes[0].at(x, y) == 200;
             }
         EXPECT_EQ(images > 0, row.drawn);
-        if (!row.drawn) EXPECT_EQ(changed, 0);
+        if (!row.drawn) {
+            EXPECT_EQ(changed, 0);
+        }
     }
 }
 
