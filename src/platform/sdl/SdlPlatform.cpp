@@ -25,7 +25,8 @@ namespace fer {
 // The key mapping speaks USB HID usage ids, which are SDL's scancodes.
 static_assert(scancode::kReturn == SDL_SCANCODE_RETURN &&
               scancode::kEscape == SDL_SCANCODE_ESCAPE && scancode::kSpace == SDL_SCANCODE_SPACE &&
-              scancode::kF12 == SDL_SCANCODE_F12 && scancode::kRight == SDL_SCANCODE_RIGHT &&
+              scancode::kF12 == SDL_SCANCODE_F12 && scancode::kPageUp == SDL_SCANCODE_PAGEUP &&
+              scancode::kPageDown == SDL_SCANCODE_PAGEDOWN && scancode::kRight == SDL_SCANCODE_RIGHT &&
               scancode::kLeft == SDL_SCANCODE_LEFT && scancode::kDown == SDL_SCANCODE_DOWN &&
               scancode::kUp == SDL_SCANCODE_UP && scancode::kKeypadEnter == SDL_SCANCODE_KP_ENTER &&
               scancode::kKeypad2 == SDL_SCANCODE_KP_2 && scancode::kKeypad4 == SDL_SCANCODE_KP_4 &&
