@@ -132,12 +132,21 @@ void MenuCommands::about() {
 
 void MenuCommands::viewPlane(unsigned n) {
     screen_.showPlane(n);
-    while (!window_.keys().query(0)) {
-        if (window_.pump() == 0) break;
-    }
-    window_.pump();
+    KeyState& keys = window_.keys();
+    bool open = true;
+    while (open && !keys.query(0)) open = pumpOrWait();
+    // The decide key that ends the view is the view's: the script sees the
+    // key again only once it has been released and pressed anew.
+    while (open && keys.peek(0)) open = pumpOrWait();
+    keys.query(0);
     screen_.showPlane(0);
     window_.pump();
+}
+
+bool MenuCommands::pumpOrWait() {
+    if (window_.pump() == 0) return false;
+    if (!window_.handledEvent()) platform_.waitForEvent(kViewWaitMs);
+    return true;
 }
 
 } // namespace fer

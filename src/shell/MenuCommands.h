@@ -50,11 +50,18 @@ class MenuCommands {
     void scaleMode(ScaleMode mode);
     void fileLoad();
     void about();
-    // Shows plane n until the decide key, then plane 0 again.
+    // Shows plane n until the decide key is pressed and released, then
+    // plane 0 again.
     void viewPlane(unsigned n);
 
   private:
+    // How long a view waits for an event between passes (a timer tick).
+    static constexpr int kViewWaitMs = 15;
+
     void showVolumes();
+    // One pass of the pump, then a wait for the next event when it had none;
+    // false when the window closed or a new script was chosen.
+    bool pumpOrWait();
 
     Platform& platform_;
     PlayerSettings& settings_;
