@@ -1,5 +1,7 @@
 #include "shell/MenuCommands.h"
 
+#include "platform/ScriptFiles.h"
+
 namespace fer {
 
 using namespace menu_id;
@@ -121,7 +123,10 @@ void MenuCommands::scaleMode(ScaleMode mode) {
 
 void MenuCommands::fileLoad() {
     screen_.flush();
-    const std::string name = platform_.chooseScriptFile(gameDirectory_.string());
+    std::optional<std::vector<std::string>> names;
+    if (listScripts_) names = listScripts_();
+    if (!names) names = scriptFilesIn(gameDirectory_.string());
+    const std::string name = platform_.chooseScriptFile(*names);
     if (!name.empty() && switchTo_) switchTo_(name);
 }
 

@@ -5,7 +5,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/MenuIds.h"
 #include "platform/Platform.h"
@@ -25,6 +27,11 @@ class MenuCommands {
     // A script file chosen by the player goes here.
     void onSwitch(std::function<void(const std::string&)> handler) {
         switchTo_ = std::move(handler);
+    }
+    // The scripts "FileLoad" offers when they come from an archive; nullopt
+    // offers the loose script files of the game directory.
+    void onListScripts(std::function<std::optional<std::vector<std::string>>()> lister) {
+        listScripts_ = std::move(lister);
     }
     // Menu ids the debug monitor answers (0 for the others); called for any
     // id this class does not answer itself.
@@ -69,6 +76,7 @@ class MenuCommands {
     MainWindow& window_;
     std::filesystem::path gameDirectory_;
     std::function<void(const std::string&)> switchTo_;
+    std::function<std::optional<std::vector<std::string>>()> listScripts_;
     std::function<void(int)> other_;
     std::function<void()> toggle_;
     std::function<void(ScaleMode)> scale_;

@@ -7,7 +7,6 @@
 #include <map>
 #include <thread>
 
-#include "platform/ScriptFiles.h"
 
 namespace fer {
 
@@ -44,8 +43,7 @@ void HeadlessPlatform::aboutBox(std::string_view title, std::string_view text) {
     messageBox(title, text);
 }
 
-std::string HeadlessPlatform::chooseScriptFile(const std::string& directory) {
-    const std::vector<std::string> names = scriptFilesIn(directory);
+std::string HeadlessPlatform::chooseScriptFile(const std::vector<std::string>& names) {
     return names.empty() ? std::string() : names.front();
 }
 

@@ -8,7 +8,6 @@
 
 #include <SDL.h>
 
-#include "platform/ScriptFiles.h"
 #include "platform/TimedEventQueue.h"
 #include "platform/sdl/ImGuiDialogs.h"
 #include "platform/sdl/ImGuiLayer.h"
@@ -430,15 +429,14 @@ void SdlPlatform::aboutBox(std::string_view title, std::string_view text) {
     messageBox(title, text);
 }
 
-std::string SdlPlatform::chooseScriptFile(const std::string& directory) {
-    std::vector<std::string> names = scriptFilesIn(directory);
+std::string SdlPlatform::chooseScriptFile(const std::vector<std::string>& names) {
     for (const auto& name : names) impl_->imgui.addTexts(name, {});
     ScriptChooserView chooser{names};
     ImGuiLayer::Overlays o;
     o.chooser = &chooser;
     // Without a player the choice is the first file, as in the headless backend.
     const BoxAnswer answer =
-        impl_->runModal(o, "*.MES", directory, names.empty() ? BoxAnswer::kCancel : BoxAnswer::kOk);
+        impl_->runModal(o, "*.MES", names.empty() ? "" : names.front(), names.empty() ? BoxAnswer::kCancel : BoxAnswer::kOk);
     return answer == BoxAnswer::kOk ? chooser.selected() : std::string();
 }
 

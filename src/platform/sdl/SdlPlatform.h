@@ -44,7 +44,7 @@ class SdlPlatform : public Platform {
     bool confirmBox(std::string_view title, std::string_view text) override;
     void aboutBox(std::string_view title, std::string_view text) override;
     void showNotice(std::string_view text) override;
-    std::string chooseScriptFile(const std::string& directory) override;
+    std::string chooseScriptFile(const std::vector<std::string>& names) override;
     void setModalHook(std::function<void()> hook) override;
     void showCursor(bool shown) override;
     void confineCursor(int left, int top, int right, int bottom) override;
