@@ -10,12 +10,55 @@ namespace fer {
 namespace {
 constexpr uint32_t kLabelColour = 0x00FFFF;
 constexpr uint32_t kValueColour = 0xFFFFFF;
-constexpr int kFirstLineY = 24;
-constexpr int kLineHeight = 16;
 constexpr int kMarkerX = 0;
 constexpr int kAddressX = 24;
-constexpr int kTextX = 104;
+
+std::string hex(const char* pattern, uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+// The length of the UTF-8 sequence that starts with lead (1 for a stray byte).
+size_t sequenceLength(unsigned char lead) {
+    if (lead >= 0xF0 && lead < 0xF8) return 4;
+    if (lead >= 0xE0) return lead < 0xF0 ? 3 : 1;
+    if (lead >= 0xC0) return 2;
+    return 1;
+}
 } // namespace
+
+std::vector<std::string> CodeView::wrap(const std::string& text) {
+    static constexpr const char* kMore = "...";
+    std::vector<std::string> rows(1);
+    size_t columns = 0;
+    for (size_t i = 0; i < text.size();) {
+        const size_t n = std::min(sequenceLength(static_cast<unsigned char>(text[i])),
+                                  text.size() - i);
+        const size_t width = n == 1 ? 1 : 2;
+        if (columns + width > kColumns) {
+            if (rows.size() == kRowsPerLine) {
+                // The last row makes room for the mark that the line goes on.
+                std::string& last = rows.back();
+                while (!last.empty() && columns + 3 > kColumns) {
+                    size_t start = last.size() - 1;
+                    while (start > 0 && (static_cast<unsigned char>(last[start]) & 0xC0) == 0x80)
+                        --start;
+                    columns -= last.size() - start == 1 ? 1 : 2;
+                    last.erase(start);
+                }
+                last += kMore;
+                return rows;
+            }
+            rows.emplace_back();
+            columns = 0;
+        }
+        rows.back().append(text, i, n);
+        columns += width;
+        i += n;
+    }
+    return rows;
+}
 
 CodeView::CodeView(const ScriptMachine& machine, mes::Charset* charset, const char* nameCharset,
                    int menuId)
@@ -59,7 +102,7 @@ std::vector<DebugCell> CodeView::cells() {
     std::snprintf(address, sizeof address, "%08X", at);
     cells.push_back({448, 0, address, kValueColour});
     if (!charset_) {
-        cells.push_back({kTextX, kFirstLineY, "(no character set for the code)", kValueColour});
+        cells.push_back({kTextX, kFirstRowY, "(no character set for the code)", kValueColour});
         return cells;
     }
     const std::string_view script = machine_.memory.scriptName();
@@ -69,15 +112,41 @@ std::vector<DebugCell> CodeView::cells() {
         cachedScript_ = std::string(script);
         cacheValid_ = true;
     }
-    int y = kFirstLineY;
+    int row = 0;
     for (const mes::DisassemblyLine& line : cached_) {
+        if (row == kRows) break;
+        int y = kFirstRowY + kRowHeight * row;
         if (line.address == at) cells.push_back({kMarkerX, y, "=>", kValueColour});
-        std::snprintf(address, sizeof address, "%08X", line.address);
-        cells.push_back({kAddressX, y, address, kLabelColour});
-        cells.push_back({kTextX, y, line.text, kValueColour});
-        y += kLineHeight;
+        cells.push_back({kAddressX, y, hex("%08X", line.address), kLabelColour});
+        for (std::string& text : wrap(lineText(line))) {
+            if (row == kRows) break;
+            y = kFirstRowY + kRowHeight * row++;
+            cells.push_back({kTextX, y, std::move(text), kValueColour});
+        }
     }
     return cells;
+}
+
+std::string CodeView::lineText(const mes::DisassemblyLine& line) const {
+    const uint32_t base = machine_.codeBase();
+    const auto shown = [&](uint32_t address) {
+        for (const mes::DisassemblyLine& other : cached_)
+            if (other.address == address) return true;
+        return false;
+    };
+    std::string text;
+    // The line is a jump's target: its label first, as a listing writes it.
+    for (const mes::DisassemblyLine& other : cached_) {
+        if (other.jump && base + *other.jump == line.address) {
+            text = hex("L%04X: ", *other.jump);
+            break;
+        }
+    }
+    if (!line.jump) return text + line.text;
+    const uint32_t target = base + *line.jump;
+    text += line.head + hex("%08X", target);
+    if (shown(target)) text += hex(" (L%04X)", *line.jump);
+    return text;
 }
 
 } // namespace fer

@@ -3,7 +3,11 @@
 // script's name and the address of the instruction being executed, then the
 // disassembly around it: a few instructions before (found by decoding from
 // a little way back until an instruction starts exactly there) and those
-// after, the current one marked "=>".
+// after, the current one marked "=>". Jump targets are absolute addresses,
+// as in the address column; a target that is a line of the view is also
+// named by the label a listing of the script gives it ("L" and the target as
+// the code holds it, in hexadecimal), and that line starts with the label.
+// A line too long for the view goes on in the rows below it.
 
 #include <cstdint>
 #include <string>
@@ -23,7 +27,15 @@ namespace fer {
 class CodeView : public DebugView {
   public:
     static constexpr int kWidth = 620;
-    static constexpr int kHeight = 200;
+    static constexpr int kFirstRowY = 24;
+    static constexpr int kRowHeight = 16;
+    static constexpr int kRows = 20;
+    static constexpr int kHeight = kFirstRowY + kRowHeight * kRows;
+    static constexpr int kTextX = 104;
+    // Text columns of a row: a half-width character takes one, any other two.
+    static constexpr size_t kColumns = (kWidth - kTextX) / 8;
+    // Rows one line may take; the last of a longer line ends with "...".
+    static constexpr size_t kRowsPerLine = 3;
     static constexpr size_t kLinesBefore = 3;
     static constexpr size_t kLines = 10;
     // How far back the decoding looks for the instructions before.
@@ -46,8 +58,13 @@ class CodeView : public DebugView {
     // The lines around an address: up to kLinesBefore before it, then the
     // line at it and those after, kLines in all at most.
     std::vector<mes::DisassemblyLine> linesAround(uint32_t address);
+    // A line's text cut into rows of at most kColumns columns, kRowsPerLine at most.
+    static std::vector<std::string> wrap(const std::string& text);
 
   private:
+    // The text of a line as shown, with its jump target and labels.
+    std::string lineText(const mes::DisassemblyLine& line) const;
+
     const ScriptMachine& machine_;
     mes::Charset* charset_;
     NameDecoder decodeName_;

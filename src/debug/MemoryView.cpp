@@ -39,7 +39,16 @@ MemoryView::MemoryView(Kind kind, const ScriptMemory& memory, int menuId, uint32
       dumpOrigin_(std::min(dumpOrigin, ScriptMemory::kSize - kDumpLength)) {}
 
 std::string MemoryView::title() const {
-    return live_ ? "调试 (live)" : "调试";
+    if (!live_) return "调试";
+    switch (kind_) {
+    case Kind::kFlags: return "FLAG (live)";
+    case Kind::kRegisters16: return "16BIT REG (live)";
+    case Kind::kRegisters32: return "32BIT REG (live)";
+    case Kind::kArray16: return "16BIT DIM (live)";
+    case Kind::kArray32: return "32BIT DIM (live)";
+    case Kind::kDump: return "DUMP " + std::to_string(dumpOrigin_) + " (live)";
+    }
+    return "调试";
 }
 
 std::string MemoryView::headerLine() const {
@@ -111,6 +120,13 @@ std::vector<DebugCell> MemoryView::cells() {
                 }
                 cells.push_back({cellX(c), cellY(r), std::move(text), kValueColour});
             }
+        }
+        if (kind_ == Kind::kDump) {
+            cells.push_back({0, cellY(kRows), "ADDR", kLabelColour});
+            cells.push_back({kCellX, cellY(kRows),
+                             format("%u (%08XH)", static_cast<unsigned>(dumpOrigin_),
+                                    static_cast<unsigned>(dumpOrigin_)),
+                             kValueColour});
         }
         break;
     }

@@ -5,7 +5,11 @@
 // never writes it. Text cells lie in a grid of 8 columns at x = 48 + 72c and
 // 10 rows at y = 24 + 16r, with the row labels at x 0 and the column labels
 // at y 0; labels are cyan, values white. The flags view and the 16-bit array
-// view turn pages (Page Up, Page Down; pages 0 to 25).
+// view turn pages (Page Up, Page Down; pages 0 to 25). The dump says below
+// its grid where it starts ("ADDR", the address in decimal and hexadecimal).
+//
+// A modal view is titled "调试"; a live one by its menu item, so that several
+// can be told apart ("FLAG (live)", "DUMP 61440 (live)").
 
 #include <cstdint>
 #include <string>
@@ -22,6 +26,7 @@ class MemoryView : public DebugView {
 
     static constexpr int kWidth = 620;
     static constexpr int kHeight = 200;
+    static constexpr int kDumpHeight = kHeight + 16; // and the line of the address
     static constexpr unsigned kLastPage = 25;
     static constexpr uint32_t kDumpLength = 80;
     static constexpr uint32_t kLabelColour = 0x00FFFF;
@@ -35,7 +40,7 @@ class MemoryView : public DebugView {
 
     std::string title() const override;
     int width() const override { return kWidth; }
-    int height() const override { return kHeight; }
+    int height() const override { return kind_ == Kind::kDump ? kDumpHeight : kHeight; }
     std::vector<DebugCell> cells() override;
     bool key(int virtualKey) override;
     std::string headerLine() const override;
@@ -47,6 +52,7 @@ class MemoryView : public DebugView {
     // A live view stays up while the script runs; its title and print say so.
     void setLive(bool live) { live_ = live; }
     bool live() const { return live_; }
+    uint32_t dumpOrigin() const { return dumpOrigin_; }
 
   private:
     void gridLabels(std::vector<DebugCell>& cells) const;

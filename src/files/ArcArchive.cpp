@@ -82,6 +82,20 @@ std::optional<ArcEntry> ArcArchive::lookup(std::string& name) noexcept {
     return std::nullopt;
 }
 
+std::vector<std::string> ArcArchive::names() const {
+    std::vector<std::string> names;
+    if (!loaded_) return names;
+    names.reserve(count_);
+    const uint8_t* entry = directory_.data();
+    for (uint32_t i = 0; i < count_; ++i, entry += kEntrySize) {
+        std::string name;
+        for (size_t k = 0; k < kNameSize && (entry[k] ^ kNameMask) != 0; ++k)
+            name += static_cast<char>(entry[k] ^ kNameMask);
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
 bool ArcArchive::close() {
     loaded_ = false;
     count_ = 0;

@@ -57,6 +57,8 @@ class ArcArchive {
     // text; the first match wins. The directory is unscrambled only for the
     // length of the search.
     std::optional<ArcEntry> lookup(std::string& name) noexcept;
+    // The entries' names in directory order, each up to its first zero byte.
+    std::vector<std::string> names() const;
 
     bool hasHandle() const { return file_.isOpen(); }
     File& handle() { return file_; }

@@ -90,6 +90,21 @@ bool FileStore::hasScript(std::string_view name) {
     return openForRead(name, &why).isOpen() || why != OpenError::kMissing || game_.find(name);
 }
 
+std::optional<std::vector<std::string>> FileStore::archivedScripts() const {
+    const Slot& s = slots_[index(ArchiveSlot::kMes)];
+    if (!s.enabled) return std::nullopt;
+    std::vector<std::string> names = s.archive.names();
+    // A lookup upper-cases the name it is given: an entry named with a
+    // lower-case letter, or with no name, is never found.
+    std::erase_if(names, [](const std::string& name) {
+        return name.empty() ||
+               std::any_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+    });
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
+}
+
 File FileStore::openForRead(std::string_view name, OpenError* error) const {
     try {
         if (chosen_.find(name) != chosen_.end())

@@ -76,6 +76,9 @@ class FileStore {
     // Whether the script name can be loaded: in the script archive when
     // scripts come from it, else as a loose file. Nothing is reported.
     bool hasScript(std::string_view name);
+    // When scripts come from their archive: the names a switch can load from
+    // it, sorted, each once. nullopt when scripts are loose files.
+    std::optional<std::vector<std::string>> archivedScripts() const;
     // Whether files of the slot's kind come from its archive.
     bool fromArchive(ArchiveSlot slot) const { return slots_[static_cast<size_t>(slot)].enabled; }
 

@@ -61,9 +61,9 @@ class Platform {
     virtual void showNotice(std::string_view text) = 0;
     // The help with the keys and the about part, modal, closed with OK.
     virtual void helpBox(const HelpPage& page) = 0;
-    // A modal choice among the script files (.mes, any letter case) of a
-    // directory; the chosen file's name, or empty when cancelled.
-    virtual std::string chooseScriptFile(const std::string& directory) = 0;
+    // A modal choice among script names (loose files or archive entries);
+    // the chosen name, or empty when cancelled.
+    virtual std::string chooseScriptFile(const std::vector<std::string>& names) = 0;
     // While a box or a modal view waits for the player, the hook runs
     // between its frames, so the engine's timed work goes on; presents made
     // by the hook show behind the box. A backend whose boxes do not wait

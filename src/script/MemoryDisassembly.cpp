@@ -22,6 +22,10 @@ std::vector<DisassemblyLine> disassembleMemory(const ScriptMemory& memory, uint3
         if (auto decoded = decoder.decode(p)) {
             line.size = static_cast<uint32_t>(decoded->size);
             line.text = decoded->source();
+            if (decoded->jump) {
+                line.head = std::move(decoded->head);
+                line.jump = decoded->jump;
+            }
         } else {
             char buf[16];
             std::snprintf(buf, sizeof buf, "bytes 0x%02X", window[p]);

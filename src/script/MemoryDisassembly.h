@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,10 @@ struct DisassemblyLine {
     uint32_t address = 0; // in script memory
     uint32_t size = 0;    // bytes the line stands for
     std::string text;     // an instruction, or "bytes 0xHH" for one that does not decode
+    // For a jump: the text up to its target, and the target as the code
+    // holds it (relative to the code base in force).
+    std::string head;
+    std::optional<uint32_t> jump;
 };
 
 // How many bytes from the address on the decoding may look at.

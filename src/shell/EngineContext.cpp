@@ -116,6 +116,7 @@ void EngineContext::connect() {
         screen_.flush();
     });
     menu_.onSwitch([this](const std::string& name) { switchTo(name); });
+    menu_.onListScripts([this] { return files_.archivedScripts(); });
     // The "Debug" menu's windows, when the settings ask for that menu.
     menu_.onOtherCommand([this](int id) {
         if (shell_.debugEnabled() == 0) return;

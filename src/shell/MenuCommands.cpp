@@ -1,6 +1,7 @@
 #include "shell/MenuCommands.h"
 
 #include <utility>
+#include "platform/ScriptFiles.h"
 
 namespace fer {
 
@@ -123,7 +124,10 @@ void MenuCommands::scaleMode(ScaleMode mode) {
 
 void MenuCommands::fileLoad() {
     screen_.flush();
-    const std::string name = platform_.chooseScriptFile(gameDirectory_.string());
+    std::optional<std::vector<std::string>> names;
+    if (listScripts_) names = listScripts_();
+    if (!names) names = scriptFilesIn(gameDirectory_.string());
+    const std::string name = platform_.chooseScriptFile(*names);
     if (!name.empty() && switchTo_) switchTo_(name);
 }
 
@@ -151,12 +155,21 @@ void MenuCommands::help() {
 
 void MenuCommands::viewPlane(unsigned n) {
     screen_.showPlane(n);
-    while (!window_.keys().query(0)) {
-        if (window_.pump() == 0) break;
-    }
-    window_.pump();
+    KeyState& keys = window_.keys();
+    bool open = true;
+    while (open && !keys.query(0)) open = pumpOrWait();
+    // The decide key that ends the view is the view's: the script sees the
+    // key again only once it has been released and pressed anew.
+    while (open && keys.peek(0)) open = pumpOrWait();
+    keys.query(0);
     screen_.showPlane(0);
     window_.pump();
+}
+
+bool MenuCommands::pumpOrWait() {
+    if (window_.pump() == 0) return false;
+    if (!window_.handledEvent()) platform_.waitForEvent(kViewWaitMs);
+    return true;
 }
 
 } // namespace fer

@@ -5,7 +5,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/EngineStrings.h"
 #include "core/MenuIds.h"
@@ -26,6 +28,11 @@ class MenuCommands {
     // A script file chosen by the player goes here.
     void onSwitch(std::function<void(const std::string&)> handler) {
         switchTo_ = std::move(handler);
+    }
+    // The scripts "FileLoad" offers when they come from an archive; nullopt
+    // offers the loose script files of the game directory.
+    void onListScripts(std::function<std::optional<std::vector<std::string>>()> lister) {
+        listScripts_ = std::move(lister);
     }
     // Menu ids the debug monitor answers (0 for the others); called for any
     // id this class does not answer itself.
@@ -52,11 +59,18 @@ class MenuCommands {
     void fileLoad();
     // The keys the player uses and the about part.
     void help();
-    // Shows plane n until the decide key, then plane 0 again.
+    // Shows plane n until the decide key is pressed and released, then
+    // plane 0 again.
     void viewPlane(unsigned n);
 
   private:
+    // How long a view waits for an event between passes (a timer tick).
+    static constexpr int kViewWaitMs = 15;
+
     void showVolumes();
+    // One pass of the pump, then a wait for the next event when it had none;
+    // false when the window closed or a new script was chosen.
+    bool pumpOrWait();
 
     Platform& platform_;
     PlayerSettings& settings_;
@@ -65,6 +79,7 @@ class MenuCommands {
     std::filesystem::path gameDirectory_;
     EngineLanguage language_;
     std::function<void(const std::string&)> switchTo_;
+    std::function<std::optional<std::vector<std::string>>()> listScripts_;
     std::function<void(int)> other_;
     std::function<void()> toggle_;
     std::function<void(ScaleMode)> scale_;

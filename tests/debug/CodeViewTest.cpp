@@ -80,6 +80,38 @@ TEST_F(CodeViewTest, ShowsThreeInstructionsBeforeTheCurrentOneAndThoseAfter) {
     EXPECT_EQ(view.headerLine(), "[VIEW 40041 page 0 live]");
 }
 
+TEST_F(CodeViewTest, JumpTargetsAreAddressesWithTheLabelsOfLinesInView) {
+    load("again:\n"
+         "r16[1] = 1\n"
+         "goto again\n"
+         "goto 0x2000\n");
+    const std::vector<mes::DisassemblyLine> all =
+        mes::disassembleMemory(machine_.memory, ScriptMemory::kCodeBase, 3, *charset_);
+    ASSERT_EQ(all.size(), 3u);
+    machine_.instructionStart = all[1].address;
+    CodeView view(machine_, charset_.get(), "CP936", menu_id::kViewCode);
+    const std::vector<std::string> printed = print(view);
+    const auto has = [&](const std::string& line) {
+        return std::find(printed.begin(), printed.end(), line) != printed.end();
+    };
+    EXPECT_TRUE(has("104 24 L0000: r16[1] = 1"));
+    EXPECT_TRUE(has("104 40 goto 00001000 (L0000)"));
+    EXPECT_TRUE(has("104 56 goto 00003000")); // not a line of the view
+}
+
+TEST(CodeViewWrap, LongLinesGoOnInTheRowsBelow) {
+    EXPECT_EQ(CodeView::wrap(std::string(70, 'a')),
+              (std::vector<std::string>{std::string(64, 'a'), std::string(6, 'a')}));
+    // A double-width character takes two columns and is never split.
+    std::string wide = std::string(63, 'a') + "字b";
+    EXPECT_EQ(CodeView::wrap(wide),
+              (std::vector<std::string>{std::string(63, 'a'), "字b"}));
+    // Three rows at most; the last says the line goes on.
+    const std::vector<std::string> rows = CodeView::wrap(std::string(200, 'a'));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[2], std::string(61, 'a') + "...");
+}
+
 TEST_F(CodeViewTest, AnyAddressIsSafe) {
     load("end\n");
     CodeView view(machine_, charset_.get(), "CP936", menu_id::kViewCode);

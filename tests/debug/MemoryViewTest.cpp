@@ -162,6 +162,12 @@ TEST(MemoryView, DumpShowsEightyBytesInsideTheMemory) {
     EXPECT_EQ(at(cells, 0, 168), "00072");
     EXPECT_EQ(at(cells, 48, 24), "0AH");
     EXPECT_EQ(at(cells, 552, 168), "FFH");
+    // The line under the grid says where the dump starts.
+    EXPECT_EQ(at(cells, 0, 184), "ADDR");
+    EXPECT_EQ(at(cells, 48, 184), "4096 (00001000H)");
+    EXPECT_EQ(view.title(), "调试");
+    view.setLive(true);
+    EXPECT_EQ(view.title(), "DUMP 4096 (live)");
     // An origin too close to the end is moved back: the dump never leaves the memory.
     memory.setByte(ScriptMemory::kSize - 1, 0xEE);
     MemoryView end(Kind::kDump, memory, menu_id::kDump, 0xFFFFFFFF);

@@ -17,6 +17,8 @@ TEST(KeyMapping, KeysOfTheKeyStateWord) {
     EXPECT_EQ(virtualKeyForScancode(82), 38);  // Up
     EXPECT_EQ(virtualKeyForScancode(79), 39);  // Right
     EXPECT_EQ(virtualKeyForScancode(81), 40);  // Down
+    EXPECT_EQ(virtualKeyForScancode(75), 33);  // Page Up
+    EXPECT_EQ(virtualKeyForScancode(78), 34);  // Page Down
     EXPECT_EQ(virtualKeyForScancode(224), 17); // left Ctrl
     EXPECT_EQ(virtualKeyForScancode(228), 17); // right Ctrl
     EXPECT_EQ(virtualKeyForScancode(225), 16); // left Shift

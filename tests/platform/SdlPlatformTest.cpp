@@ -17,6 +17,7 @@
 
 #include "../SkipUnlessCi.h"
 #include "platform/MenuModel.h"
+#include "platform/ScriptFiles.h"
 #include "platform/sdl/KeyMapping.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/SyntheticEvents.h"
@@ -450,17 +451,17 @@ TEST_F(SdlPlatformTest, ScriptChooserListsScriptFilesOnly) {
     ASSERT_TRUE(p);
     const uint32_t id = p->windowId();
     synthetic::pushKey(id, sc::kReturn, true);
-    EXPECT_EQ(p->chooseScriptFile(dir.string()), "A.MES");
+    EXPECT_EQ(p->chooseScriptFile(scriptFilesIn(dir.string())), "A.MES");
     synthetic::pushKey(id, sc::kDown, true);
     synthetic::pushKey(id, sc::kKeypad2, true, false);
     synthetic::pushKey(id, sc::kDown, true); // already at the end
     synthetic::pushKey(id, sc::kReturn, true);
-    EXPECT_EQ(p->chooseScriptFile(dir.string()), "c.Mes");
+    EXPECT_EQ(p->chooseScriptFile(scriptFilesIn(dir.string())), "c.Mes");
     synthetic::pushKey(id, sc::kDown, true);
     synthetic::pushKey(id, sc::kEscape, true);
-    EXPECT_EQ(p->chooseScriptFile(dir.string()), "");
+    EXPECT_EQ(p->chooseScriptFile(scriptFilesIn(dir.string())), "");
     synthetic::pushKey(id, sc::kReturn, true); // an empty list cannot be confirmed
-    EXPECT_EQ(p->chooseScriptFile((dir / "missing").string()), "");
+    EXPECT_EQ(p->chooseScriptFile(scriptFilesIn((dir / "missing").string())), "");
     std::filesystem::remove_all(dir);
 }
 

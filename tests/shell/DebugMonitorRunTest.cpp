@@ -241,6 +241,26 @@ TEST(DebugMonitorRun, LiveViewFollowsTheRunningScript) {
     EXPECT_TRUE(code) << r.out;
 }
 
+TEST(DebugMonitorRun, TheKeyThatEndsAPlaneViewDoesNotReachTheScript) {
+    Game game;
+    fs::copy_file(fs::path(FER_MONITOR_DIR) / "WAIT.MES", game.path() / "MAIN.MES",
+                  fs::copy_options::overwrite_existing);
+    // Enter ends the view of plane 0 while the script waits for the decide
+    // key; a later Enter is the script's.
+    const EngineOutput r = runWithInput(game,
+                                        "300 menu 40004\n400 press enter\n"
+                                        "700 menu 40010\n800 press esc\n"
+                                        "900 press enter\n1100 menu 40010\n1200 press esc\n",
+                                        1500);
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<PrintedView> views;
+    std::vector<std::string> others;
+    parse(r.out, views, others);
+    ASSERT_EQ(views.size(), 2u) << r.out;
+    EXPECT_EQ(views[0].at(48, 24), "000"); // flag 0: the script still waits
+    EXPECT_EQ(views[1].at(48, 24), "001");
+}
+
 TEST(DebugMonitorRun, WithoutTheDebugSettingTheMonitorStaysAway) {
     Game game;
     game.write("KITE5HAN.INI", "[Config]\r\nbDEBUG=0\r\n");

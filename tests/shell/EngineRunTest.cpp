@@ -290,6 +290,20 @@ TEST(EngineRun, DroppedFileAndFileLoadSwitchScripts) {
     memory = game.read("mem.bin");
     EXPECT_EQ(reg16(memory, 12), 5);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(memory.data())), "A.MES");
+
+    // With the scripts in their archive "FileLoad" offers the archive's: here
+    // B.MES first, as the loose A.MES cannot be loaded then.
+    ArcArchiveBuilder arc;
+    ASSERT_TRUE(arc.add("MAIN.MES", Bytes{0x0B, 0x0B, 0xFF, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x00}));
+    ASSERT_TRUE(arc.add("B.MES", Bytes{0x04, 0x0C, 0x07, 0xFF, 0x00, 0x00}));
+    game.write("MES.ARC", arc.build());
+    game.write("KITE5HAN.INI", std::string("[Config]\nbDEBUG=2\n[FILE]\nbARCMES=1\n"));
+    r = runEngine("--headless --quit-after 5000 --input " + (game.path() / "input.txt").string() +
+                  " --dump-memory " + dump + " " + game.path().string());
+    EXPECT_EQ(r.status, 0) << r.err;
+    memory = game.read("mem.bin");
+    EXPECT_EQ(reg16(memory, 12), 7);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(memory.data())), "B.MES");
 }
 
 TEST(EngineRun, ShiftJisBuildReadsItsOwnSettingsFile) {

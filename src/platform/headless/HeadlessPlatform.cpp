@@ -7,7 +7,6 @@
 #include <map>
 #include <thread>
 
-#include "platform/ScriptFiles.h"
 
 namespace fer {
 
@@ -47,8 +46,7 @@ void HeadlessPlatform::helpBox(const HelpPage& page) {
     messageBox(page.title, text);
 }
 
-std::string HeadlessPlatform::chooseScriptFile(const std::string& directory) {
-    const std::vector<std::string> names = scriptFilesIn(directory);
+std::string HeadlessPlatform::chooseScriptFile(const std::vector<std::string>& names) {
     return names.empty() ? std::string() : names.front();
 }
 

@@ -40,8 +40,8 @@ class HeadlessPlatform : public Platform {
     bool confirmBox(std::string_view title, std::string_view text) override;
     void helpBox(const HelpPage& page) override;
     void showNotice(std::string_view text) override;
-    // The headless file choice takes the first script file of the directory, by name.
-    std::string chooseScriptFile(const std::string& directory) override;
+    // The headless file choice takes the first name.
+    std::string chooseScriptFile(const std::vector<std::string>& names) override;
     void showCursor(bool) override {}
     void confineCursor(int left, int top, int right, int bottom) override;
     void releaseCursor() override { confined_ = false; }

@@ -19,6 +19,10 @@ ImGuiStyle baseStyle() {
     style.PopupRounding = 0;
     style.FrameRounding = 0;
     style.Colors[ImGuiCol_ModalWindowDimBg] = ImVec4(0, 0, 0, 0.4f); // darken, not fog
+    // Boxes and views hide the picture behind them: a list over a busy
+    // picture cannot be read.
+    style.Colors[ImGuiCol_WindowBg].w = 1.0f;
+    style.Colors[ImGuiCol_PopupBg].w = 1.0f;
     return style;
 }
 } // namespace

@@ -12,6 +12,8 @@ int virtualKeyForScancode(int code) {
     case scancode::kUp: return 38;
     case scancode::kRight: return 39;
     case scancode::kDown: return 40;
+    case scancode::kPageUp: return 33;
+    case scancode::kPageDown: return 34;
     case scancode::kKeypad2: return 98;
     case scancode::kKeypad4: return 100;
     case scancode::kKeypad6: return 102;

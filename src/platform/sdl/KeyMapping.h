@@ -12,6 +12,8 @@ inline constexpr int kReturn = 40;
 inline constexpr int kEscape = 41;
 inline constexpr int kSpace = 44;
 inline constexpr int kF12 = 69;
+inline constexpr int kPageUp = 75;
+inline constexpr int kPageDown = 78;
 inline constexpr int kRight = 79;
 inline constexpr int kLeft = 80;
 inline constexpr int kDown = 81;
@@ -28,8 +30,8 @@ inline constexpr int kRightShift = 229;
 } // namespace scancode
 
 // The virtual-key code of a key (13 Enter, 27 Esc, 32 Space, 37..40 arrows,
-// 98/100/102/104 keypad 2/4/6/8, 17 Ctrl, 16 Shift), or 0 for a key the
-// engine does not read.
+// 98/100/102/104 keypad 2/4/6/8, 17 Ctrl, 16 Shift, 33/34 Page Up/Down, which
+// turn the debug views' pages), or 0 for a key the engine does not read.
 int virtualKeyForScancode(int scancode);
 
 namespace mouse {

@@ -8,7 +8,6 @@
 
 #include <SDL.h>
 
-#include "platform/ScriptFiles.h"
 #include "platform/StopSignals.h"
 #include "platform/TimedEventQueue.h"
 #include "platform/sdl/ImGuiDialogs.h"
@@ -27,7 +26,8 @@ namespace fer {
 // The key mapping speaks USB HID usage ids, which are SDL's scancodes.
 static_assert(scancode::kReturn == SDL_SCANCODE_RETURN &&
               scancode::kEscape == SDL_SCANCODE_ESCAPE && scancode::kSpace == SDL_SCANCODE_SPACE &&
-              scancode::kF12 == SDL_SCANCODE_F12 && scancode::kRight == SDL_SCANCODE_RIGHT &&
+              scancode::kF12 == SDL_SCANCODE_F12 && scancode::kPageUp == SDL_SCANCODE_PAGEUP &&
+              scancode::kPageDown == SDL_SCANCODE_PAGEDOWN && scancode::kRight == SDL_SCANCODE_RIGHT &&
               scancode::kLeft == SDL_SCANCODE_LEFT && scancode::kDown == SDL_SCANCODE_DOWN &&
               scancode::kUp == SDL_SCANCODE_UP && scancode::kKeypadEnter == SDL_SCANCODE_KP_ENTER &&
               scancode::kKeypad2 == SDL_SCANCODE_KP_2 && scancode::kKeypad4 == SDL_SCANCODE_KP_4 &&
@@ -455,15 +455,14 @@ void SdlPlatform::helpBox(const HelpPage& page) {
     m.runModal(o, page.title, page.about, BoxAnswer::kOk);
 }
 
-std::string SdlPlatform::chooseScriptFile(const std::string& directory) {
-    std::vector<std::string> names = scriptFilesIn(directory);
+std::string SdlPlatform::chooseScriptFile(const std::vector<std::string>& names) {
     for (const auto& name : names) impl_->imgui.addTexts(name, {});
     ScriptChooserView chooser{names, impl_->options.labels};
     ImGuiLayer::Overlays o;
     o.chooser = &chooser;
     // Without a player the choice is the first file, as in the headless backend.
     const BoxAnswer answer =
-        impl_->runModal(o, "*.MES", directory, names.empty() ? BoxAnswer::kCancel : BoxAnswer::kOk);
+        impl_->runModal(o, "*.MES", names.empty() ? "" : names.front(), names.empty() ? BoxAnswer::kCancel : BoxAnswer::kOk);
     return answer == BoxAnswer::kOk ? chooser.selected() : std::string();
 }
 

@@ -46,7 +46,7 @@ class SdlPlatform : public Platform {
     bool confirmBox(std::string_view title, std::string_view text) override;
     void helpBox(const HelpPage& page) override;
     void showNotice(std::string_view text) override;
-    std::string chooseScriptFile(const std::string& directory) override;
+    std::string chooseScriptFile(const std::vector<std::string>& names) override;
     void setModalHook(std::function<void()> hook) override;
     void showCursor(bool shown) override;
     void confineCursor(int left, int top, int right, int bottom) override;
