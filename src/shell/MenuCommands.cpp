@@ -1,6 +1,7 @@
 #include "shell/MenuCommands.h"
 
 #include <utility>
+
 #include "platform/ScriptFiles.h"
 
 namespace fer {

@@ -350,7 +350,8 @@ TEST(HostileFiles, ScreenshotsAreNeverWrittenThroughALink) {
         headless(folder, "--input " + (folder.outside() / "input.txt").string()));
     EXPECT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.err.rfind("截图已保存：screenshot-", 0), 0u) << r.err;
-    const std::string saved = r.err.substr(18, r.err.find('\n') - 18); // after the 18 bytes of "截图已保存："
+    // The name follows the notice's 18 bytes of "截图已保存：".
+    const std::string saved = r.err.substr(18, r.err.find('\n') - 18);
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder.game() / saved))) << saved;
     for (const auto& entry : fs::directory_iterator(folder.outside()))
         EXPECT_EQ(entry.path().filename().string().rfind("screenshot-", 0), std::string::npos)
