@@ -24,6 +24,15 @@ float buttonWidth(const BoxLabels& labels) {
                      ImGui::CalcTextSize(labels.cancel.c_str()).x + padding});
 }
 
+// Opens the popup id on its first frame, centred on the window.
+void openCentred(const char* id, bool& opened) {
+    if (!opened) {
+        ImGui::OpenPopup(id);
+        opened = true;
+    }
+    centreNextWindow();
+}
+
 bool isDecideKey(int vk) {
     return vk == 13 || vk == 32;
 }
@@ -42,12 +51,8 @@ BoxAnswer MessageBoxView::key(int vk) const {
 }
 
 BoxAnswer MessageBoxView::draw() {
-    if (!opened_) {
-        ImGui::OpenPopup(id_.c_str());
-        opened_ = true;
-    }
+    openCentred(id_.c_str(), opened_);
     BoxAnswer answer = BoxAnswer::kNone;
-    centreNextWindow();
     // As wide as its title or its text, whichever is wider, and never wider
     // than the window: a longer text wraps.
     const ImGuiStyle& style = ImGui::GetStyle();
@@ -96,12 +101,8 @@ BoxAnswer ScriptChooserView::key(int vk) {
 
 BoxAnswer ScriptChooserView::draw() {
     static constexpr const char* kId = "*.MES##fer-chooser";
-    if (!opened_) {
-        ImGui::OpenPopup(kId);
-        opened_ = true;
-    }
+    openCentred(kId, opened_);
     BoxAnswer answer = BoxAnswer::kNone;
-    centreNextWindow();
     if (ImGui::BeginPopupModal(kId, nullptr,
                                ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoMove |
                                    ImGuiWindowFlags_NoSavedSettings)) {
@@ -208,12 +209,8 @@ BoxAnswer HelpBoxView::key(int vk) const {
 }
 
 BoxAnswer HelpBoxView::draw() {
-    if (!opened_) {
-        ImGui::OpenPopup(id_.c_str());
-        opened_ = true;
-    }
+    openCentred(id_.c_str(), opened_);
     BoxAnswer answer = BoxAnswer::kNone;
-    centreNextWindow();
     // Room on every side: twice the usual padding, and a gap between the
     // keys and what they do.
     const ImGuiStyle& style = ImGui::GetStyle();
