@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sdl/ScaledView.h"
+#include "platform/ViewPlacement.h"
 #include "platform/WindowPlacement.h"
+#include "platform/sdl/ScaledView.h"
 
 namespace fer {
 namespace {
@@ -275,6 +276,21 @@ TEST(WindowPlacement, ATooLargeScaleIsLoweredAndTheWindowStaysOnTheDesktop) {
     EXPECT_EQ(p.factor, 1);
     EXPECT_EQ(p.x, 100);
     EXPECT_EQ(p.y, 30 + 24);
+}
+
+// Debug views that are up together each open in their own place, never above the work area.
+TEST(ViewPlacement, ViewsCascadeFromTheCornerBelowTheMenuBar) {
+    // A modal 300-wide view in a 640-wide area: 170 free each side.
+    EXPECT_EQ(centreViewAxis(300, 0, 640), 170);
+    // Taller than the 400 rows below a 19-row bar: at the bar's edge, not above it.
+    EXPECT_EQ(centreViewAxis(440, 19, 400), 19);
+    // Live views a 24-pixel step apart; 341 places for a 300-wide view, so the
+    // 15th step (360) comes round to 19.
+    EXPECT_EQ(cascadeViewAxis(0, 24, 300, 0, 640), 0);
+    EXPECT_EQ(cascadeViewAxis(2, 24, 300, 0, 640), 48);
+    EXPECT_EQ(cascadeViewAxis(15, 24, 300, 0, 640), 19);
+    // A view taller than the area comes round within its first half (200 rows).
+    EXPECT_EQ(cascadeViewAxis(9, 24, 440, 19, 400), 19 + 216 - 200);
 }
 
 } // namespace

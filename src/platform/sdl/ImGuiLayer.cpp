@@ -8,6 +8,8 @@
 #include <imgui_impl_sdl.h>
 #include <imgui_impl_sdlrenderer.h>
 
+#include "platform/ViewPlacement.h"
+
 namespace fer {
 
 namespace {
@@ -113,7 +115,14 @@ bool ImGuiLayer::menusOpen() const {
 }
 
 void ImGuiLayer::showView(DebugView& view) {
-    if (!viewShown(view)) views_.push_back(&view);
+    if (!viewShown(view)) {
+        // The lowest place no view that is up holds.
+        int slot = 0;
+        while (std::any_of(views_.begin(), views_.end(),
+                           [&](const ShownView& shown) { return shown.slot == slot; }))
+            ++slot;
+        views_.push_back({&view, slot});
+    }
     addViewTexts(view);
 }
 
@@ -124,26 +133,42 @@ void ImGuiLayer::addViewTexts(DebugView& view) {
 }
 
 void ImGuiLayer::hideView(DebugView& view) {
-    views_.erase(std::remove(views_.begin(), views_.end(), &view), views_.end());
+    std::erase_if(views_, [&](const ShownView& shown) { return shown.view == &view; });
 }
 
 bool ImGuiLayer::viewShown(const DebugView& view) const {
-    return std::find(views_.begin(), views_.end(), &view) != views_.end();
+    return std::any_of(views_.begin(), views_.end(),
+                       [&](const ShownView& shown) { return shown.view == &view; });
 }
 
-void ImGuiLayer::drawView(DebugView& view, bool* open, bool modal, int pictureW, int pictureH) {
+void ImGuiLayer::drawView(DebugView& view, int slot, bool* open, bool modal, int pictureW,
+                          int pictureH) {
     // The view's own pixel space, scaled as the picture is.
     const float scale = std::max(1.0f, std::min(static_cast<float>(pictureW) / 640.0f,
                                                 static_cast<float>(pictureH) / 400.0f));
     const ImVec2 size(static_cast<float>(view.width()) * scale,
                       static_cast<float>(view.height()) * scale);
-    ImGui::SetNextWindowSize(ImVec2(size.x + 16, size.y + 40), ImGuiCond_Appearing);
-    // A view first appears in the middle of the window, wholly inside it.
-    ImGui::SetNextWindowPos(ImGui::GetMainViewport()->GetCenter(), ImGuiCond_Appearing,
-                            ImVec2(0.5f, 0.5f));
+    const ImVec2 outer(size.x + 16, size.y + 40);
+    ImGui::SetNextWindowSize(outer, ImGuiCond_Appearing);
+    // Each view that is up opens in a place of its own below the menu bar.
+    const ImGuiViewport* viewport = ImGui::GetMainViewport();
+    const int step = static_cast<int>(ImGui::GetFrameHeight()) + 4;
+    const auto axis = [&](float extent, float start, float length) {
+        const int e = static_cast<int>(extent), s = static_cast<int>(start),
+                  l = static_cast<int>(length);
+        return static_cast<float>(modal ? centreViewAxis(e, s, l)
+                                        : cascadeViewAxis(slot, step, e, s, l));
+    };
+    ImGui::SetNextWindowPos(ImVec2(axis(outer.x, viewport->WorkPos.x, viewport->WorkSize.x),
+                                   axis(outer.y, viewport->WorkPos.y, viewport->WorkSize.y)),
+                            ImGuiCond_Appearing);
     const std::string title =
         view.title() + "##" + std::to_string(reinterpret_cast<uintptr_t>(&view));
-    if (ImGui::Begin(title.c_str(), open, ImGuiWindowFlags_NoSavedSettings)) {
+    const bool drawn = ImGui::Begin(title.c_str(), open, ImGuiWindowFlags_NoSavedSettings);
+    // Dragged up, a view stops at the menu bar, whose menus stay in reach.
+    const ImVec2 at = ImGui::GetWindowPos();
+    if (at.y < viewport->WorkPos.y) ImGui::SetWindowPos(ImVec2(at.x, viewport->WorkPos.y));
+    if (drawn) {
         const ImVec2 origin = ImGui::GetCursorScreenPos();
         ImDrawList* draw = ImGui::GetWindowDrawList();
         draw->AddRectFilled(origin, ImVec2(origin.x + size.x, origin.y + size.y),
@@ -186,7 +211,7 @@ int ImGuiLayer::drawFrame(const Overlays& o, int pictureW, int pictureH) {
     const int chosen = barShown_ ? menuBar_.draw(!modal) : 0;
     for (size_t i = 0; i < views_.size();) {
         bool open = true;
-        drawView(*views_[i], &open, false, pictureW, pictureH);
+        drawView(*views_[i].view, views_[i].slot, &open, false, pictureW, pictureH);
         if (open)
             ++i;
         else
@@ -195,7 +220,7 @@ int ImGuiLayer::drawFrame(const Overlays& o, int pictureW, int pictureH) {
     modalClosed_ = false;
     if (o.modalView) {
         bool open = true;
-        drawView(*o.modalView, &open, true, pictureW, pictureH);
+        drawView(*o.modalView, 0, &open, true, pictureW, pictureH);
         modalClosed_ = !open;
     }
     if (noticeAlpha_ > 0.0f && !notice_.empty()) {

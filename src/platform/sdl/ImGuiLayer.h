@@ -86,7 +86,8 @@ class ImGuiLayer {
     bool modalClosed() const { return modalClosed_; }
 
   private:
-    void drawView(DebugView& view, bool* open, bool modal, int pictureW, int pictureH);
+    // slot: how many views opened before this one are still up (where it opens).
+    void drawView(DebugView& view, int slot, bool* open, bool modal, int pictureW, int pictureH);
     void rebuildFont();
 
     ImGuiContext* context_ = nullptr;
@@ -96,7 +97,11 @@ class ImGuiLayer {
     MenuGlyphs glyphs_;
     MenuFont font_;
     std::string fontPath_;
-    std::vector<DebugView*> views_;
+    struct ShownView {
+        DebugView* view;
+        int slot;
+    };
+    std::vector<ShownView> views_;
     bool modalClosed_ = false;
     int zoom_ = 1;
     bool barShown_ = true;
