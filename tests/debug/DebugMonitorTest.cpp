@@ -73,6 +73,10 @@ TEST_F(DebugMonitorTest, FileNamesAreShownAsUtf8AndOddBytesEscaped) {
     names_.set(CurrentFileNames::kScript, "\xB5\xDA\x31.MES"); // "第1.MES" in GB2312
     names_.set(CurrentFileNames::kPicture, "A\x1B[2J");
     names_.set(CurrentFileNames::kData, "\xFF");
+    names_.set(CurrentFileNames::kMusic, "MUSIC/FESTIVAL_NIGHT_VERSION_2.WAV"); // 34 columns
+    names_.set(CurrentFileNames::kVoice,
+               "\xB5\xDA\xB5\xDA\xB5\xDA\xB5\xDA\xB5\xDA\xB5\xDA\xB5\xDA"
+               "\xB5\xDA\xB5\xDA\xB5\xDA\xB5\xDA\xB5\xDA\xB5\xDA\xB5\xDA.WAV");
     monitor_->showFileNames();
     FileNamesView& view = const_cast<FileNamesView&>(*monitor_->fileNamesWindow());
     EXPECT_EQ(view.shownName(CurrentFileNames::kScript), "第1.MES");
@@ -83,6 +87,12 @@ TEST_F(DebugMonitorTest, FileNamesAreShownAsUtf8AndOddBytesEscaped) {
     EXPECT_EQ(cells[0].text, "MES FILE");
     EXPECT_EQ(cells[8].text, "VOICE FILE");
     EXPECT_EQ(view.title(), "文件");
+    // Names start a column after the longest label, "MUSIC FILE" (16 + 10 x 8 = 96), and
+    // one wider than the 28 columns to the window's right margin (350 - 104 - 16 = 230
+    // pixels) keeps 13 columns of its start and 14 of its end around the "…".
+    EXPECT_EQ(cells[7].x, 104);
+    EXPECT_EQ(cells[7].text, "MUSIC/FESTIVA…_VERSION_2.WAV");
+    EXPECT_EQ(cells[9].text, "第第第第第第…第第第第第.WAV");
 }
 
 TEST_F(DebugMonitorTest, AddressesThatAreNotNumbersOrTooLargeOpenNoDump) {
