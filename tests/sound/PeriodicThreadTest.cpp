@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -20,44 +21,76 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
+// The starts (and ends) of the steps a thread ran, read step by step, not by
+// how many fit into a stretch of wall time: a busy machine delays steps, and
+// only delays them.
+struct StepTimes {
+    std::mutex m;
+    std::vector<Clock::time_point> starts, ends;
+    size_t count() {
+        std::lock_guard lock(m);
+        return starts.size();
+    }
+    void waitFor(size_t steps) {
+        while (count() < steps) std::this_thread::sleep_for(1ms);
+    }
+};
+
 TEST(PeriodicThread, RunsStartHookThenStepsEveryPeriodThenEndHook) {
     std::mutex m;
     std::vector<char> events;
+    StepTimes times;
     auto record = [&](char c) {
         std::lock_guard lock(m);
         events.push_back(c);
     };
-    PeriodicThread t({[&] { record('s'); }, [&] { record('.'); }, [&] { record('e'); }});
+    PeriodicThread t({[&] { record('s'); },
+                      [&] {
+                          const auto start = Clock::now();
+                          record('.');
+                          std::lock_guard lock(times.m);
+                          times.starts.push_back(start);
+                      },
+                      [&] { record('e'); }});
     EXPECT_FALSE(t.isStarted());
     ASSERT_TRUE(t.start(20, PeriodicThread::kWaitForever));
     EXPECT_TRUE(t.isStarted());
     EXPECT_FALSE(t.start(20, 0)); // already running
-    std::this_thread::sleep_for(300ms);
+    times.waitFor(5);
     t.stop();
     EXPECT_FALSE(t.isStarted());
     std::lock_guard lock(m);
-    ASSERT_GE(events.size(), 3u);
     EXPECT_EQ(events.front(), 's');
     EXPECT_EQ(events.back(), 'e');
-    const auto steps = std::count(events.begin(), events.end(), '.');
-    EXPECT_GE(steps, 8); // about 15 in 300 ms
-    EXPECT_LE(steps, 20);
+    EXPECT_GE(std::count(events.begin(), events.end(), '.'), 5);
+    // A period apart, less what a busy machine may put between the thread's own
+    // clock reading and the step's.
+    for (size_t i = 1; i < times.starts.size(); ++i)
+        EXPECT_GE(times.starts[i] - times.starts[i - 1], 18ms) << "step " << i;
 }
 
 TEST(PeriodicThread, StepTimeCountsAgainstThePeriod) {
-    std::atomic<int> steps{0};
+    StepTimes times;
     PeriodicThread t({{},
                       [&] {
+                          const auto start = Clock::now();
                           std::this_thread::sleep_for(15ms);
-                          steps.fetch_add(1);
+                          std::lock_guard lock(times.m);
+                          times.starts.push_back(start);
+                          times.ends.push_back(Clock::now());
                       },
                       {}});
     ASSERT_TRUE(t.start(20, PeriodicThread::kWaitForever));
-    std::this_thread::sleep_for(400ms);
+    times.waitFor(12);
     t.stop();
-    // 20 ms per step whatever the step takes: about 20 steps, not 11.
-    EXPECT_GE(steps.load(), 15);
-    EXPECT_LE(steps.load(), 22);
+    // After a 15 ms step the thread waits what is left of the 20 ms period,
+    // about 5 ms, not a whole period: delays only lengthen waits, so the
+    // shortest of eleven shows it (a whole period would never be under 20 ms).
+    std::lock_guard lock(times.m);
+    auto shortest = Clock::duration::max();
+    for (size_t i = 1; i < times.starts.size(); ++i)
+        shortest = std::min(shortest, times.starts[i] - times.ends[i - 1]);
+    EXPECT_LT(shortest, 12ms);
 }
 
 TEST(PeriodicThread, InfiniteStopWaitWaitsForTheLastStepHoweverLong) {
