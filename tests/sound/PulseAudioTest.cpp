@@ -224,12 +224,13 @@ TEST(PulseAudio, MusicLoopsVoicesAndFadesAreHeardThroughANullSink) {
     EXPECT_LT(voiceLevel(b0 + 0.1, std::min(v0, b0 + 0.5)), 0.01);
     EXPECT_GT(heard(660, v0, v0 + 0.3), 0.1); // the music goes on under it
     // After the voice, the music channels fade one after the other: there
-    // is a stretch where the first has gone and the second still sounds.
+    // is a stretch where the first has gone and the second still sounds (a
+    // block the busy server dropped silences both, so it is not taken for it).
     double firstGone = -1;
     for (double t = v0; t + 0.1 < r.seconds() && firstGone < 0; t += 0.02)
-        if (toneLevel(r, 660, t, t + 0.1) < 0.01) firstGone = t;
-    ASSERT_GT(firstGone, v0 + 0.5) << "the first music channel does not fade";
-    EXPECT_GT(heard(1500, firstGone, firstGone + 0.3), 0.05);
+        if (toneLevel(r, 660, t, t + 0.1) < 0.01 && toneLevel(r, 1500, t, t + 0.1) > 0.05)
+            firstGone = t;
+    ASSERT_GT(firstGone, v0 + 0.5) << "the first music channel does not fade before the second";
     EXPECT_LT(rmsLevel(r, r.seconds() - 0.25, r.seconds() - 0.05), 0.002);
 }
 
