@@ -6,8 +6,10 @@
 
 namespace fer::fuzz {
 
-int lzssDecoder(const uint8_t* data, size_t size);
-int arcArchive(const uint8_t* data, size_t size);
-int settingsText(const uint8_t* data, size_t size);
+// How many bytes the stream decoded to.
+size_t lzssDecoder(const uint8_t* data, size_t size);
+// Whether the archive loaded.
+bool arcArchive(const uint8_t* data, size_t size);
+void settingsText(const uint8_t* data, size_t size);
 
 } // namespace fer::fuzz

@@ -1,5 +1,6 @@
 #include "FuzzTargets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    return fer::fuzz::settingsText(data, size);
+    fer::fuzz::settingsText(data, size);
+    return 0;
 }

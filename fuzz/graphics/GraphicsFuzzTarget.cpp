@@ -19,8 +19,8 @@ uint16_t wordAt(std::span<const uint8_t> in, size_t at) {
 
 } // namespace
 
-int imageLoader(PlaneSet& planes, const uint8_t* data, size_t size) {
-    if (size == 0 || !planes.allocated()) return 0;
+PictureRect imageLoader(PlaneSet& planes, const uint8_t* data, size_t size) {
+    if (size == 0 || !planes.allocated()) return {};
     const uint8_t control = data[0];
     const std::span<const uint8_t> file(data + 1, size - 1);
 
@@ -51,7 +51,7 @@ int imageLoader(PlaneSet& planes, const uint8_t* data, size_t size) {
     r.plane3 = (wordAt(file, 20) & 7);
     r.colour = wordAt(file, 22);
     blocks.blockTransfer(r);
-    return 0;
+    return loader.lastRect();
 }
 
 } // namespace fer::fuzz

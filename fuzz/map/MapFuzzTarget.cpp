@@ -56,6 +56,7 @@ int mapCommands(ScriptMemory& memory, PlaneSet& planes, const uint8_t* data, siz
     host.skip = h[26] & 1;
     auto engine = std::make_unique<MapEngine>(memory, planes, host);
     for (uint32_t op : {0u, 2u, 4u, 6u, 10u}) engine->operation(op, 0, 0, 0);
+    const int drawn = engine->cellsDrawn();
     engine->operation(1, 0, 0, 1);
     for (size_t i = 0; i < 8; ++i) {
         const uint8_t* o = h + 28 + 4 * i;
@@ -65,7 +66,7 @@ int mapCommands(ScriptMemory& memory, PlaneSet& planes, const uint8_t* data, siz
         engine->operation(8, 0, 0, 0);
         engine->operation(13, 0, 0, 0);
     }
-    return 0;
+    return drawn;
 }
 
 } // namespace fer::fuzz

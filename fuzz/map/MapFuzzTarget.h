@@ -22,7 +22,8 @@ namespace fer::fuzz {
 //   28..59 eight operations (op mod 24, a, b, c)
 //   60     how many op 8 steps follow (mod 64)
 // The rest is copied to script memory at 0x1000 plus the load offset.
-// memory is cleared first; planes must be allocated.
+// memory is cleared first; planes must be allocated. Returns how many cells
+// the first drawing of the whole view drew.
 int mapCommands(ScriptMemory& memory, PlaneSet& planes, const uint8_t* data, size_t size);
 
 inline constexpr size_t kMapFuzzHeader = 64;

@@ -7,5 +7,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static fer::ScriptMemory memory;
     static fer::PlaneSet planes;
     if (!planes.allocated() && !planes.allocate()) return 0;
-    return fer::fuzz::mapCommands(memory, planes, data, size);
+    fer::fuzz::mapCommands(memory, planes, data, size);
+    return 0;
 }

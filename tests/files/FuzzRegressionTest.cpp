@@ -13,8 +13,7 @@
 namespace fer {
 namespace {
 
-using Target = int (*)(const uint8_t*, size_t);
-
+template <typename Target>
 void runMutations(Target target, const std::vector<std::vector<uint8_t>>& seeds, int rounds) {
     std::mt19937 gen(1234);
     for (int i = 0; i < rounds; ++i) {
@@ -36,6 +35,8 @@ TEST(FuzzRegression, LzssDecoder) {
     std::vector<uint8_t> stream;
     LzssEncoder().encode(test::textLike(2000, 3), stream);
     stream.insert(stream.begin(), 200);
+    // Into 200 x 37 bytes of room the whole text comes back.
+    EXPECT_EQ(fuzz::lzssDecoder(stream.data(), stream.size()), 2000u);
     runMutations(fuzz::lzssDecoder, {stream, {0, 0x00, 0xFF, 0xFF}, {255, 0x00, 0xEE, 0xFF}}, 3000);
 }
 
@@ -43,7 +44,11 @@ TEST(FuzzRegression, ArcArchive) {
     ArcArchiveBuilder builder;
     builder.add("MAIN.MES", test::randomBytes(100, 1));
     builder.add("A", test::randomBytes(10, 2));
-    runMutations(fuzz::arcArchive, {builder.build(), {0, 0, 0, 0}, {0xFF, 0xFF, 0xFF, 0xFF}}, 2000);
+    const std::vector<uint8_t> built = builder.build();
+    EXPECT_TRUE(fuzz::arcArchive(built.data(), built.size()));
+    const uint8_t none[4] = {0xFF, 0xFF, 0xFF, 0xFF}; // more entries than the file holds
+    EXPECT_FALSE(fuzz::arcArchive(none, sizeof none));
+    runMutations(fuzz::arcArchive, {built, {0, 0, 0, 0}, {0xFF, 0xFF, 0xFF, 0xFF}}, 2000);
 }
 
 TEST(FuzzRegression, SettingsText) {

@@ -23,6 +23,15 @@ TEST(GraphicsFuzzRun, GeneratedAndMutatedPictures) {
         makeLzssPicture(patternRows(33, 7), 10, 20),
         makeLzssPicture(patternRows(120, 40, 9), 560, 380),
     };
+    // Each seed, at the position it stores (control byte 0 for a bitmap, 1 for
+    // LZSS), reports the rectangle its header gives.
+    const PictureRect expected[] = {
+        {10, 20, 33, 7}, {600, 390, 64, 12}, {10, 20, 33, 7}, {560, 380, 120, 40}};
+    for (size_t i = 0; i < seeds.size(); ++i) {
+        Bytes input{static_cast<uint8_t>(i < 2 ? 0 : 1)};
+        input.insert(input.end(), seeds[i].begin(), seeds[i].end());
+        EXPECT_EQ(fuzz::imageLoader(planes, input.data(), input.size()), expected[i]) << i;
+    }
     for (int i = 0; i < 3000; ++i) {
         Bytes input;
         input.push_back(static_cast<uint8_t>(gen()));

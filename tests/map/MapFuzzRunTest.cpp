@@ -37,6 +37,17 @@ TEST(MapFuzzRun, SampleMapAndMutations) {
     PlaneSet planes;
     ASSERT_TRUE(planes.allocate());
     std::mt19937 gen(4321);
+    // The sample map as it is, loaded at the start of the code area: the first
+    // drawing covers the whole 40 x 25 cells of the 640 x 400 screen.
+    std::vector<uint8_t> sample = sampleInput(gen);
+    std::fill(sample.begin(), sample.begin() + fuzz::kMapFuzzHeader, 0);
+    const mapgen::EncodedMap e = mapgen::sample::encoded();
+    for (const auto& [at, v] :
+         {std::pair{9, e.mapBlock}, {13, e.objectBlock}, {17, e.triggerTable}}) {
+        sample[size_t(at)] = uint8_t(v);
+        sample[size_t(at) + 1] = uint8_t(v >> 8);
+    }
+    EXPECT_EQ(fuzz::mapCommands(memory, planes, sample.data(), sample.size()), 40 * 25);
     for (int i = 0; i < 400; ++i) {
         std::vector<uint8_t> in = sampleInput(gen);
         if (i % 8 == 0) in[4] = uint8_t(gen()); // raw register values
