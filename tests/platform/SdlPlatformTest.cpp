@@ -44,11 +44,14 @@ class SdlPlatformTest : public ::testing::Test {
         return p;
     }
 
-    // Every event that arrives within a short while.
+    // Every event already queued, then every one that arrives within a short
+    // while (a busy machine may start the wait late, so the queue is always
+    // emptied first).
     static std::vector<PlatformEvent> drain(SdlPlatform& p, int ms = 30) {
         std::vector<PlatformEvent> out;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         PlatformEvent e;
+        while (p.nextEvent(e)) out.push_back(e);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         while (std::chrono::steady_clock::now() < end) {
             if (p.nextEvent(e))
                 out.push_back(e);
