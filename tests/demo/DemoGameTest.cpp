@@ -297,9 +297,14 @@ TEST(DemoGameHistory, HoldsTheFirstMessagesOldestFirst) {
 TEST(DemoGameSkip, StopsAtTheFirstUnreadMessageOfAReplay) {
     GameCopy game(FER_DEMO_DIR);
     setenv("XDG_DATA_HOME", (game.path() / "data").c_str(), 1);
+    // A damaged record from before is left aside: nothing counts as read.
+    const fs::path record = game.path() / "data" / "FerKite" / "小风筝" / "READTEXT.DAT"; // the TITLE
+    fs::create_directories(record.parent_path());
+    std::ofstream(record) << "FERREAD1 not a record";
     Input first;
     first.clicks(1);
     const PlayResult read = play(game, first);
+    EXPECT_EQ(read.status, 0);
     EXPECT_EQ(read.out.find("忽然"), std::string::npos) << read.out;
     Input replay;
     replay.event("menu 40111");
