@@ -137,7 +137,9 @@ PlayResult play(const GameCopy& game, const Input& input) {
     const fs::path in = game.path() / "input.txt", png = game.path() / "screen.png",
                    mem = game.path() / "memory.bin";
     std::ofstream(in) << input.text();
-    const std::string command = fer::test::kEngineKillAfter + FER_ENGINE_PATH +
+    // What the engine keeps for the player (the read-text record) stays in the copy.
+    const std::string command = "XDG_DATA_HOME=" + (game.path() / "data").string() + " " +
+                                fer::test::kEngineKillAfter + FER_ENGINE_PATH +
                                 " --headless --print-text --input " + in.string() +
                                 " --quit-after " + std::to_string(input.end()) + " --screenshot " +
                                 png.string() + " --dump-memory " + mem.string() + " --audio-out " +
@@ -296,7 +298,6 @@ TEST(DemoGameHistory, HoldsTheFirstMessagesOldestFirst) {
 // both and stops at the first message it had not shown (the gust).
 TEST(DemoGameSkip, StopsAtTheFirstUnreadMessageOfAReplay) {
     GameCopy game(FER_DEMO_DIR);
-    setenv("XDG_DATA_HOME", (game.path() / "data").c_str(), 1);
     // A damaged record from before is left aside: nothing counts as read.
     const fs::path record = game.path() / "data" / "FerKite" / "小风筝" / "READTEXT.DAT"; // the TITLE
     fs::create_directories(record.parent_path());
@@ -309,7 +310,6 @@ TEST(DemoGameSkip, StopsAtTheFirstUnreadMessageOfAReplay) {
     Input replay;
     replay.event("menu 40111");
     const PlayResult run = play(game, replay);
-    unsetenv("XDG_DATA_HOME");
     EXPECT_NE(run.out.find("春天的午后"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("忽然，一阵大风吹断了风筝线！"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("小林该怎么办呢？"), std::string::npos) << "it waits at the gust: " << run.out;
@@ -322,7 +322,8 @@ TEST(DemoGameSkip, StopsAtTheFirstUnreadMessageOfAReplay) {
 TEST(DemoGameAuto, EndsAVoicedWaitWhenTheVoiceEnds) {
     GameCopy game(FER_DEMO_DIR);
     std::ofstream(game.path() / "input.txt") << "0 down shift\n500 menu 40112\n";
-    const std::string command = fer::test::kEngineKillAfter + FER_ENGINE_PATH +
+    const std::string command = "XDG_DATA_HOME=" + (game.path() / "data").string() + " " +
+                                fer::test::kEngineKillAfter + FER_ENGINE_PATH +
                                 " --headless --print-text --input " +
                                 (game.path() / "input.txt").string() + " --quit-after 12000 " +
                                 game.path().string() + " 2>/dev/null";
