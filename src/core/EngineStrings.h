@@ -67,6 +67,19 @@ enum class EngineString {
     kFontUnusable,
     kFontNoCjk,
     kNoCodePageConverter,
+    // The text features: the history's title, the menu items, their help
+    // lines and the log line of a damaged read-text record (%1 its path).
+    kHistoryTitle,
+    kMenuHistory,
+    kMenuSkipRead,
+    kMenuAutoMode,
+    kKeysHistory,
+    kKeysHistoryAction,
+    kKeysSkipRead,
+    kKeysSkipReadAction,
+    kKeysAutoMode,
+    kKeysAutoModeAction,
+    kReadTextDamaged,
     kCount
 };
 

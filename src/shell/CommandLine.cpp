@@ -26,7 +26,7 @@ const char* CommandLine::usage() {
            "  --dump-memory PATH  at shut-down write the whole script memory (1,053,124 bytes)\n"
            "  --audio-out PATH    write everything the engine plays, from the start script on, as "
            "a 16-bit PCM WAV\n"
-           "  --print-text        print the text the scripts show on stdout, one line per text\n"
+           "  --print-text        print the text the scripts show on stdout, one line per message\n"
            "  --font FILE         draw the text with this font file instead of the default\n"
            "  --scale N|fit|stretch\n"
            "                      N (1-16): the window shows the 640x400 picture N times as large, "

@@ -43,6 +43,10 @@
 #include "shell/FatalErrorReporter.h"
 #include "shell/MainWindow.h"
 #include "shell/MenuCommands.h"
+#include "shell/HistoryView.h"
+#include "shell/MessageHistory.h"
+#include "shell/MessageStream.h"
+#include "shell/TextAssist.h"
 #include "shell/PlayerSettings.h"
 #include "shell/Screen.h"
 #include "shell/TextTranscript.h"
@@ -79,6 +83,10 @@ class EngineContext {
     MainWindow& window() { return window_; }
     MenuCommands& menu() { return menu_; }
     DebugMonitor& monitor() { return monitor_; }
+    // Listeners of the game's messages are added here.
+    MessageStream& messages() { return messages_; }
+    // The history view; SPEECH's reading aloud is given to it here.
+    HistoryView& historyView() { return historyView_; }
     Screen& screen() { return screen_; }
     const AnimationChannels& animation() const { return animation_; }
     const TimedAnimations& timedAnimations() const { return timedAnimations_; }
@@ -105,6 +113,11 @@ class EngineContext {
     void keepScaleMode(ScaleMode mode);
     // F12: a screenshot in the game directory under a fresh name.
     void saveScreenshot();
+    // The history over the picture, until the player closes it; the script
+    // waits meanwhile.
+    void openHistory();
+    // Where the record of the text read is kept, and it read from there.
+    void loadReadText();
     void shutDown();
     void writeShutdownFiles();
     // The line on stderr for a file of the command line or the screenshot key.
@@ -141,7 +154,11 @@ class EngineContext {
     CommandTable commands_;
     ScriptMachine machine_;
     TextRenderer text_;
+    // The game's messages, and their first listener: --print-text.
+    MessageStream messages_;
     std::optional<TextTranscript> transcript_;
+    MessageHistory history_;
+    TextAssist textAssist_;
     EngineHost host_;
     SoundCommands soundCommands_;
     Evaluator evaluator_;
@@ -164,6 +181,7 @@ class EngineContext {
     MapCommands map_;
     MenuCommands menu_;
     DebugMonitor monitor_;
+    HistoryView historyView_;
 
     std::string title_; // the window's title, also of the sound's boxes
     bool shutDownDone_ = false;

@@ -2,8 +2,8 @@
 
 namespace fer {
 
-bool MainWindow::create(const std::string& title, bool debugMenu) {
-    created_ = platform_.openWindow(title, engineMenu(debugMenu));
+bool MainWindow::create(const std::string& title, bool debugMenu, const TextMenuCaptions& text) {
+    created_ = platform_.openWindow(title, engineMenu(debugMenu, text));
     if (created_) state_ = 0;
     return created_;
 }
@@ -34,8 +34,10 @@ void MainWindow::confirmClose() {
 
 void MainWindow::handle(const PlatformEvent& event) {
     using T = PlatformEvent::Type;
+    if ((event.type == T::kKeyDown || event.type == T::kWheel) && input_ && !input_(event)) return;
     switch (event.type) {
     case T::kKeyDown: keys_.keyPressed(event.code); break;
+    case T::kWheel: break;
     case T::kKeyUp: keys_.keyReleased(event.code); break;
     case T::kMouseMove: break; // the platform keeps the position
     case T::kClose: confirmClose(); break;

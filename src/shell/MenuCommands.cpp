@@ -29,6 +29,11 @@ void MenuCommands::command(int id) {
     case kScaleWhole: scaleMode(ScaleMode::kWholeFactor); break;
     case kScaleFit: scaleMode(ScaleMode::kFit); break;
     case kScaleStretch: scaleMode(ScaleMode::kStretch); break;
+    case kHistory:
+        if (history_) history_();
+        break;
+    case kSkipRead: settings_.setSkipRead(!settings_.skipRead()); break;
+    case kAutoMode: settings_.setAutoMode(!settings_.autoMode()); break;
     default:
         if (id >= kMusicVolume0 && id < kMusicVolume0 + kVolumeSteps) {
             musicVolume((id - kMusicVolume0) * 25);
@@ -58,6 +63,18 @@ void MenuCommands::showSettings() {
     showVolumes();
     if (settings_.submapSetting() == 0) platform_.setMenuCheck(kSubmapNormal, true);
     if (settings_.submapSetting() == 1) platform_.setMenuCheck(kSubmapSkip, true);
+    showTextFeatures();
+}
+
+void MenuCommands::showTextFeatures() {
+    platform_.setMenuCheck(kSkipRead, settings_.skipRead());
+    platform_.setMenuCheck(kAutoMode, settings_.autoMode());
+}
+
+TextMenuCaptions MenuCommands::textCaptions() const {
+    return {engineString(language_, EngineString::kMenuHistory),
+            engineString(language_, EngineString::kMenuSkipRead),
+            engineString(language_, EngineString::kMenuAutoMode)};
 }
 
 void MenuCommands::musicToggle(int on) {
@@ -145,6 +162,9 @@ void MenuCommands::help() {
                                        {S::kKeysArrows, S::kKeysArrowsAction},
                                        {S::kKeysShift, S::kKeysShiftAction},
                                        {S::kKeysCtrl, S::kKeysCtrlAction},
+                                       {S::kKeysHistory, S::kKeysHistoryAction},
+                                       {S::kKeysSkipRead, S::kKeysSkipReadAction},
+                                       {S::kKeysAutoMode, S::kKeysAutoModeAction},
                                        {S::kKeysFullScreen, S::kKeysFullScreenAction},
                                        {S::kKeysScreenshot, S::kKeysScreenshotAction}})
         page.keys.emplace_back(text(keys), text(action));

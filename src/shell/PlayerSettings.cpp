@@ -34,6 +34,24 @@ void PlayerSettings::load(bool soundDevice) {
     screen_ = file_.getInt(kSection, "SCREEN", 0);
     musicVolume_ = percent(file_.getInt(kOwnSection, "MusicVolume", 100));
     voiceVolume_ = percent(file_.getInt(kOwnSection, "VoiceVolume", 100));
+    skipRead_ = file_.getInt(kOwnSection, "SkipRead", 0) == 1;
+    autoMode_ = file_.getInt(kOwnSection, "AutoMode", 0) == 1;
+    autoWait_ = file_.getInt(kOwnSection, "AutoWait", kDefaultAutoWait);
+    if (autoWait_ < 0 || autoWait_ > kMaxAutoWait) autoWait_ = kDefaultAutoWait;
+}
+
+void PlayerSettings::setSkipRead(bool on) {
+    if (on == skipRead_) return;
+    skipRead_ = on;
+    file_.putInt(kOwnSection, "SkipRead", on ? 1 : 0);
+    tell(Change::kText);
+}
+
+void PlayerSettings::setAutoMode(bool on) {
+    if (on == autoMode_) return;
+    autoMode_ = on;
+    file_.putInt(kOwnSection, "AutoMode", on ? 1 : 0);
+    tell(Change::kText);
 }
 
 void PlayerSettings::setMusicVolume(int32_t value) {

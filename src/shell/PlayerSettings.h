@@ -5,7 +5,9 @@
 // (section "Config"), except the cursor, and every listener hears of it: the
 // sound subsystem, the map and the display act on their own settings. The
 // music and voice volumes (0 to 100 %) are our own: "MusicVolume" and
-// "VoiceVolume" in section "FerKite".
+// "VoiceVolume" in section "FerKite", as are the text features: "SkipRead"
+// and "AutoMode" (1 on), and "AutoWait", the milliseconds auto mode waits
+// per character of a message without a voice.
 
 #include <cstdint>
 #include <functional>
@@ -17,7 +19,9 @@ namespace fer {
 
 class PlayerSettings {
   public:
-    enum class Change { kMusic, kVoice, kMove, kSubmap, kScreen, kCursor, kVolume };
+    enum class Change { kMusic, kVoice, kMove, kSubmap, kScreen, kCursor, kVolume, kText };
+    static constexpr int32_t kDefaultAutoWait = 60;
+    static constexpr int32_t kMaxAutoWait = 1000;
     using Listener = std::function<void(Change)>;
 
     explicit PlayerSettings(SettingsFile& file) : file_(file) {}
@@ -38,6 +42,9 @@ class PlayerSettings {
     bool cursorShown() const { return cursorShown_; }
     int32_t musicVolume() const { return musicVolume_; }
     int32_t voiceVolume() const { return voiceVolume_; }
+    bool skipRead() const { return skipRead_; }
+    bool autoMode() const { return autoMode_; }
+    int32_t autoWait() const { return autoWait_; }
 
     // The player's choices: each writes its key and tells the listeners.
     void setMusic(int32_t on);
@@ -49,6 +56,8 @@ class PlayerSettings {
     // Volumes in percent, kept within 0 to 100.
     void setMusicVolume(int32_t percent);
     void setVoiceVolume(int32_t percent);
+    void setSkipRead(bool on);
+    void setAutoMode(bool on);
     // Whether the game shows the cursor (not written).
     void setCursorShown(bool shown);
 
@@ -67,6 +76,9 @@ class PlayerSettings {
     bool cursorShown_ = true;
     int32_t musicVolume_ = 100;
     int32_t voiceVolume_ = 100;
+    bool skipRead_ = false;
+    bool autoMode_ = false;
+    int32_t autoWait_ = kDefaultAutoWait;
     std::vector<Listener> listeners_;
 };
 

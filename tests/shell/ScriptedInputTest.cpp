@@ -18,11 +18,13 @@ TEST(ScriptedInput, ParsesEveryEventKindInTimeOrder) {
                          "400 drop some dir/NEXT.MES\n"
                          "600 deactivate\n"
                          "700 activate\n"
-                         "900 close\n",
+                         "900 close\n"
+                         "950 wheel down\n"
+                         "960 history\n",
                          error))
         << error;
     const auto& e = in.events();
-    ASSERT_EQ(e.size(), 10u);
+    ASSERT_EQ(e.size(), 12u);
     using T = PlatformEvent::Type;
     EXPECT_EQ(e[0].at, 100u);
     EXPECT_EQ(e[0].event.type, T::kMouseMove);
@@ -37,6 +39,11 @@ TEST(ScriptedInput, ParsesEveryEventKindInTimeOrder) {
     EXPECT_EQ(e[6].at, 560u); // press: up 60 ms later
     EXPECT_EQ(e[6].event.type, T::kKeyUp);
     EXPECT_EQ(e[9].event.type, T::kClose);
+    EXPECT_EQ(e[10].event.type, T::kWheel);
+    EXPECT_EQ(e[10].event.code, -1);
+    EXPECT_EQ(e[11].event.type, T::kWheel); // the history: as the wheel turned up
+    EXPECT_EQ(e[11].event.code, 1);
+    EXPECT_FALSE(in.parse("10 wheel left\n", error));
 }
 
 TEST(ScriptedInput, PageKeysAndTypedText) {
