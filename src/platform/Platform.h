@@ -99,6 +99,8 @@ class Platform {
     virtual AudioOutput& audio() = 0;
     // The desktop's speech service (it connects on the first text spoken).
     virtual SpeechService& speech() = 0;
+    // Puts UTF-8 text on the desktop's clipboard (the headless backend has none).
+    virtual void setClipboardText(std::string_view utf8) = 0;
 
     // The debug monitor's windows. A shown view stays up, drawn afresh from
     // its cells, until hidden or closed by the player; a modal view runs

@@ -59,6 +59,7 @@ class HeadlessPlatform : public Platform {
     bool windowMaximised() const override { return windowState_ == WindowSize::kMaximised; }
     AudioOutput& audio() override { return audio_; }
     SpeechService& speech() override { return *speech_; }
+    void setClipboardText(std::string_view) override {}
     void showDebugView(DebugView& view) override;
     void hideDebugView(DebugView& view) override { shownViews_.erase(&view); }
     bool debugViewShown(const DebugView& view) const override;

@@ -63,6 +63,7 @@ class SdlPlatform : public Platform {
     bool windowMaximised() const override;
     AudioOutput& audio() override;
     SpeechService& speech() override { return *speech_; }
+    void setClipboardText(std::string_view utf8) override;
     void showDebugView(DebugView& view) override;
     void hideDebugView(DebugView& view) override;
     bool debugViewShown(const DebugView& view) const override;
