@@ -70,6 +70,16 @@ constexpr Entry kEntries[] = {
      "（apt-get install %2）。"},
     {S::kNoCodePageConverter, "系统无法转换 %1 文字（缺少 glibc 的 gconv 模块）。",
      "システムが %1 の文字を変換できません（glibc の gconv モジュールがありません）。"},
+    {S::kMenuReadingAids, "阅读辅助", "読み上げ・コピー"},
+    {S::kMenuSpeak, "朗读文字", "テキストを読み上げる"},
+    {S::kMenuSpeakMissing, "朗读文字（未安装 speech-dispatcher）",
+     "テキストを読み上げる（speech-dispatcher がありません）"},
+    {S::kMenuSpeakVoiced, "有语音的文字也朗读", "音声付きの文も読み上げる"},
+    {S::kMenuCopyText, "复制文字到剪贴板", "テキストをクリップボードにコピー"},
+    {S::kKeysSpeak, "F7", "F7"},
+    {S::kKeysSpeakAction, "朗读文字：开／关", "テキストの読み上げ：オン／オフ"},
+    {S::kKeysCopyText, "F8", "F8"},
+    {S::kKeysCopyTextAction, "复制文字到剪贴板：开／关", "テキストのクリップボードへのコピー：オン／オフ"},
 };
 
 constexpr bool inEnumOrder() {

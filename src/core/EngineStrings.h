@@ -67,6 +67,18 @@ enum class EngineString {
     kFontUnusable,
     kFontNoCjk,
     kNoCodePageConverter,
+    // The menu's items for reading aids: the popup, speech (and its text when
+    // the desktop has no speech service), speech over voiced lines, the clipboard.
+    kMenuReadingAids,
+    kMenuSpeak,
+    kMenuSpeakMissing,
+    kMenuSpeakVoiced,
+    kMenuCopyText,
+    // Help: their keys.
+    kKeysSpeak,
+    kKeysSpeakAction,
+    kKeysCopyText,
+    kKeysCopyTextAction,
     kCount
 };
 

@@ -24,4 +24,7 @@ struct MenuModel {
 // three ways of scaling the picture.
 MenuModel engineMenu(bool debugMenu);
 
+// Adds a popup at the end of the settings popup.
+void addSettingsPopup(MenuModel& menu, MenuItem popup);
+
 } // namespace fer

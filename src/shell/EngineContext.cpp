@@ -69,7 +69,8 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
       map_(machine_.memory, planes_, mapHost_),
       menu_(*platform_, settings_, screen_, window_, shell_.startDirectory(),
             engineLanguageFor(variant)),
-      monitor_(*platform_, machine_, fileNames_, variant) {
+      monitor_(*platform_, machine_, fileNames_, variant),
+      speaker_(platform_->speech(), engineLanguageFor(variant)), clipboard_(*platform_) {
     if (options_.printText) {
         transcript_.emplace(variant, stdout);
         host_.setTranscript(&*transcript_);
@@ -152,6 +153,7 @@ void EngineContext::connect() {
         case PlayerSettings::Change::kVolume:
             sound_.setPlayerVolumes(settings_.musicVolume(), settings_.voiceVolume());
             break;
+        case PlayerSettings::Change::kReadingAids: applyReadingAids(); break;
         default: break;
         }
     });
@@ -220,7 +222,8 @@ int EngineContext::mainSequence() {
         return 0;
     }
     title_ = gameTitleInUtf8(shell_.getTextSetting("Config", "TITLE", "FerKite", 127), variant_);
-    if (!window_.create(title_, shell_.debugEnabled() != 0)) {
+    if (!window_.create(title_, shell_.debugEnabled() != 0,
+                        {menu_.readingAidsPopup(platform_->speech().available())})) {
         std::fprintf(stderr, "engine: the window cannot be created\n");
         errors_.markShown();
         return 0;
@@ -237,6 +240,14 @@ int EngineContext::mainSequence() {
     // Without a sound device music and voices stay off.
     settings_.load(openSoundOutput());
     sound_.setPlayerVolumes(settings_.musicVolume(), settings_.voiceVolume());
+    if (options_.speak) {
+        settings_.speakThisRun();
+        if (!platform_->speech().available())
+            std::fprintf(stderr, "engine: no speech: %s\n",
+                         platform_->speech().whyUnavailable().c_str());
+    }
+    if (options_.clipboardText) settings_.copyTextThisRun();
+    applyReadingAids();
     menu_.showSettings();
     // Full screen when the player left it so, or as the command line asks for this run.
     if (!display_.applyStartChoice(options_.displayMode)) return 0;
@@ -402,6 +413,12 @@ void EngineContext::writeShutdownFiles() {
             replaceFileAtomically(options_.dumpMemoryPath, machine_.memory.bytes());
         if (outcome != WriteOutcome::kDone) reportUnwritten(options_.dumpMemoryPath, outcome);
     }
+}
+
+void EngineContext::applyReadingAids() {
+    speaker_.setEnabled(settings_.speak() && platform_->speech().available());
+    speaker_.setOverVoices(settings_.speakVoiced());
+    clipboard_.setEnabled(settings_.copyText());
 }
 
 void EngineContext::shutDown() {

@@ -33,6 +33,7 @@
 #include "script/Interpreter.h"
 #include "script/ScriptMachine.h"
 #include "shell/AppShell.h"
+#include "shell/ClipboardTextHook.h"
 #include "shell/CommandLine.h"
 #include "shell/CursorArt.h"
 #include "shell/CursorCommands.h"
@@ -43,6 +44,7 @@
 #include "shell/FatalErrorReporter.h"
 #include "shell/MainWindow.h"
 #include "shell/MenuCommands.h"
+#include "shell/MessageSpeaker.h"
 #include "shell/PlayerSettings.h"
 #include "shell/Screen.h"
 #include "shell/TextTranscript.h"
@@ -78,6 +80,7 @@ class EngineContext {
     SoundManager& sound() { return sound_; }
     MainWindow& window() { return window_; }
     MenuCommands& menu() { return menu_; }
+    MessageSpeaker& speaker() { return speaker_; }
     DebugMonitor& monitor() { return monitor_; }
     Screen& screen() { return screen_; }
     const AnimationChannels& animation() const { return animation_; }
@@ -101,6 +104,8 @@ class EngineContext {
     void switchTo(std::string_view name);
     // The display changed or may have: the menu's check marks follow.
     void showDisplay();
+    // The reading aids follow the player settings.
+    void applyReadingAids();
     // The player chose a scale mode in the menu: it is kept in the settings.
     void keepScaleMode(ScaleMode mode);
     // F12: a screenshot in the game directory under a fresh name.
@@ -164,6 +169,9 @@ class EngineContext {
     MapCommands map_;
     MenuCommands menu_;
     DebugMonitor monitor_;
+    // The reading aids: messages spoken and put on the clipboard.
+    MessageSpeaker speaker_;
+    ClipboardTextHook clipboard_;
 
     std::string title_; // the window's title, also of the sound's boxes
     bool shutDownDone_ = false;

@@ -2,8 +2,11 @@
 
 namespace fer {
 
-bool MainWindow::create(const std::string& title, bool debugMenu) {
-    created_ = platform_.openWindow(title, engineMenu(debugMenu));
+bool MainWindow::create(const std::string& title, bool debugMenu,
+                        std::vector<MenuItem> settingsPopups) {
+    MenuModel menu = engineMenu(debugMenu);
+    for (MenuItem& popup : settingsPopups) addSettingsPopup(menu, std::move(popup));
+    created_ = platform_.openWindow(title, menu);
     if (created_) state_ = 0;
     return created_;
 }

@@ -5,7 +5,9 @@
 // (section "Config"), except the cursor, and every listener hears of it: the
 // sound subsystem, the map and the display act on their own settings. The
 // music and voice volumes (0 to 100 %) are our own: "MusicVolume" and
-// "VoiceVolume" in section "FerKite".
+// "VoiceVolume" in section "FerKite", and so are the reading aids: "Speak"
+// (messages spoken), "SpeakVoiced" (also those with a voice) and "CopyText"
+// (messages put on the clipboard), each 1 for on, off by default.
 
 #include <cstdint>
 #include <functional>
@@ -17,7 +19,7 @@ namespace fer {
 
 class PlayerSettings {
   public:
-    enum class Change { kMusic, kVoice, kMove, kSubmap, kScreen, kCursor, kVolume };
+    enum class Change { kMusic, kVoice, kMove, kSubmap, kScreen, kCursor, kVolume, kReadingAids };
     using Listener = std::function<void(Change)>;
 
     explicit PlayerSettings(SettingsFile& file) : file_(file) {}
@@ -38,6 +40,9 @@ class PlayerSettings {
     bool cursorShown() const { return cursorShown_; }
     int32_t musicVolume() const { return musicVolume_; }
     int32_t voiceVolume() const { return voiceVolume_; }
+    bool speak() const { return speak_; }
+    bool speakVoiced() const { return speakVoiced_; }
+    bool copyText() const { return copyText_; }
 
     // The player's choices: each writes its key and tells the listeners.
     void setMusic(int32_t on);
@@ -49,6 +54,13 @@ class PlayerSettings {
     // Volumes in percent, kept within 0 to 100.
     void setMusicVolume(int32_t percent);
     void setVoiceVolume(int32_t percent);
+    // The reading aids as the player chooses them (written).
+    void setSpeak(bool on);
+    void setSpeakVoiced(bool on);
+    void setCopyText(bool on);
+    // This run's reading aids from the command line: on, and not written.
+    void speakThisRun() { speak_ = true; }
+    void copyTextThisRun() { copyText_ = true; }
     // Whether the game shows the cursor (not written).
     void setCursorShown(bool shown);
 
@@ -67,6 +79,9 @@ class PlayerSettings {
     bool cursorShown_ = true;
     int32_t musicVolume_ = 100;
     int32_t voiceVolume_ = 100;
+    bool speak_ = false;
+    bool speakVoiced_ = false;
+    bool copyText_ = false;
     std::vector<Listener> listeners_;
 };
 
