@@ -139,6 +139,7 @@ uint32_t Interpreter::run() {
         // After a fatal error nothing more runs: the engine is ending.
         if (evaluator_.halted()) [[unlikely]]
             return 0;
+        if (machine_.depth == 1) outermostPc_ = machine_.pc();
         const Step step = execute();
         if (step == Step::kEnd || lastPass) return 0;
         if (step != Step::kQuiet) quiet = 0;
@@ -303,6 +304,7 @@ void Interpreter::endRecording() {
 void Interpreter::textInstruction(uint8_t opcode) {
     ScriptMemory& mem = machine_.memory;
     const bool explicitOpcode = opcode == 1 || opcode == 2;
+    textAddress_ = machine_.pc();
     if (opcode == 1 && !(mem.controlWord() & (control::kMessageOpen | control::kRecording)))
         log_.begin();
     if (explicitOpcode) {
@@ -454,6 +456,7 @@ void Interpreter::choiceLoop() {
         }
     };
 
+    host_.playerWaits(true);
     callProcedure(kOnStart);
     if (!leaveChoice()) {
         for (;;) {

@@ -53,6 +53,13 @@ class Interpreter {
     ExternalCommands& externals() { return externals_; }
     const CommandTable& commands() const { return table_; }
     SoundControl& sound() { return sound_; }
+    // Where the text drawn now began in the running script: the text
+    // instruction's address when it lies in the script's code, else (text
+    // run from a buffer the script filled) the instruction of the outermost
+    // loop that led to it.
+    uint32_t messageAddress() const {
+        return textAddress_ >= ScriptMemory::kCodeBase ? textAddress_ : outermostPc_;
+    }
 
 
   private:
@@ -113,6 +120,8 @@ class Interpreter {
     // load; no more than kMaxNotedProcedures, however many numbers a script calls.
     static constexpr size_t kMaxNotedProcedures = 256;
     std::set<uint32_t> notedProcedures_;
+    uint32_t textAddress_ = 0; // the last text instruction
+    uint32_t outermostPc_ = 0; // the instruction the outermost loop runs
 };
 
 } // namespace fer

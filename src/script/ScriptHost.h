@@ -46,6 +46,10 @@ class ScriptHost : public FatalErrorHandler, public TextSink {
     virtual void waitWhileHeld(uint32_t ticks, int index) = 0;
     virtual bool shiftHeld() = 0;
 
+    // The game waits for the player: a wait for a click (choice false) or
+    // the choice loop (true) begins. The message drawn before is complete.
+    virtual void playerWaits(bool choice) { (void)choice; }
+
     // Timer thread.
     virtual uint32_t tickCount() const = 0;
     virtual void resetTicks() = 0;

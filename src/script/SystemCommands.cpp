@@ -45,6 +45,7 @@ void SystemCommands::wait() {
         return;
     }
     // Wait for the next click; the skip key cuts the voice and ends the wait.
+    host.playerWaits(false);
     if (host.keyDown(key::kSkip)) {
         interpreter_.sound().stop(SoundControl::kVoiceChannel);
         return;

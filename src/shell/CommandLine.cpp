@@ -26,7 +26,7 @@ const char* CommandLine::usage() {
            "  --dump-memory PATH  at shut-down write the whole script memory (1,053,124 bytes)\n"
            "  --audio-out PATH    write everything the engine plays, from the start script on, as "
            "a 16-bit PCM WAV\n"
-           "  --print-text        print the text the scripts show on stdout, one line per text\n"
+           "  --print-text        print the text the scripts show on stdout, one line per message\n"
            "  --speak             speak each message through speech-dispatcher (the voice, rate and\n"
            "                      language the desktop's screen reader uses), in the game's language;\n"
            "                      this run only, the Speak setting is neither used nor written\n"

@@ -45,11 +45,12 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
                           std::fprintf(stderr, "engine: %.*s\n", static_cast<int>(line.size()),
                                        line.data());
                       }}),
-      text_(variant), host_({window_, *platform_, timer_, screen_, text_, planes_, files_, machine_,
+      text_(variant), messages_(variant), host_({window_, *platform_, timer_, screen_, text_, planes_, files_, machine_,
                              machine_.memory, fileNames_, settings_, shell_, errors_}),
       soundCommands_(sound_, host_, machine_.memory, fileNames_,
                      {.musicEnabled = [this] { return static_cast<int>(settings_.musicEnabled()); },
-                      .voiceEnabled = [this] { return static_cast<int>(settings_.voiceEnabled()); }}),
+                      .voiceEnabled = [this] { return static_cast<int>(settings_.voiceEnabled()); },
+                      .voiceStarted = [this](std::string_view name) { messages_.voiceStarted(name); }}),
       evaluator_(machine_, host_),
       interpreter_(machine_, evaluator_, host_, variant, commands_, sound_),
       graphicsHost_(screen_, *platform_, host_, files_, machine_.memory, fileNames_, text_,
@@ -71,9 +72,16 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
             engineLanguageFor(variant)),
       monitor_(*platform_, machine_, fileNames_, variant),
       speaker_(platform_->speech(), engineLanguageFor(variant)), clipboard_(*platform_) {
+    host_.setMessageStream(&messages_);
+    messages_.setLocator([this](std::string& script, uint32_t& address) {
+        script.assign(machine_.memory.scriptName());
+        address = interpreter_.messageAddress();
+    });
+    messages_.addListener(speaker_);
+    messages_.addListener(clipboard_);
     if (options_.printText) {
-        transcript_.emplace(variant, stdout);
-        host_.setTranscript(&*transcript_);
+        transcript_.emplace(stdout);
+        messages_.addListener(*transcript_);
     }
     connect();
 }
@@ -427,7 +435,7 @@ void EngineContext::shutDown() {
     monitor_.closeAll();
     stopRecording();
     timer_.stop();
-    if (transcript_) transcript_->flush();
+    messages_.playerWaits(false); // what is still on the screen is complete
     shell_.closeLog();
     files_.shutDown();
     planes_.release();

@@ -45,6 +45,7 @@
 #include "shell/MainWindow.h"
 #include "shell/MenuCommands.h"
 #include "shell/MessageSpeaker.h"
+#include "shell/MessageStream.h"
 #include "shell/PlayerSettings.h"
 #include "shell/Screen.h"
 #include "shell/TextTranscript.h"
@@ -82,6 +83,8 @@ class EngineContext {
     MenuCommands& menu() { return menu_; }
     MessageSpeaker& speaker() { return speaker_; }
     DebugMonitor& monitor() { return monitor_; }
+    // Listeners of the game's messages are added here.
+    MessageStream& messages() { return messages_; }
     Screen& screen() { return screen_; }
     const AnimationChannels& animation() const { return animation_; }
     const TimedAnimations& timedAnimations() const { return timedAnimations_; }
@@ -146,6 +149,8 @@ class EngineContext {
     CommandTable commands_;
     ScriptMachine machine_;
     TextRenderer text_;
+    // The game's messages, and their first listener: --print-text.
+    MessageStream messages_;
     std::optional<TextTranscript> transcript_;
     EngineHost host_;
     SoundCommands soundCommands_;

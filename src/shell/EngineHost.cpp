@@ -104,8 +104,12 @@ void EngineHost::present(int x, int y, int w, int h) {
 }
 
 void EngineHost::drawChar(unsigned plane, uint16_t code, int x, int y, unsigned style) {
-    if (transcript_) transcript_->add(code, x, y);
+    if (stream_) stream_->characterDrawn(code, x, y);
     p_.text.drawChar(p_.planes, plane, code, x, y, style);
+}
+
+void EngineHost::playerWaits(bool choice) {
+    if (stream_) stream_->playerWaits(choice);
 }
 
 int EngineHost::loadScript(std::string_view name) {

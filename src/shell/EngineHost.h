@@ -15,7 +15,7 @@
 #include "shell/MainWindow.h"
 #include "shell/PlayerSettings.h"
 #include "shell/Screen.h"
-#include "shell/TextTranscript.h"
+#include "shell/MessageStream.h"
 #include "shell/TimerThread.h"
 
 namespace fer {
@@ -40,8 +40,8 @@ class EngineHost : public ScriptHost {
   public:
     explicit EngineHost(EngineHostParts parts) : p_(parts) {}
 
-    // Text drawn is also written here (the --print-text transcript).
-    void setTranscript(TextTranscript* transcript) { transcript_ = transcript; }
+    // Text drawn and the waits for the player also go to the message stream.
+    void setMessageStream(MessageStream* stream) { stream_ = stream; }
 
     int pump() override;
     int windowState() const override;
@@ -58,6 +58,7 @@ class EngineHost : public ScriptHost {
     LocalTime localTime() const override;
     void present(int x, int y, int w, int h) override;
     void drawChar(unsigned plane, uint16_t code, int x, int y, unsigned style) override;
+    void playerWaits(bool choice) override;
     int loadScript(std::string_view name) override;
     void setCurrentFileName(int slot, std::string_view name) override;
     int readWholeFile(std::string_view name, std::span<uint8_t> destination) override;
@@ -78,7 +79,7 @@ class EngineHost : public ScriptHost {
     static constexpr uint32_t kQuietPasses = 32;
 
     EngineHostParts p_;
-    TextTranscript* transcript_ = nullptr;
+    MessageStream* stream_ = nullptr;
     IdleDetector idle_;
     uint32_t passesSinceLook_ = 0;
 };

@@ -1,38 +1,26 @@
 #pragma once
-// A transcript of the text the scripts draw, as UTF-8 lines: a character
-// drawn left of or below the previous one starts a new line. Headless runs
-// print it so that a player, a translator or a test can read what the game
-// said without a window.
+// A transcript of the game's messages as UTF-8 lines, one line per message:
+// the speaker and the text joined as the player reads them, the line breaks
+// inside a message as blanks. Headless runs print it so that a player, a
+// translator or a test can read what the game said without a window.
 
-#include <cstdint>
 #include <cstdio>
 #include <string>
 
-#include "core/BuildVariant.h"
-#include "core/IconvConverter.h"
+#include "core/MessageListener.h"
 
 namespace fer {
 
-class TextTranscript {
+class TextTranscript : public MessageListener {
   public:
-    TextTranscript(const BuildVariant& variant, std::FILE* out);
-    ~TextTranscript();
-    TextTranscript(const TextTranscript&) = delete;
-    TextTranscript& operator=(const TextTranscript&) = delete;
+    explicit TextTranscript(std::FILE* out) : out_(out) {}
 
-    void add(uint16_t code, int x, int y);
-    void flush();
-
-    // The UTF-8 text of one character code; empty when it does not convert.
-    std::string toUtf8(uint16_t code) const;
+    void messageShown(const GameMessage& message) override;
+    // The message on one line: "SPEAKER：TEXT", or the text alone.
+    static std::string oneLine(const GameMessage& message);
 
   private:
-    const BuildVariant& variant_;
     std::FILE* out_;
-    mutable IconvConverter converter_; // from the build's code page to UTF-8
-    std::string line_;
-    int lastX_ = -1;
-    int lastY_ = -1;
 };
 
 } // namespace fer

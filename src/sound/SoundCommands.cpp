@@ -44,10 +44,14 @@ void SoundCommands::voice(const ArgumentList& args) {
         !(memory_.controlWord() & control::kVoicesAllowed))
         return;
     switch (sub) {
-    case 0: sound_.play(kVoice, name, false); break;
+    case 0:
+        if (sound_.play(kVoice, name, false) != 0 && settings_.voiceStarted)
+            settings_.voiceStarted(name);
+        break;
     case 1: sound_.stop(kVoice); break;
     case 2:
         if (sound_.play(kVoice, name, false) == 0) break;
+        if (settings_.voiceStarted) settings_.voiceStarted(name);
         while (host_.pump() != 0 && sound_.isPlaying(kVoice) != 0) {
         }
         break;

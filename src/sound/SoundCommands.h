@@ -18,6 +18,8 @@ class SoundCommands {
     struct Settings {
         std::function<int()> musicEnabled; // the "SOUND" setting
         std::function<int()> voiceEnabled; // the "VOICE" setting
+        // A voice began to play (the name as the script gave it).
+        std::function<void(std::string_view)> voiceStarted;
     };
 
     SoundCommands(SoundManager& sound, ScriptHost& host, ScriptMemory& memory,
