@@ -80,6 +80,20 @@ constexpr Entry kEntries[] = {
     {S::kKeysSpeakAction, "朗读文字：开／关", "テキストの読み上げ：オン／オフ"},
     {S::kKeysCopyText, "F8", "F8"},
     {S::kKeysCopyTextAction, "复制文字到剪贴板：开／关", "テキストのクリップボードへのコピー：オン／オフ"},
+    {S::kHistoryTitle, "文字记录", "バックログ"},
+    {S::kMenuHistory, "文字记录", "バックログ"},
+    {S::kMenuSkipRead, "跳过已读文字", "既読スキップ"},
+    {S::kMenuAutoMode, "自动模式", "オートモード"},
+    {S::kKeysHistory, "滚轮向上、Page Up", "ホイール上・Page Up"},
+    {S::kKeysHistoryAction, "文字记录：点击有语音的消息重播语音；Esc、右键或向下滚到底关闭",
+     "バックログ：音声つきの文をクリックで再生、Esc・右クリック・下へ回し切って閉じる"},
+    {S::kKeysSkipRead, "菜单“跳过已读文字”", "メニュー「既読スキップ」"},
+    {S::kKeysSkipReadAction, "跳过读过的文字，停在未读文字和选项处",
+     "読んだ文を飛ばし、未読の文と選択肢で止まる"},
+    {S::kKeysAutoMode, "菜单“自动模式”", "メニュー「オートモード」"},
+    {S::kKeysAutoModeAction, "语音结束或读完后自动继续；按任意键或点击退出",
+     "音声の終わりか読み終えたころに自動で進む。キーかクリックで解除"},
+    {S::kReadTextDamaged, "已读记录 %1 已损坏，不予使用。", "既読の記録 %1 が壊れているため使いません。"},
 };
 
 constexpr bool inEnumOrder() {

@@ -79,6 +79,19 @@ enum class EngineString {
     kKeysSpeakAction,
     kKeysCopyText,
     kKeysCopyTextAction,
+    // The text features: the history's title, the menu items, their help
+    // lines and the log line of a damaged read-text record (%1 its path).
+    kHistoryTitle,
+    kMenuHistory,
+    kMenuSkipRead,
+    kMenuAutoMode,
+    kKeysHistory,
+    kKeysHistoryAction,
+    kKeysSkipRead,
+    kKeysSkipReadAction,
+    kKeysAutoMode,
+    kKeysAutoModeAction,
+    kReadTextDamaged,
     kCount
 };
 

@@ -49,4 +49,9 @@ inline constexpr int kScaleWhole = 40102;
 inline constexpr int kScaleFit = 40103;
 inline constexpr int kScaleStretch = 40104;
 
+// The text features: the history, skipping read text and auto mode.
+inline constexpr int kHistory = 40110;
+inline constexpr int kSkipRead = 40111;
+inline constexpr int kAutoMode = 40112;
+
 } // namespace fer::menu_id

@@ -37,6 +37,22 @@ class DebugView {
     // A key pressed while the view has the focus (a virtual-key code: 33
     // Page Up, 34 Page Down...). False closes a modal view.
     virtual bool key(int virtualKey) { return virtualKey != 27; }
+    // The mouse wheel turned (steps up positive) or a button clicked (0 left,
+    // 1 right) at (x, y) of the view's pixel space. False closes a modal view.
+    virtual bool wheel(int steps) {
+        (void)steps;
+        return true;
+    }
+    virtual bool click(int x, int y, int button) {
+        (void)x;
+        (void)y;
+        (void)button;
+        return true;
+    }
+
+    // How opaque the view's black ground is drawn (255: the picture behind
+    // does not show through).
+    virtual uint8_t groundAlpha() const { return 255; }
 
     // The first line of the text print, which names the view and its state.
     virtual std::string headerLine() const { return "[VIEW " + title() + "]"; }

@@ -30,7 +30,7 @@ std::vector<MenuItem> soundItems(int on, int off, int volume0) {
     return items;
 }
 
-MenuItem settingsPopup() {
+MenuItem settingsPopup(const TextMenuCaptions& text) {
     return popup(
         "环境设定",
         {popup("音乐", soundItems(menu_id::kMusicOn, menu_id::kMusicOff, menu_id::kMusicVolume0)),
@@ -39,7 +39,9 @@ MenuItem settingsPopup() {
          popup("辅助地图移动", {item("通常移动", menu_id::kSubmapNormal), item("省略移动", menu_id::kSubmapSkip)}),
          popup("画面",
                {item("全屏", menu_id::kFullScreen), item("整数倍放大", menu_id::kScaleWhole),
-                item("保持比例", menu_id::kScaleFit), item("拉伸", menu_id::kScaleStretch)})});
+                item("保持比例", menu_id::kScaleFit), item("拉伸", menu_id::kScaleStretch)}),
+         item(text.history, menu_id::kHistory), item(text.skipRead, menu_id::kSkipRead),
+         item(text.autoMode, menu_id::kAutoMode)});
 }
 
 } // namespace
@@ -53,15 +55,15 @@ void addSettingsPopup(MenuModel& menu, MenuItem added) {
     }
 }
 
-MenuModel engineMenu(bool debugMenu) {
+MenuModel engineMenu(bool debugMenu, const TextMenuCaptions& text) {
     MenuModel menu;
     if (!debugMenu) {
-        menu.bar = {settingsPopup(), item("Help", menu_id::kHelp)};
+        menu.bar = {settingsPopup(text), item("Help", menu_id::kHelp)};
         return menu;
     }
     menu.bar = {
         item("FileLoad", menu_id::kFileLoad),
-        settingsPopup(),
+        settingsPopup(text),
         popup("Debug",
               {item("NOW FILE", menu_id::kNowFile),
                popup("View Vram",

@@ -22,7 +22,13 @@ struct MenuModel {
 // The menus of the engine window: 103 with the "Debug" commands, 104 without.
 // The settings popup ends with the display's popup: full screen and the
 // three ways of scaling the picture.
-MenuModel engineMenu(bool debugMenu);
+// The text features' items carry these captions (the game's language).
+struct TextMenuCaptions {
+    std::string history = "History";
+    std::string skipRead = "Skip read text";
+    std::string autoMode = "Auto mode";
+};
+MenuModel engineMenu(bool debugMenu, const TextMenuCaptions& text = {});
 
 // Adds a popup at the end of the settings popup.
 void addSettingsPopup(MenuModel& menu, MenuItem popup);

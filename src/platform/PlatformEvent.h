@@ -27,6 +27,7 @@ struct PlatformEvent {
         kScreenshot,       // the player asks for a screenshot (F12)
         kText,             // text = text typed into the focused text field
         kEndSession,       // a stop signal ends the session: close without asking
+        kWheel,            // the mouse wheel turned: code 1 up, -1 down
     };
     Type type = Type::kExpose;
     int code = 0;

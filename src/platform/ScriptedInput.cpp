@@ -139,6 +139,10 @@ bool ScriptedInput::parse(std::string_view text, std::string& error) {
             add(t, T::kDeactivate);
         } else if (verb == "activate" && rest.empty()) {
             add(t, T::kActivate);
+        } else if (verb == "history" && rest.empty()) {
+            add(t, T::kWheel, 1); // the wheel turned up: the history opens
+        } else if (verb == "wheel" && (rest == "up" || rest == "down")) {
+            add(t, T::kWheel, rest == "up" ? 1 : -1);
         } else {
             return fail("unknown event '" + std::string(verb) + "'");
         }

@@ -3,6 +3,7 @@
 //   <ms> down KEY | up KEY | press KEY (down, then up 60 ms later)
 //   <ms> mouse X Y | close | menu ID | drop PATH | deactivate | activate
 //   <ms> screenshot (the player's screenshot key)
+//   <ms> wheel up | wheel down (the mouse wheel) | history (as wheel up: opens the history)
 //   <ms> type TEXT (typed into the focused text field; the rest of the line)
 // <ms> counts from the moment the start script began to run.
 // KEY: enter space esc up down left right kp2 kp4 kp6 kp8 ctrl shift lbutton rbutton

@@ -49,6 +49,8 @@ class ScriptHost : public FatalErrorHandler, public TextSink {
     // The game waits for the player: a wait for a click (choice false) or
     // the choice loop (true) begins. The message drawn before is complete.
     virtual void playerWaits(bool choice) { (void)choice; }
+    // The wait for a click has ended.
+    virtual void playerWaitEnds() {}
 
     // Timer thread.
     virtual uint32_t tickCount() const = 0;

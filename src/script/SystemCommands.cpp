@@ -46,6 +46,10 @@ void SystemCommands::wait() {
     }
     // Wait for the next click; the skip key cuts the voice and ends the wait.
     host.playerWaits(false);
+    struct WaitEnd {
+        ScriptHost& host;
+        ~WaitEnd() { host.playerWaitEnds(); }
+    } waitEnd{host};
     if (host.keyDown(key::kSkip)) {
         interpreter_.sound().stop(SoundControl::kVoiceChannel);
         return;

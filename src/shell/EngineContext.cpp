@@ -45,7 +45,18 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
                           std::fprintf(stderr, "engine: %.*s\n", static_cast<int>(line.size()),
                                        line.data());
                       }}),
-      text_(variant), messages_(variant), host_({window_, *platform_, timer_, screen_, text_, planes_, files_, machine_,
+      text_(variant), messages_(variant),
+      textAssist_(settings_, messages_,
+                  {.voicePlaying = [this] { return sound_.isPlaying(SoundControl::kVoiceChannel) != 0; },
+                   .milliseconds = [this] { return platform_->milliseconds(); },
+                   .logLine =
+                       [this, language = engineLanguageFor(variant)](const std::string& path) {
+                           const std::string line =
+                               engineText(language, EngineString::kReadTextDamaged, {path});
+                           std::fprintf(stderr, "%s\n", line.c_str());
+                           shell_.logLine(line);
+                       }}),
+      host_({window_, *platform_, timer_, screen_, text_, planes_, files_, machine_,
                              machine_.memory, fileNames_, settings_, shell_, errors_}),
       soundCommands_(sound_, host_, machine_.memory, fileNames_,
                      {.musicEnabled = [this] { return static_cast<int>(settings_.musicEnabled()); },
@@ -71,7 +82,8 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
       menu_(*platform_, settings_, screen_, window_, shell_.startDirectory(),
             engineLanguageFor(variant)),
       monitor_(*platform_, machine_, fileNames_, variant),
-      speaker_(platform_->speech(), engineLanguageFor(variant)), clipboard_(*platform_) {
+      speaker_(platform_->speech(), engineLanguageFor(variant)), clipboard_(*platform_),
+      historyView_(history_, engineString(engineLanguageFor(variant), EngineString::kHistoryTitle)) {
     host_.setMessageStream(&messages_);
     messages_.setLocator([this](std::string& script, uint32_t& address) {
         script.assign(machine_.memory.scriptName());
@@ -83,6 +95,13 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
         transcript_.emplace(stdout);
         messages_.addListener(*transcript_);
     }
+    messages_.addListener(history_);
+    messages_.addListener(textAssist_);
+    host_.setTextAssist(&textAssist_);
+    historyView_.onPlayVoice(
+        [this](const std::string& name) { sound_.play(SoundControl::kVoiceChannel, name, false); });
+    // The history's selected message is read aloud on request.
+    historyView_.onSpeak([this](const GameMessage& message) { speaker_.speakNow(message); });
     connect();
 }
 
@@ -104,6 +123,17 @@ void EngineContext::connect() {
         [this](uint16_t image) { platform_->setCursorImage(cursorArt_.image(image)); });
 
     window_.onMenu([this](int id) { menu_.command(id); });
+    menu_.onHistory([this] { openHistory(); });
+    // Wheel up and Page Up open the history; any key or click leaves auto mode.
+    window_.onPlayerInput([this](const PlatformEvent& event) {
+        if ((event.type == PlatformEvent::Type::kWheel && event.code > 0) ||
+            (event.type == PlatformEvent::Type::kKeyDown && event.code == 33)) {
+            openHistory();
+            return false;
+        }
+        if (event.type == PlatformEvent::Type::kKeyDown) textAssist_.playerInput();
+        return true;
+    });
     window_.onDrop([this](const std::string& path) { switchTo(path); });
     window_.onScreenshot([this] { saveScreenshot(); });
     // The sync point of every pass: the ticks the timer counted are applied
@@ -158,6 +188,7 @@ void EngineContext::connect() {
         case PlayerSettings::Change::kVoice:
             if (settings_.voiceEnabled() == 0) sound_.stop(SoundControl::kVoiceChannel);
             break;
+        case PlayerSettings::Change::kText: menu_.showTextFeatures(); break;
         case PlayerSettings::Change::kVolume:
             sound_.setPlayerVolumes(settings_.musicVolume(), settings_.voiceVolume());
             break;
@@ -178,6 +209,7 @@ bool EngineContext::createSubsystems() {
     timer_.addTick([this] { timedAnimations_.recordTick(); });
     if (!timer_.start()) return false;
     placeWrites();
+    loadReadText();
     shell_.readDebugSetting();
     if (files_.setUp() != 1) return false;
     loadPaletteFiles();
@@ -230,7 +262,7 @@ int EngineContext::mainSequence() {
         return 0;
     }
     title_ = gameTitleInUtf8(shell_.getTextSetting("Config", "TITLE", "FerKite", 127), variant_);
-    if (!window_.create(title_, shell_.debugEnabled() != 0,
+    if (!window_.create(title_, shell_.debugEnabled() != 0, menu_.textCaptions(),
                         {menu_.readingAidsPopup(platform_->speech().available())})) {
         std::fprintf(stderr, "engine: the window cannot be created\n");
         errors_.markShown();
@@ -374,6 +406,20 @@ void EngineContext::switchTo(std::string_view name) {
     interpreter_.switcher().switchTo(name);
 }
 
+void EngineContext::openHistory() {
+    screen_.flush();
+    historyView_.open();
+    platform_->runDebugView(historyView_);
+    screen_.present(0, 0, 640, 400);
+}
+
+void EngineContext::loadReadText() {
+    const std::string title =
+        gameTitleInUtf8(shell_.getTextSetting("Config", "TITLE", "", 127), variant_);
+    if (const auto folder = UserDataFolder::forGame(title, shell_.startDirectory()))
+        textAssist_.load(*folder / "READTEXT.DAT");
+}
+
 void EngineContext::saveScreenshot() {
     const std::time_t now = std::time(nullptr);
     std::tm tm{};
@@ -412,6 +458,7 @@ void EngineContext::reportUnwritten(const std::string& path, WriteOutcome outcom
 }
 
 void EngineContext::writeShutdownFiles() {
+    textAssist_.save();
     if (!options_.screenshotPath.empty()) {
         const WriteOutcome outcome = screen_.writeScreenshot(options_.screenshotPath);
         if (outcome != WriteOutcome::kDone) reportUnwritten(options_.screenshotPath, outcome);

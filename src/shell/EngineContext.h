@@ -45,7 +45,10 @@
 #include "shell/MainWindow.h"
 #include "shell/MenuCommands.h"
 #include "shell/MessageSpeaker.h"
+#include "shell/HistoryView.h"
+#include "shell/MessageHistory.h"
 #include "shell/MessageStream.h"
+#include "shell/TextAssist.h"
 #include "shell/PlayerSettings.h"
 #include "shell/Screen.h"
 #include "shell/TextTranscript.h"
@@ -85,6 +88,8 @@ class EngineContext {
     DebugMonitor& monitor() { return monitor_; }
     // Listeners of the game's messages are added here.
     MessageStream& messages() { return messages_; }
+    // The history view; SPEECH's reading aloud is given to it here.
+    HistoryView& historyView() { return historyView_; }
     Screen& screen() { return screen_; }
     const AnimationChannels& animation() const { return animation_; }
     const TimedAnimations& timedAnimations() const { return timedAnimations_; }
@@ -113,6 +118,11 @@ class EngineContext {
     void keepScaleMode(ScaleMode mode);
     // F12: a screenshot in the game directory under a fresh name.
     void saveScreenshot();
+    // The history over the picture, until the player closes it; the script
+    // waits meanwhile.
+    void openHistory();
+    // Where the record of the text read is kept, and it read from there.
+    void loadReadText();
     void shutDown();
     void writeShutdownFiles();
     // The line on stderr for a file of the command line or the screenshot key.
@@ -152,6 +162,8 @@ class EngineContext {
     // The game's messages, and their first listener: --print-text.
     MessageStream messages_;
     std::optional<TextTranscript> transcript_;
+    MessageHistory history_;
+    TextAssist textAssist_;
     EngineHost host_;
     SoundCommands soundCommands_;
     Evaluator evaluator_;
@@ -177,6 +189,7 @@ class EngineContext {
     // The reading aids: messages spoken and put on the clipboard.
     MessageSpeaker speaker_;
     ClipboardTextHook clipboard_;
+    HistoryView historyView_;
 
     std::string title_; // the window's title, also of the sound's boxes
     bool shutDownDone_ = false;

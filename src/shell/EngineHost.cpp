@@ -56,8 +56,15 @@ void EngineHost::setWindowState(int state) {
 }
 
 bool EngineHost::keyDown(int index) {
-    if (index == key::kShift) return p_.platform.shiftHeld();
-    return p_.window.keys().query(index);
+    if (index == key::kShift) return shiftHeld();
+    if (p_.window.keys().query(index)) return true;
+    if (!assist_) return false;
+    switch (index) {
+    case key::kSkip: return assist_->skipping();
+    case key::kDecide:
+    case key::kAny: return assist_->autoDecides();
+    default: return false;
+    }
 }
 
 void EngineHost::clearKeys() {
@@ -71,7 +78,7 @@ void EngineHost::waitWhileHeld(uint32_t limit, int index) {
 }
 
 bool EngineHost::shiftHeld() {
-    return p_.platform.shiftHeld();
+    return p_.platform.shiftHeld() || (assist_ && assist_->skipping());
 }
 
 uint32_t EngineHost::tickCount() const {
@@ -110,6 +117,11 @@ void EngineHost::drawChar(unsigned plane, uint16_t code, int x, int y, unsigned 
 
 void EngineHost::playerWaits(bool choice) {
     if (stream_) stream_->playerWaits(choice);
+    if (assist_) assist_->waitBegins(choice);
+}
+
+void EngineHost::playerWaitEnds() {
+    if (assist_) assist_->waitEnds();
 }
 
 int EngineHost::loadScript(std::string_view name) {

@@ -16,6 +16,7 @@
 #include "shell/PlayerSettings.h"
 #include "shell/Screen.h"
 #include "shell/MessageStream.h"
+#include "shell/TextAssist.h"
 #include "shell/TimerThread.h"
 
 namespace fer {
@@ -42,6 +43,8 @@ class EngineHost : public ScriptHost {
 
     // Text drawn and the waits for the player also go to the message stream.
     void setMessageStream(MessageStream* stream) { stream_ = stream; }
+    // Skip and auto mode answer the waits' questions too.
+    void setTextAssist(TextAssist* assist) { assist_ = assist; }
 
     int pump() override;
     int windowState() const override;
@@ -59,6 +62,7 @@ class EngineHost : public ScriptHost {
     void present(int x, int y, int w, int h) override;
     void drawChar(unsigned plane, uint16_t code, int x, int y, unsigned style) override;
     void playerWaits(bool choice) override;
+    void playerWaitEnds() override;
     int loadScript(std::string_view name) override;
     void setCurrentFileName(int slot, std::string_view name) override;
     int readWholeFile(std::string_view name, std::span<uint8_t> destination) override;
@@ -80,6 +84,7 @@ class EngineHost : public ScriptHost {
 
     EngineHostParts p_;
     MessageStream* stream_ = nullptr;
+    TextAssist* assist_ = nullptr;
     IdleDetector idle_;
     uint32_t passesSinceLook_ = 0;
 };

@@ -2,9 +2,9 @@
 
 namespace fer {
 
-bool MainWindow::create(const std::string& title, bool debugMenu,
+bool MainWindow::create(const std::string& title, bool debugMenu, const TextMenuCaptions& text,
                         std::vector<MenuItem> settingsPopups) {
-    MenuModel menu = engineMenu(debugMenu);
+    MenuModel menu = engineMenu(debugMenu, text);
     for (MenuItem& popup : settingsPopups) addSettingsPopup(menu, std::move(popup));
     created_ = platform_.openWindow(title, menu);
     if (created_) state_ = 0;
@@ -37,8 +37,10 @@ void MainWindow::confirmClose() {
 
 void MainWindow::handle(const PlatformEvent& event) {
     using T = PlatformEvent::Type;
+    if ((event.type == T::kKeyDown || event.type == T::kWheel) && input_ && !input_(event)) return;
     switch (event.type) {
     case T::kKeyDown: keys_.keyPressed(event.code); break;
+    case T::kWheel: break;
     case T::kKeyUp: keys_.keyReleased(event.code); break;
     case T::kMouseMove: break; // the platform keeps the position
     case T::kClose: confirmClose(); break;

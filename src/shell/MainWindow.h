@@ -26,7 +26,8 @@ class MainWindow {
 
     // Opens the platform window with the title and menu, the popups added at
     // the end of its settings popup. False on failure.
-    bool create(const std::string& title, bool debugMenu, std::vector<MenuItem> settingsPopups = {});
+    bool create(const std::string& title, bool debugMenu, const TextMenuCaptions& text = {},
+                std::vector<MenuItem> settingsPopups = {});
     // Closes the window: the state becomes 255 and stays there, whatever is
     // written to it afterwards.
     void destroy();
@@ -67,6 +68,12 @@ class MainWindow {
     // the player's full-screen key.
     void onSize(std::function<void(WindowSize)> handler) { size_ = std::move(handler); }
     void onToggleFullScreen(std::function<void()> handler) { toggle_ = std::move(handler); }
+    // The player's keys, clicks and wheel, before the window acts on them:
+    // what the engine itself offers the player (the history, leaving auto
+    // mode) hears them here. False takes the event away from the script.
+    void onPlayerInput(std::function<bool(const PlatformEvent&)> handler) {
+        input_ = std::move(handler);
+    }
     // Runs at the end of every pass, after the event.
     void onPassEnd(std::function<void()> handler) { passEnd_ = std::move(handler); }
 
@@ -97,6 +104,7 @@ class MainWindow {
     std::function<void()> passEnd_;
     std::function<void(WindowSize)> size_;
     std::function<void()> toggle_;
+    std::function<bool(const PlatformEvent&)> input_;
 };
 
 } // namespace fer

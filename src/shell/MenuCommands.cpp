@@ -32,6 +32,11 @@ void MenuCommands::command(int id) {
     case kSpeak:
     case kSpeakVoiced:
     case kCopyText: readingAid(id); break;
+    case kHistory:
+        if (history_) history_();
+        break;
+    case kSkipRead: settings_.setSkipRead(!settings_.skipRead()); break;
+    case kAutoMode: settings_.setAutoMode(!settings_.autoMode()); break;
     default:
         if (id >= kMusicVolume0 && id < kMusicVolume0 + kVolumeSteps) {
             musicVolume((id - kMusicVolume0) * 25);
@@ -64,6 +69,7 @@ void MenuCommands::showSettings() {
     platform_.setMenuCheck(kSpeak, speechAvailable_ && settings_.speak());
     platform_.setMenuCheck(kSpeakVoiced, settings_.speakVoiced());
     platform_.setMenuCheck(kCopyText, settings_.copyText());
+    showTextFeatures();
 }
 
 MenuItem MenuCommands::readingAidsPopup(bool speechAvailable) {
@@ -100,6 +106,17 @@ void MenuCommands::readingAid(int id) {
         break;
     default: break;
     }
+}
+
+void MenuCommands::showTextFeatures() {
+    platform_.setMenuCheck(kSkipRead, settings_.skipRead());
+    platform_.setMenuCheck(kAutoMode, settings_.autoMode());
+}
+
+TextMenuCaptions MenuCommands::textCaptions() const {
+    return {engineString(language_, EngineString::kMenuHistory),
+            engineString(language_, EngineString::kMenuSkipRead),
+            engineString(language_, EngineString::kMenuAutoMode)};
 }
 
 void MenuCommands::musicToggle(int on) {
@@ -187,6 +204,9 @@ void MenuCommands::help() {
                                        {S::kKeysArrows, S::kKeysArrowsAction},
                                        {S::kKeysShift, S::kKeysShiftAction},
                                        {S::kKeysCtrl, S::kKeysCtrlAction},
+                                       {S::kKeysHistory, S::kKeysHistoryAction},
+                                       {S::kKeysSkipRead, S::kKeysSkipReadAction},
+                                       {S::kKeysAutoMode, S::kKeysAutoModeAction},
                                        {S::kKeysFullScreen, S::kKeysFullScreenAction},
                                        {S::kKeysScreenshot, S::kKeysScreenshotAction},
                                        {S::kKeysSpeak, S::kKeysSpeakAction},

@@ -38,6 +38,10 @@ class MenuCommands {
     // Menu ids the debug monitor answers (0 for the others); called for any
     // id this class does not answer itself.
     void onOtherCommand(std::function<void(int)> handler) { other_ = std::move(handler); }
+    // The history item.
+    void onHistory(std::function<void()> handler) { history_ = std::move(handler); }
+    // The text features' captions in the game's language.
+    TextMenuCaptions textCaptions() const;
     // The full-screen item, and a scale mode the player chose.
     void onToggleFullScreen(std::function<void()> handler) { toggle_ = std::move(handler); }
     void onScaleMode(std::function<void(ScaleMode)> handler) { scale_ = std::move(handler); }
@@ -50,6 +54,8 @@ class MenuCommands {
 
     // Sets the check marks the player settings call for (at start-up).
     void showSettings();
+    // The check marks of skipping read text and auto mode, as they are now.
+    void showTextFeatures();
 
     void musicToggle(int on);
     void voiceToggle(int on);
@@ -89,6 +95,7 @@ class MenuCommands {
     std::function<void(const std::string&)> switchTo_;
     std::function<std::optional<std::vector<std::string>>()> listScripts_;
     std::function<void(int)> other_;
+    std::function<void()> history_;
     std::function<void()> toggle_;
     std::function<void(ScaleMode)> scale_;
 };

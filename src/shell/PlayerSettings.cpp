@@ -37,6 +37,10 @@ void PlayerSettings::load(bool soundDevice) {
     speak_ = file_.getInt(kOwnSection, "Speak", 0) == 1;
     speakVoiced_ = file_.getInt(kOwnSection, "SpeakVoiced", 0) == 1;
     copyText_ = file_.getInt(kOwnSection, "CopyText", 0) == 1;
+    skipRead_ = file_.getInt(kOwnSection, "SkipRead", 0) == 1;
+    autoMode_ = file_.getInt(kOwnSection, "AutoMode", 0) == 1;
+    autoWait_ = file_.getInt(kOwnSection, "AutoWait", kDefaultAutoWait);
+    if (autoWait_ < 0 || autoWait_ > kMaxAutoWait) autoWait_ = kDefaultAutoWait;
 }
 
 void PlayerSettings::setSpeak(bool on) {
@@ -55,6 +59,20 @@ void PlayerSettings::setCopyText(bool on) {
     copyText_ = on;
     file_.putInt(kOwnSection, "CopyText", on ? 1 : 0);
     tell(Change::kReadingAids);
+}
+
+void PlayerSettings::setSkipRead(bool on) {
+    if (on == skipRead_) return;
+    skipRead_ = on;
+    file_.putInt(kOwnSection, "SkipRead", on ? 1 : 0);
+    tell(Change::kText);
+}
+
+void PlayerSettings::setAutoMode(bool on) {
+    if (on == autoMode_) return;
+    autoMode_ = on;
+    file_.putInt(kOwnSection, "AutoMode", on ? 1 : 0);
+    tell(Change::kText);
 }
 
 void PlayerSettings::setMusicVolume(int32_t value) {

@@ -5,7 +5,9 @@
 // (section "Config"), except the cursor, and every listener hears of it: the
 // sound subsystem, the map and the display act on their own settings. The
 // music and voice volumes (0 to 100 %) are our own: "MusicVolume" and
-// "VoiceVolume" in section "FerKite", and so are the reading aids: "Speak"
+// "VoiceVolume" in section "FerKite", as are the text features: "SkipRead"
+// and "AutoMode" (1 on), and "AutoWait", the milliseconds auto mode waits
+// per character of a message without a voice; and the reading aids: "Speak"
 // (messages spoken), "SpeakVoiced" (also those with a voice) and "CopyText"
 // (messages put on the clipboard), each 1 for on, off by default.
 
@@ -19,7 +21,9 @@ namespace fer {
 
 class PlayerSettings {
   public:
-    enum class Change { kMusic, kVoice, kMove, kSubmap, kScreen, kCursor, kVolume, kReadingAids };
+    enum class Change { kMusic, kVoice, kMove, kSubmap, kScreen, kCursor, kVolume, kText, kReadingAids };
+    static constexpr int32_t kDefaultAutoWait = 60;
+    static constexpr int32_t kMaxAutoWait = 1000;
     using Listener = std::function<void(Change)>;
 
     explicit PlayerSettings(SettingsFile& file) : file_(file) {}
@@ -43,6 +47,9 @@ class PlayerSettings {
     bool speak() const { return speak_; }
     bool speakVoiced() const { return speakVoiced_; }
     bool copyText() const { return copyText_; }
+    bool skipRead() const { return skipRead_; }
+    bool autoMode() const { return autoMode_; }
+    int32_t autoWait() const { return autoWait_; }
 
     // The player's choices: each writes its key and tells the listeners.
     void setMusic(int32_t on);
@@ -61,6 +68,8 @@ class PlayerSettings {
     // This run's reading aids from the command line: on, and not written.
     void speakThisRun() { speak_ = true; }
     void copyTextThisRun() { copyText_ = true; }
+    void setSkipRead(bool on);
+    void setAutoMode(bool on);
     // Whether the game shows the cursor (not written).
     void setCursorShown(bool shown);
 
@@ -82,6 +91,9 @@ class PlayerSettings {
     bool speak_ = false;
     bool speakVoiced_ = false;
     bool copyText_ = false;
+    bool skipRead_ = false;
+    bool autoMode_ = false;
+    int32_t autoWait_ = kDefaultAutoWait;
     std::vector<Listener> listeners_;
 };
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -108,6 +109,12 @@ class Input {
     Input& mouse(int x, int y) {
         at_ += kGap;
         lines_ << at_ << " mouse " << x << " " << y << "\n";
+        return *this;
+    }
+    // Another event of the input format ("history"), kGap ms after the previous one.
+    Input& event(const char* what) {
+        at_ += kGap;
+        lines_ << at_ << " " << what << "\n";
         return *this;
     }
     int end() const { return at_ + kHold + kSlack; }
@@ -265,6 +272,73 @@ TEST_P(DemoGame, TreeWayTakesTheKiteOutOfTheTree) {
 
 // Taps that go down and up between two passes of the choice loop still
 // count: down moves to the second item, Enter takes it.
+// The history after the first messages: one line per message, oldest first,
+// no speaker in the story (the texts of main.mes and story.mes); Esc closes
+// it and the game goes on to the choice.
+TEST(DemoGameHistory, HoldsTheFirstMessagesOldestFirst) {
+    GameCopy game(FER_DEMO_DIR);
+    Input input;
+    input.clicks(2).event("history").press("esc").click();
+    const PlayResult run = play(game, input);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("[HISTORY]\n"
+                           "\t小　风　筝 点击或按回车键开始\n"
+                           "\t春天的午后，小林在山坡上放风筝。 风筝越飞越高，像一只彩色的鸟。\n"
+                           "\t忽然，一阵大风吹断了风筝线！ 风筝飘呀飘，落到了远处。\n"
+                           "[END HISTORY]\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("[END HISTORY]\n小林该怎么办呢？"), std::string::npos) << run.out;
+}
+
+// Skipping read text: a first play reads the title and the first message;
+// the second, with skipping on from the menu and no click at all, goes past
+// both and stops at the first message it had not shown (the gust).
+TEST(DemoGameSkip, StopsAtTheFirstUnreadMessageOfAReplay) {
+    GameCopy game(FER_DEMO_DIR);
+    setenv("XDG_DATA_HOME", (game.path() / "data").c_str(), 1);
+    Input first;
+    first.clicks(1);
+    const PlayResult read = play(game, first);
+    EXPECT_EQ(read.out.find("忽然"), std::string::npos) << read.out;
+    Input replay;
+    replay.event("menu 40111");
+    const PlayResult run = play(game, replay);
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_NE(run.out.find("春天的午后"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("忽然，一阵大风吹断了风筝线！"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("小林该怎么办呢？"), std::string::npos) << "it waits at the gust: " << run.out;
+}
+
+// Auto mode, chosen in the menu during the title: no click is needed; the
+// first message's wait ends when its voice has (VOICE0.WAV lasts 6.374 s,
+// as soxi gives it), so the next message follows the first by the voice's
+// length, less the moment it took to type, and not 100 ms more.
+TEST(DemoGameAuto, EndsAVoicedWaitWhenTheVoiceEnds) {
+    GameCopy game(FER_DEMO_DIR);
+    std::ofstream(game.path() / "input.txt") << "0 down shift\n500 menu 40112\n";
+    const std::string command = fer::test::kEngineKillAfter + FER_ENGINE_PATH +
+                                " --headless --print-text --input " +
+                                (game.path() / "input.txt").string() + " --quit-after 12000 " +
+                                game.path().string() + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point intro{}, gust{};
+    char line[4096];
+    while (std::fgets(line, sizeof line, pipe)) {
+        const std::string text(line);
+        if (text.find("春天的午后") != std::string::npos) intro = Clock::now();
+        if (text.find("忽然，") != std::string::npos) gust = Clock::now();
+    }
+    pclose(pipe);
+    ASSERT_NE(intro, Clock::time_point{}) << "the title's wait ended by itself";
+    ASSERT_NE(gust, Clock::time_point{}) << "and the first message's";
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(gust - intro).count();
+    EXPECT_GT(ms, 6374 - 500) << "the wait lasted as long as the voice";
+    EXPECT_LT(ms, 6374 + 100) << "and ended within 100 ms of its end";
+}
+
 TEST(DemoGameChoice, TakesTapsQuickerThanItsPasses) {
     GameCopy game(FER_DEMO_LZSS_DIR);
     Input input = upToChoice();

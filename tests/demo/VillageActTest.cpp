@@ -137,9 +137,13 @@ constexpr double kPace = 17 * 0.015; // seconds a walk step takes
 // 17 ticks each) and the 14 characters (two ticks each).
 TEST(DemoVillage, TheFriendsLineIsTypedOverThePath) {
     VillageGame game;
-    const auto run = game.play("", 2500);
+    // The history, looked at meanwhile, names the speaker apart from the line.
+    const auto run = game.play("1800 history\n1900 press esc\n", 2500);
     ASSERT_EQ(run.process.status, 0) << run.process.err;
     EXPECT_NE(("\n" + run.process.out).find("\n小芳：小林，去村子里看看吧！\n"), std::string::npos)
+        << run.process.out;
+    EXPECT_NE(run.process.out.find("[HISTORY]\n小芳\t小林，去村子里看看吧！\n[END HISTORY]\n"),
+              std::string::npos)
         << run.process.out;
     const uint8_t text = 7;
     EXPECT_GT(countColour(run.screen, text, 40, 358, 599, 373), 150) << "the line in the text area";

@@ -240,6 +240,8 @@ void HeadlessPlatform::runDebugView(DebugView& view) {
             if (!view.key(event.code)) return;
             // Paging draws the view again.
             if (event.code == 33 || event.code == 34) printDebugView(view, stdout);
+        } else if (event.type == T::kWheel) {
+            if (!view.wheel(event.code)) return;
         } else if (event.type == T::kClose) {
             keepForLater(std::move(event)); // the view closes; the engine asks next
             return;

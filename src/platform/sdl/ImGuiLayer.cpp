@@ -143,11 +143,12 @@ void ImGuiLayer::drawView(DebugView& view, bool* open, bool modal, int pictureW,
                             ImVec2(0.5f, 0.5f));
     const std::string title =
         view.title() + "##" + std::to_string(reinterpret_cast<uintptr_t>(&view));
+    if (view.groundAlpha() < 255) ImGui::SetNextWindowBgAlpha(0.0f); // the picture shows through
     if (ImGui::Begin(title.c_str(), open, ImGuiWindowFlags_NoSavedSettings)) {
         const ImVec2 origin = ImGui::GetCursorScreenPos();
         ImDrawList* draw = ImGui::GetWindowDrawList();
         draw->AddRectFilled(origin, ImVec2(origin.x + size.x, origin.y + size.y),
-                            IM_COL32(0, 0, 0, 255));
+                            IM_COL32(0, 0, 0, view.groundAlpha()));
         const float fontSize = MenuFont::kPixelSize * scale;
         for (const DebugCell& cell : view.cells()) {
             const ImU32 colour = IM_COL32((cell.colour >> 16) & 0xFF, (cell.colour >> 8) & 0xFF,
@@ -158,6 +159,19 @@ void ImGuiLayer::drawView(DebugView& view, bool* open, bool modal, int pictureW,
                           colour, cell.text.c_str());
         }
         ImGui::Dummy(size);
+        // A modal view hears the wheel and the clicks over its picture, in
+        // its own pixel space; its answer may close it.
+        if (modal && ImGui::IsItemHovered()) {
+            const ImVec2 mouse = ImGui::GetIO().MousePos;
+            const int x = static_cast<int>((mouse.x - origin.x) / scale);
+            const int y = static_cast<int>((mouse.y - origin.y) / scale);
+            const float turned = ImGui::GetIO().MouseWheel;
+            bool stays = true;
+            if (turned != 0.0f) stays = view.wheel(turned > 0.0f ? 1 : -1);
+            if (stays && ImGui::IsMouseClicked(ImGuiMouseButton_Left)) stays = view.click(x, y, 0);
+            if (stays && ImGui::IsMouseClicked(ImGuiMouseButton_Right)) stays = view.click(x, y, 1);
+            if (!stays) *open = false;
+        }
         // A view shown without blocking pages with the keys while it has the focus
         // (a modal view hears its keys from the box's own loop).
         if (!modal && ImGui::IsWindowFocused()) {

@@ -24,6 +24,8 @@ bool SdlEventTranslator::translate(SDL_Event& e, PlatformEvent& out) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: return button(e, out);
     case SDL_WINDOWEVENT: return windowChange(e, out);
+    case SDL_MOUSEWHEEL:
+        return e.wheel.y != 0 && !imgui_.menusOpen() && make(out, T::kWheel, e.wheel.y > 0 ? 1 : -1);
     case SDL_DROPBEGIN:
     case SDL_DROPFILE:
     case SDL_DROPTEXT:
