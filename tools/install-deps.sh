@@ -12,6 +12,8 @@ packages=(
   libsndfile1-dev
   groff desktop-file-utils
   clang llvm libclang-rt-dev
+  # speech of the messages (speech-dispatcher), its real-server test, the clipboard test
+  libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng xclip
 )
 
 missing=()

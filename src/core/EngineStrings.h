@@ -67,6 +67,18 @@ enum class EngineString {
     kFontUnusable,
     kFontNoCjk,
     kNoCodePageConverter,
+    // The menu's items for reading aids: the popup, speech (and its text when
+    // the desktop has no speech service), speech over voiced lines, the clipboard.
+    kMenuReadingAids,
+    kMenuSpeak,
+    kMenuSpeakMissing,
+    kMenuSpeakVoiced,
+    kMenuCopyText,
+    // Help: their keys.
+    kKeysSpeak,
+    kKeysSpeakAction,
+    kKeysCopyText,
+    kKeysCopyTextAction,
     // The text features: the history's title, the menu items, their help
     // lines and the log line of a damaged read-text record (%1 its path).
     kHistoryTitle,

@@ -38,6 +38,11 @@ inline constexpr int kViewCode = 40041;
 inline constexpr int kMusicVolume0 = 40050;
 inline constexpr int kVoiceVolume0 = 40060;
 inline constexpr int kVolumeSteps = 5;
+// Reading aids: speech of the messages, also over voiced ones, and the
+// messages copied to the clipboard.
+inline constexpr int kSpeak = 40080;
+inline constexpr int kSpeakVoiced = 40081;
+inline constexpr int kCopyText = 40082;
 // The display: full screen or a window, and how the picture is scaled.
 inline constexpr int kFullScreen = 40101;
 inline constexpr int kScaleWhole = 40102;

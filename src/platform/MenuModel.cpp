@@ -46,6 +46,15 @@ MenuItem settingsPopup(const TextMenuCaptions& text) {
 
 } // namespace
 
+void addSettingsPopup(MenuModel& menu, MenuItem added) {
+    for (MenuItem& top : menu.bar) {
+        if (top.id == 0 && top.text == "环境设定") {
+            top.items.push_back(std::move(added));
+            return;
+        }
+    }
+}
+
 MenuModel engineMenu(bool debugMenu, const TextMenuCaptions& text) {
     MenuModel menu;
     if (!debugMenu) {

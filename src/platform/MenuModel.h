@@ -30,4 +30,7 @@ struct TextMenuCaptions {
 };
 MenuModel engineMenu(bool debugMenu, const TextMenuCaptions& text = {});
 
+// Adds a popup at the end of the settings popup.
+void addSettingsPopup(MenuModel& menu, MenuItem popup);
+
 } // namespace fer

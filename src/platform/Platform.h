@@ -2,9 +2,9 @@
 // What the engine needs of the machine it runs on: a window with a menu bar,
 // one event at a time, showing plane 0 through a 256-colour palette, message
 // boxes, the mouse cursor and its image, the display mode, the sound output,
-// the debug monitor's views, the Shift key's physical state and a clock. The
-// SDL2 backend shows a real window; the headless backend shows nothing,
-// prints its message boxes on stderr and plays scripted input.
+// speech, the debug monitor's views, the Shift key's physical state and a
+// clock. The SDL2 backend shows a real window; the headless backend shows
+// nothing, prints its message boxes on stderr and plays scripted input.
 
 #include <cstdint>
 #include <functional>
@@ -22,6 +22,7 @@
 #include "platform/DisplayMode.h"
 #include "platform/MenuModel.h"
 #include "platform/PlatformEvent.h"
+#include "platform/SpeechService.h"
 
 namespace fer {
 
@@ -96,6 +97,10 @@ class Platform {
 
     // The sound output (closed until the engine opens it).
     virtual AudioOutput& audio() = 0;
+    // The desktop's speech service (it connects on the first text spoken).
+    virtual SpeechService& speech() = 0;
+    // Puts UTF-8 text on the desktop's clipboard (the headless backend has none).
+    virtual void setClipboardText(std::string_view utf8) = 0;
 
     // The debug monitor's windows. A shown view stays up, drawn afresh from
     // its cells, until hidden or closed by the player; a modal view runs

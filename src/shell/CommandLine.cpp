@@ -27,6 +27,12 @@ const char* CommandLine::usage() {
            "  --audio-out PATH    write everything the engine plays, from the start script on, as "
            "a 16-bit PCM WAV\n"
            "  --print-text        print the text the scripts show on stdout, one line per message\n"
+           "  --speak             speak each message through speech-dispatcher (the voice, rate and\n"
+           "                      language the desktop's screen reader uses), in the game's language;\n"
+           "                      this run only, the Speak setting is neither used nor written\n"
+           "  --text-hook clipboard|stdout\n"
+           "                      clipboard: put each message on the clipboard as UTF-8, this run\n"
+           "                      only; stdout: the same as --print-text\n"
            "  --font FILE         draw the text with this font file instead of the default\n"
            "  --scale N|fit|stretch\n"
            "                      N (1-16): the window shows the 640x400 picture N times as large, "
@@ -71,6 +77,19 @@ bool CommandLine::parse(const std::vector<std::string_view>& args, std::string& 
             headless = true;
         } else if (a == "--print-text") {
             printText = true;
+        } else if (a == "--speak") {
+            speak = true;
+        } else if (a == "--text-hook") {
+            std::string hook;
+            if (!value(hook)) return false;
+            if (hook == "clipboard") {
+                clipboardText = true;
+            } else if (hook == "stdout") {
+                printText = true;
+            } else {
+                error = "--text-hook: not clipboard or stdout: " + hook;
+                return false;
+            }
         } else if (a == "--input") {
             if (!value(inputPath)) return false;
         } else if (a == "--screenshot") {

@@ -21,6 +21,10 @@ struct CommandLine {
     std::string dumpMemoryPath;
     std::string audioOutPath;
     bool printText = false;
+    // --speak: this run speaks the messages; --text-hook clipboard: this run
+    // puts them on the clipboard (--text-hook stdout is --print-text).
+    bool speak = false;
+    bool clipboardText = false;
     std::string fontFile;
     // --scale N|fit|stretch; without it the setting decides.
     std::optional<ScaleChoice> scale;

@@ -82,12 +82,15 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
       menu_(*platform_, settings_, screen_, window_, shell_.startDirectory(),
             engineLanguageFor(variant)),
       monitor_(*platform_, machine_, fileNames_, variant),
+      speaker_(platform_->speech(), engineLanguageFor(variant)), clipboard_(*platform_),
       historyView_(history_, engineString(engineLanguageFor(variant), EngineString::kHistoryTitle)) {
     host_.setMessageStream(&messages_);
     messages_.setLocator([this](std::string& script, uint32_t& address) {
         script.assign(machine_.memory.scriptName());
         address = interpreter_.messageAddress();
     });
+    messages_.addListener(speaker_);
+    messages_.addListener(clipboard_);
     if (options_.printText) {
         transcript_.emplace(stdout);
         messages_.addListener(*transcript_);
@@ -97,6 +100,8 @@ EngineContext::EngineContext(const CommandLine& options, const BuildVariant& var
     host_.setTextAssist(&textAssist_);
     historyView_.onPlayVoice(
         [this](const std::string& name) { sound_.play(SoundControl::kVoiceChannel, name, false); });
+    // The history's selected message is read aloud on request.
+    historyView_.onSpeak([this](const GameMessage& message) { speaker_.speakNow(message); });
     connect();
 }
 
@@ -187,6 +192,7 @@ void EngineContext::connect() {
         case PlayerSettings::Change::kVolume:
             sound_.setPlayerVolumes(settings_.musicVolume(), settings_.voiceVolume());
             break;
+        case PlayerSettings::Change::kReadingAids: applyReadingAids(); break;
         default: break;
         }
     });
@@ -256,7 +262,8 @@ int EngineContext::mainSequence() {
         return 0;
     }
     title_ = gameTitleInUtf8(shell_.getTextSetting("Config", "TITLE", "FerKite", 127), variant_);
-    if (!window_.create(title_, shell_.debugEnabled() != 0, menu_.textCaptions())) {
+    if (!window_.create(title_, shell_.debugEnabled() != 0, menu_.textCaptions(),
+                        {menu_.readingAidsPopup(platform_->speech().available())})) {
         std::fprintf(stderr, "engine: the window cannot be created\n");
         errors_.markShown();
         return 0;
@@ -273,6 +280,14 @@ int EngineContext::mainSequence() {
     // Without a sound device music and voices stay off.
     settings_.load(openSoundOutput());
     sound_.setPlayerVolumes(settings_.musicVolume(), settings_.voiceVolume());
+    if (options_.speak) {
+        settings_.speakThisRun();
+        if (!platform_->speech().available())
+            std::fprintf(stderr, "engine: no speech: %s\n",
+                         platform_->speech().whyUnavailable().c_str());
+    }
+    if (options_.clipboardText) settings_.copyTextThisRun();
+    applyReadingAids();
     menu_.showSettings();
     // Full screen when the player left it so, or as the command line asks for this run.
     if (!display_.applyStartChoice(options_.displayMode)) return 0;
@@ -453,6 +468,12 @@ void EngineContext::writeShutdownFiles() {
             replaceFileAtomically(options_.dumpMemoryPath, machine_.memory.bytes());
         if (outcome != WriteOutcome::kDone) reportUnwritten(options_.dumpMemoryPath, outcome);
     }
+}
+
+void EngineContext::applyReadingAids() {
+    speaker_.setEnabled(settings_.speak() && platform_->speech().available());
+    speaker_.setOverVoices(settings_.speakVoiced());
+    clipboard_.setEnabled(settings_.copyText());
 }
 
 void EngineContext::shutDown() {

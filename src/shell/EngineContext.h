@@ -33,6 +33,7 @@
 #include "script/Interpreter.h"
 #include "script/ScriptMachine.h"
 #include "shell/AppShell.h"
+#include "shell/ClipboardTextHook.h"
 #include "shell/CommandLine.h"
 #include "shell/CursorArt.h"
 #include "shell/CursorCommands.h"
@@ -43,6 +44,7 @@
 #include "shell/FatalErrorReporter.h"
 #include "shell/MainWindow.h"
 #include "shell/MenuCommands.h"
+#include "shell/MessageSpeaker.h"
 #include "shell/HistoryView.h"
 #include "shell/MessageHistory.h"
 #include "shell/MessageStream.h"
@@ -82,6 +84,7 @@ class EngineContext {
     SoundManager& sound() { return sound_; }
     MainWindow& window() { return window_; }
     MenuCommands& menu() { return menu_; }
+    MessageSpeaker& speaker() { return speaker_; }
     DebugMonitor& monitor() { return monitor_; }
     // Listeners of the game's messages are added here.
     MessageStream& messages() { return messages_; }
@@ -109,6 +112,8 @@ class EngineContext {
     void switchTo(std::string_view name);
     // The display changed or may have: the menu's check marks follow.
     void showDisplay();
+    // The reading aids follow the player settings.
+    void applyReadingAids();
     // The player chose a scale mode in the menu: it is kept in the settings.
     void keepScaleMode(ScaleMode mode);
     // F12: a screenshot in the game directory under a fresh name.
@@ -181,6 +186,9 @@ class EngineContext {
     MapCommands map_;
     MenuCommands menu_;
     DebugMonitor monitor_;
+    // The reading aids: messages spoken and put on the clipboard.
+    MessageSpeaker speaker_;
+    ClipboardTextHook clipboard_;
     HistoryView historyView_;
 
     std::string title_; // the window's title, also of the sound's boxes

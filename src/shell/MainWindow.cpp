@@ -2,8 +2,11 @@
 
 namespace fer {
 
-bool MainWindow::create(const std::string& title, bool debugMenu, const TextMenuCaptions& text) {
-    created_ = platform_.openWindow(title, engineMenu(debugMenu, text));
+bool MainWindow::create(const std::string& title, bool debugMenu, const TextMenuCaptions& text,
+                        std::vector<MenuItem> settingsPopups) {
+    MenuModel menu = engineMenu(debugMenu, text);
+    for (MenuItem& popup : settingsPopups) addSettingsPopup(menu, std::move(popup));
+    created_ = platform_.openWindow(title, menu);
     if (created_) state_ = 0;
     return created_;
 }

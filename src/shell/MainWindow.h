@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "shell/KeyState.h"
@@ -23,8 +24,10 @@ class MainWindow {
                Screen& screen)
         : platform_(platform), timer_(timer), settings_(settings), screen_(screen) {}
 
-    // Opens the platform window with the title and menu. False on failure.
-    bool create(const std::string& title, bool debugMenu, const TextMenuCaptions& text = {});
+    // Opens the platform window with the title and menu, the popups added at
+    // the end of its settings popup. False on failure.
+    bool create(const std::string& title, bool debugMenu, const TextMenuCaptions& text = {},
+                std::vector<MenuItem> settingsPopups = {});
     // Closes the window: the state becomes 255 and stays there, whatever is
     // written to it afterwards.
     void destroy();

@@ -29,6 +29,9 @@ void MenuCommands::command(int id) {
     case kScaleWhole: scaleMode(ScaleMode::kWholeFactor); break;
     case kScaleFit: scaleMode(ScaleMode::kFit); break;
     case kScaleStretch: scaleMode(ScaleMode::kStretch); break;
+    case kSpeak:
+    case kSpeakVoiced:
+    case kCopyText: readingAid(id); break;
     case kHistory:
         if (history_) history_();
         break;
@@ -63,7 +66,46 @@ void MenuCommands::showSettings() {
     showVolumes();
     if (settings_.submapSetting() == 0) platform_.setMenuCheck(kSubmapNormal, true);
     if (settings_.submapSetting() == 1) platform_.setMenuCheck(kSubmapSkip, true);
+    platform_.setMenuCheck(kSpeak, speechAvailable_ && settings_.speak());
+    platform_.setMenuCheck(kSpeakVoiced, settings_.speakVoiced());
+    platform_.setMenuCheck(kCopyText, settings_.copyText());
     showTextFeatures();
+}
+
+MenuItem MenuCommands::readingAidsPopup(bool speechAvailable) {
+    speechAvailable_ = speechAvailable;
+    auto item = [this](EngineString text, int id) {
+        MenuItem m;
+        m.text = engineString(language_, text);
+        m.id = id;
+        return m;
+    };
+    MenuItem popup;
+    popup.text = engineString(language_, EngineString::kMenuReadingAids);
+    popup.items = {item(speechAvailable ? EngineString::kMenuSpeak : EngineString::kMenuSpeakMissing,
+                        kSpeak),
+                   item(EngineString::kMenuSpeakVoiced, kSpeakVoiced),
+                   item(EngineString::kMenuCopyText, kCopyText)};
+    return popup;
+}
+
+void MenuCommands::readingAid(int id) {
+    switch (id) {
+    case kSpeak:
+        if (!speechAvailable_) return;
+        settings_.setSpeak(!settings_.speak());
+        platform_.setMenuCheck(kSpeak, settings_.speak());
+        break;
+    case kSpeakVoiced:
+        settings_.setSpeakVoiced(!settings_.speakVoiced());
+        platform_.setMenuCheck(kSpeakVoiced, settings_.speakVoiced());
+        break;
+    case kCopyText:
+        settings_.setCopyText(!settings_.copyText());
+        platform_.setMenuCheck(kCopyText, settings_.copyText());
+        break;
+    default: break;
+    }
 }
 
 void MenuCommands::showTextFeatures() {
@@ -166,7 +208,9 @@ void MenuCommands::help() {
                                        {S::kKeysSkipRead, S::kKeysSkipReadAction},
                                        {S::kKeysAutoMode, S::kKeysAutoModeAction},
                                        {S::kKeysFullScreen, S::kKeysFullScreenAction},
-                                       {S::kKeysScreenshot, S::kKeysScreenshotAction}})
+                                       {S::kKeysScreenshot, S::kKeysScreenshotAction},
+                                       {S::kKeysSpeak, S::kKeysSpeakAction},
+                                       {S::kKeysCopyText, S::kKeysCopyTextAction}})
         page.keys.emplace_back(text(keys), text(action));
     page.aboutHeading = text(S::kAboutHeading);
     page.about = text(S::kAboutText);

@@ -1,7 +1,8 @@
 #pragma once
 // The menu commands of the main window: loading a script file, the help,
-// the settings toggles (which keep their check marks right and leave the
-// rest to the player settings), and the debug views of the video planes.
+// the settings toggles and the reading aids (which keep their check marks
+// right and leave the rest to the player settings), and the debug views of
+// the video planes.
 
 #include <filesystem>
 #include <functional>
@@ -47,6 +48,10 @@ class MenuCommands {
 
     void command(int id);
 
+    // The popup of the reading aids, for the settings popup; without a
+    // speech service its speech item says so and does nothing.
+    MenuItem readingAidsPopup(bool speechAvailable);
+
     // Sets the check marks the player settings call for (at start-up).
     void showSettings();
     // The check marks of skipping read text and auto mode, as they are now.
@@ -59,6 +64,8 @@ class MenuCommands {
     void voiceVolume(int percent);
     void movementSpeed(int id);
     void submapMovement(int id);
+    // The reading aids: each item turns its aid on or off.
+    void readingAid(int id);
     // The display's check marks: full screen and the scale mode.
     void showDisplay(bool fullScreen, ScaleMode scale);
     void scaleMode(ScaleMode mode);
@@ -84,6 +91,7 @@ class MenuCommands {
     MainWindow& window_;
     std::filesystem::path gameDirectory_;
     EngineLanguage language_;
+    bool speechAvailable_ = false;
     std::function<void(const std::string&)> switchTo_;
     std::function<std::optional<std::vector<std::string>>()> listScripts_;
     std::function<void(int)> other_;

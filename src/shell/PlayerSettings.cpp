@@ -34,10 +34,31 @@ void PlayerSettings::load(bool soundDevice) {
     screen_ = file_.getInt(kSection, "SCREEN", 0);
     musicVolume_ = percent(file_.getInt(kOwnSection, "MusicVolume", 100));
     voiceVolume_ = percent(file_.getInt(kOwnSection, "VoiceVolume", 100));
+    speak_ = file_.getInt(kOwnSection, "Speak", 0) == 1;
+    speakVoiced_ = file_.getInt(kOwnSection, "SpeakVoiced", 0) == 1;
+    copyText_ = file_.getInt(kOwnSection, "CopyText", 0) == 1;
     skipRead_ = file_.getInt(kOwnSection, "SkipRead", 0) == 1;
     autoMode_ = file_.getInt(kOwnSection, "AutoMode", 0) == 1;
     autoWait_ = file_.getInt(kOwnSection, "AutoWait", kDefaultAutoWait);
     if (autoWait_ < 0 || autoWait_ > kMaxAutoWait) autoWait_ = kDefaultAutoWait;
+}
+
+void PlayerSettings::setSpeak(bool on) {
+    speak_ = on;
+    file_.putInt(kOwnSection, "Speak", on ? 1 : 0);
+    tell(Change::kReadingAids);
+}
+
+void PlayerSettings::setSpeakVoiced(bool on) {
+    speakVoiced_ = on;
+    file_.putInt(kOwnSection, "SpeakVoiced", on ? 1 : 0);
+    tell(Change::kReadingAids);
+}
+
+void PlayerSettings::setCopyText(bool on) {
+    copyText_ = on;
+    file_.putInt(kOwnSection, "CopyText", on ? 1 : 0);
+    tell(Change::kReadingAids);
 }
 
 void PlayerSettings::setSkipRead(bool on) {

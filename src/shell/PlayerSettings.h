@@ -7,7 +7,9 @@
 // music and voice volumes (0 to 100 %) are our own: "MusicVolume" and
 // "VoiceVolume" in section "FerKite", as are the text features: "SkipRead"
 // and "AutoMode" (1 on), and "AutoWait", the milliseconds auto mode waits
-// per character of a message without a voice.
+// per character of a message without a voice; and the reading aids: "Speak"
+// (messages spoken), "SpeakVoiced" (also those with a voice) and "CopyText"
+// (messages put on the clipboard), each 1 for on, off by default.
 
 #include <cstdint>
 #include <functional>
@@ -19,7 +21,7 @@ namespace fer {
 
 class PlayerSettings {
   public:
-    enum class Change { kMusic, kVoice, kMove, kSubmap, kScreen, kCursor, kVolume, kText };
+    enum class Change { kMusic, kVoice, kMove, kSubmap, kScreen, kCursor, kVolume, kText, kReadingAids };
     static constexpr int32_t kDefaultAutoWait = 60;
     static constexpr int32_t kMaxAutoWait = 1000;
     using Listener = std::function<void(Change)>;
@@ -42,6 +44,9 @@ class PlayerSettings {
     bool cursorShown() const { return cursorShown_; }
     int32_t musicVolume() const { return musicVolume_; }
     int32_t voiceVolume() const { return voiceVolume_; }
+    bool speak() const { return speak_; }
+    bool speakVoiced() const { return speakVoiced_; }
+    bool copyText() const { return copyText_; }
     bool skipRead() const { return skipRead_; }
     bool autoMode() const { return autoMode_; }
     int32_t autoWait() const { return autoWait_; }
@@ -56,6 +61,13 @@ class PlayerSettings {
     // Volumes in percent, kept within 0 to 100.
     void setMusicVolume(int32_t percent);
     void setVoiceVolume(int32_t percent);
+    // The reading aids as the player chooses them (written).
+    void setSpeak(bool on);
+    void setSpeakVoiced(bool on);
+    void setCopyText(bool on);
+    // This run's reading aids from the command line: on, and not written.
+    void speakThisRun() { speak_ = true; }
+    void copyTextThisRun() { copyText_ = true; }
     void setSkipRead(bool on);
     void setAutoMode(bool on);
     // Whether the game shows the cursor (not written).
@@ -76,6 +88,9 @@ class PlayerSettings {
     bool cursorShown_ = true;
     int32_t musicVolume_ = 100;
     int32_t voiceVolume_ = 100;
+    bool speak_ = false;
+    bool speakVoiced_ = false;
+    bool copyText_ = false;
     bool skipRead_ = false;
     bool autoMode_ = false;
     int32_t autoWait_ = kDefaultAutoWait;

@@ -136,6 +136,29 @@ TEST(EngineWindowXvfb, WindowWithMenuBarAppearsAndQuitTimerEndsTheRun) {
     fs::remove_all(dir, ec);
 }
 
+// --text-hook clipboard: the demo's title screen, its first message, is on
+// the clipboard as UTF-8 while the game waits; another program reads it.
+TEST(EngineWindowXvfb, TextHookPutsTheMessageOnTheClipboard) {
+    if (!haveProgram("xvfb-run") || !haveProgram("xclip"))
+        FER_SKIP_UNLESS_CI("xvfb-run or xclip missing");
+    const fs::path dir =
+        fs::temp_directory_path() / ("fer-clip-" + std::to_string(std::random_device{}()));
+    fs::create_directories(dir);
+    const fs::path copied = dir / "clipboard.txt";
+    const std::string inner = "unset SDL_VIDEODRIVER; ASAN_OPTIONS=detect_leaks=0 '" +
+                              std::string(FER_ENGINE_PATH) + "' --text-hook clipboard '" +
+                              std::string(FER_DEMO_DIR) + "' --quit-after 4000 & pid=\\$!; sleep 2.5; " +
+                              "timeout 5 xclip -o -selection clipboard >'" + copied.string() +
+                              "'; wait \\$pid";
+    std::string output;
+    EXPECT_EQ(runInXvfb(inner, dir, output), 0) << output;
+    std::ifstream in(copied);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(text, "小　风　筝\n点击或按回车键开始") << output;
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+}
+
 TEST(EngineWindowXvfb, AFailedDropInTheWindowEndsTheRunWithStatus1) {
     if (!haveProgram("xvfb-run")) FER_SKIP_UNLESS_CI("xvfb-run missing");
     const fs::path dir =

@@ -19,6 +19,11 @@ TEST(CommandLine, AcceptsTheDocumentedForms) {
     EXPECT_EQ(c.dumpMemoryPath, "m.bin");
     EXPECT_EQ(c.audioOutPath, "a.wav");
     EXPECT_EQ(c.gameDirectory, "game");
+    CommandLine hooks, clipboard;
+    ASSERT_TRUE(hooks.parse({"--speak", "--text-hook", "stdout"}, error));
+    EXPECT_TRUE(hooks.speak && hooks.printText && !hooks.clipboardText);
+    ASSERT_TRUE(clipboard.parse({"--text-hook", "clipboard"}, error));
+    EXPECT_TRUE(clipboard.clipboardText && !clipboard.printText && !clipboard.speak);
 }
 
 TEST(CommandLine, RejectsBadUsage) {
@@ -34,6 +39,8 @@ TEST(CommandLine, RejectsBadUsage) {
         {"--scale", "fits"},
         {"--scale", "2x"},
         {"--scale"},
+        {"--text-hook"},
+        {"--text-hook", "file"},
     };
     for (const auto& args : bad) {
         CommandLine c;

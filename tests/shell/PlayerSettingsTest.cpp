@@ -61,9 +61,12 @@ TEST_F(PlayerSettingsTest, ChoicesAreWrittenAndHeardByEveryListener) {
     s.setScreen(1);
     s.setCursorShown(false);
     s.setCursorShown(false); // no change, nothing told
+    s.setSpeak(true);
+    s.setCopyText(true);
+    s.speakThisRun(); // the command line's: not written, nothing told
     using C = PlayerSettings::Change;
-    const std::vector<C> expected{C::kMusic, C::kVoice, C::kMove, C::kSubmap, C::kScreen,
-                                  C::kCursor};
+    const std::vector<C> expected{C::kMusic,  C::kVoice,       C::kMove,       C::kSubmap,
+                                  C::kScreen, C::kCursor,      C::kReadingAids, C::kReadingAids};
     EXPECT_EQ(a, expected);
     EXPECT_EQ(b, expected);
     EXPECT_EQ(s.moveSpeed(), 16);
@@ -73,6 +76,9 @@ TEST_F(PlayerSettingsTest, ChoicesAreWrittenAndHeardByEveryListener) {
     EXPECT_EQ(again.getInt("Config", "MOVE", -1), 2);
     EXPECT_EQ(again.getInt("Config", "SUBMAP", -1), 1);
     EXPECT_EQ(again.getInt("Config", "SCREEN", -1), 1);
+    EXPECT_EQ(again.getInt("FerKite", "Speak", -1), 1);
+    EXPECT_EQ(again.getInt("FerKite", "SpeakVoiced", -1), -1);
+    EXPECT_EQ(again.getInt("FerKite", "CopyText", -1), 1);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -57,6 +58,8 @@ class HeadlessPlatform : public Platform {
     std::vector<WindowSize> showWindow(WindowShow show) override;
     bool windowMaximised() const override { return windowState_ == WindowSize::kMaximised; }
     AudioOutput& audio() override { return audio_; }
+    SpeechService& speech() override { return *speech_; }
+    void setClipboardText(std::string_view) override {}
     void showDebugView(DebugView& view) override;
     void hideDebugView(DebugView& view) override { shownViews_.erase(&view); }
     bool debugViewShown(const DebugView& view) const override;
@@ -124,6 +127,7 @@ class HeadlessPlatform : public Platform {
     std::vector<std::string> displayCalls_;
     std::function<void(const std::string&)> displayObserver_;
     VirtualAudioOutput audio_;
+    std::unique_ptr<SpeechService> speech_ = createSpeechService();
     std::set<const DebugView*> shownViews_;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/sdl/SdlEventTranslator.h"
 
+#include "core/MenuIds.h"
 #include "platform/sdl/KeyMapping.h"
 
 namespace fer {
@@ -58,6 +59,10 @@ bool SdlEventTranslator::key(const SDL_Event& e, PlatformEvent& out) {
         return false;
     }
     if (code == SDL_SCANCODE_F12) return down && !e.key.repeat && make(out, T::kScreenshot);
+    // F7 and F8 choose the reading aids' items: speech, the clipboard.
+    if (code == SDL_SCANCODE_F7) return down && !e.key.repeat && make(out, T::kMenu, menu_id::kSpeak);
+    if (code == SDL_SCANCODE_F8)
+        return down && !e.key.repeat && make(out, T::kMenu, menu_id::kCopyText);
     // Alt+Enter and F11: full screen or back. The key's release is no game key either.
     const bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
     if (code == SDL_SCANCODE_F11 ||

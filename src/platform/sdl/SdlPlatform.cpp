@@ -540,6 +540,13 @@ ScaleMode SdlPlatform::scaleMode() const {
     return impl_->window.scaleMode();
 }
 
+void SdlPlatform::setClipboardText(std::string_view utf8) {
+    // SDL keeps its own copy and serves it to other programs while its events are pumped.
+    const std::string text(utf8);
+    if (SDL_SetClipboardText(text.c_str()) != 0)
+        std::fprintf(stderr, "engine: the clipboard cannot be set: %s\n", SDL_GetError());
+}
+
 AudioOutput& SdlPlatform::audio() {
     return impl_->audio;
 }

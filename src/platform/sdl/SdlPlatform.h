@@ -62,6 +62,8 @@ class SdlPlatform : public Platform {
     std::vector<WindowSize> showWindow(WindowShow show) override;
     bool windowMaximised() const override;
     AudioOutput& audio() override;
+    SpeechService& speech() override { return *speech_; }
+    void setClipboardText(std::string_view utf8) override;
     void showDebugView(DebugView& view) override;
     void hideDebugView(DebugView& view) override;
     bool debugViewShown(const DebugView& view) const override;
@@ -102,6 +104,7 @@ class SdlPlatform : public Platform {
     struct Impl;
     explicit SdlPlatform(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
+    std::unique_ptr<SpeechService> speech_ = createSpeechService();
 };
 
 } // namespace fer
