@@ -40,6 +40,8 @@ void VirtualAudioOutput::close() {
 }
 
 void VirtualAudioOutput::body() {
+    // A device's deadlines: the pulls must not wait behind busy threads.
+    grant_.store(raiseToRealtime(), std::memory_order_release);
     const auto rate = static_cast<uint64_t>(format_.sampleRate);
     std::vector<int16_t> buffer(kChunkFrames * static_cast<size_t>(format_.channels));
     Clock::duration played{0}; // time the device has been playing (not paused)
