@@ -88,6 +88,9 @@ class SoundBuffer {
     std::atomic<float> playerGain_{1.0f};
     // The mixer's own: the converter to the output rate and its scratch.
     std::unique_ptr<Resampler> resampler_;
+    // The output channels one converted channel goes to: all of them for a
+    // mono ring that is resampled, else 1.
+    uint32_t spreadChannels_ = 1;
     std::vector<float> converted_;
 };
 
