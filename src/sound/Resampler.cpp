@@ -38,40 +38,43 @@ float dot(const float* h, const float* x, size_t n) {
 
 } // namespace
 
-Resampler::Resampler(int channels, int inputRate, int outputRate)
-    : channels_(static_cast<size_t>(std::clamp(channels, 1, 8))) {
+std::shared_ptr<const Resampler::Filter> Resampler::design(int inputRate, int outputRate) {
+    auto f = std::make_shared<Filter>();
+    f->inputRate = inputRate;
+    f->outputRate = outputRate;
     const auto in = static_cast<uint64_t>(std::max(1, inputRate));
     const auto out = static_cast<uint64_t>(std::max(1, outputRate));
     const uint64_t common = std::gcd(in, out);
+    uint64_t increment = 0; // input frames per output frame, times the denominator
     if (out / common <= kMaxExactPhases) {
-        denominator_ = out / common;
-        increment_ = in / common;
-        rows_ = static_cast<uint32_t>(denominator_);
-        exact_ = true;
+        f->denominator = out / common;
+        increment = in / common;
+        f->rows = static_cast<uint32_t>(f->denominator);
+        f->exact = true;
     } else {
-        denominator_ = uint64_t{1} << 32;
-        increment_ = static_cast<uint64_t>(
+        f->denominator = uint64_t{1} << 32;
+        increment = static_cast<uint64_t>(
             std::llround(static_cast<double>(in) / static_cast<double>(out) * 4294967296.0));
-        rows_ = kPhases;
+        f->rows = kPhases;
     }
-    whole_ = static_cast<size_t>(increment_ / denominator_);
-    part_ = increment_ % denominator_;
+    f->whole = static_cast<size_t>(increment / f->denominator);
+    f->part = increment % f->denominator;
     const double step = static_cast<double>(in) / static_cast<double>(out);
     // Falling rates widen the filter in proportion, so its cut-off follows
     // the output's Nyquist frequency.
     const double shrink = std::min(1.0, 1.0 / step);
-    taps_ = std::min(kMaxTaps, static_cast<int>(std::ceil(kBaseTaps / shrink / 2.0)) * 2);
-    width_ = (static_cast<size_t>(taps_) + kLanes - 1) / kLanes * kLanes;
+    f->taps = std::min(kMaxTaps, static_cast<int>(std::ceil(kBaseTaps / shrink / 2.0)) * 2);
+    f->width = (static_cast<size_t>(f->taps) + kLanes - 1) / kLanes * kLanes;
     // The transition band ends at the lower Nyquist frequency.
     const double cutoff = 0.40 * shrink; // cycles per input frame
-    const int half = taps_ / 2;
-    table_.assign(static_cast<size_t>(rows_ + 1) * width_, 0.0f);
+    const int half = f->taps / 2;
+    f->table.assign(static_cast<size_t>(f->rows + 1) * f->width, 0.0f);
     const double i0Beta = besselI0(kBeta);
-    std::vector<double> h(static_cast<size_t>(taps_));
-    for (uint32_t p = 0; p <= rows_; ++p) {
-        const double d = static_cast<double>(p) / rows_;
+    std::vector<double> h(static_cast<size_t>(f->taps));
+    for (uint32_t p = 0; p <= f->rows; ++p) {
+        const double d = static_cast<double>(p) / f->rows;
         double sum = 0.0;
-        for (int k = 0; k < taps_; ++k) {
+        for (int k = 0; k < f->taps; ++k) {
             const double x = (k - (half - 1)) - d; // distance from the output's position
             const double y = 2.0 * cutoff * x;
             const double sinc = std::abs(y) < 1e-12 ? 1.0
@@ -84,19 +87,27 @@ Resampler::Resampler(int channels, int inputRate, int outputRate)
             sum += sinc * window;
         }
         // Each row passes a constant unchanged.
-        float* row = table_.data() + static_cast<size_t>(p) * width_;
+        float* row = f->table.data() + static_cast<size_t>(p) * f->width;
         for (size_t k = 0; k < h.size(); ++k) row[k] = static_cast<float>(h[k] / sum);
     }
+    return f;
+}
+
+Resampler::Resampler(int channels, int inputRate, int outputRate)
+    : Resampler(channels, design(inputRate, outputRate)) {}
+
+Resampler::Resampler(int channels, std::shared_ptr<const Filter> filter)
+    : channels_(static_cast<size_t>(std::clamp(channels, 1, 8))), filter_(std::move(filter)) {
     // History of silence before the first frame, so the first output lies
     // on the first input frame.
-    planes_.assign(channels_, std::vector<float>(width_ + 2 * kPullFrames, 0.0f));
+    planes_.assign(channels_, std::vector<float>(filter_->width + 2 * kPullFrames, 0.0f));
     pulled_.resize(kPullFrames * channels_);
-    frames_ = static_cast<size_t>(half - 1);
+    frames_ = static_cast<size_t>(filter_->taps / 2 - 1);
     position_ = frames_;
 }
 
 bool Resampler::refill(const Pull& pull) {
-    const size_t first = position_ - static_cast<size_t>(taps_ / 2 - 1);
+    const size_t first = position_ - static_cast<size_t>(filter_->taps / 2 - 1);
     const size_t drop = std::min(first, frames_);
     if (drop > 0) {
         for (auto& plane : planes_)
@@ -119,24 +130,25 @@ bool Resampler::refill(const Pull& pull) {
 }
 
 size_t Resampler::read(float* out, size_t frames, const Pull& pull) {
-    const auto before = static_cast<size_t>(taps_ / 2 - 1);
+    const Filter& f = *filter_;
+    const auto before = static_cast<size_t>(f.taps / 2 - 1);
     size_t produced = 0;
     while (produced < frames) {
         const size_t first = position_ - before;
-        if (first + width_ > frames_) {
+        if (first + f.width > frames_) {
             if (!refill(pull)) break;
             continue;
         }
         // Exact when the rows are the positions themselves; else the
         // nearest (the denominator is then 2^32).
-        const uint64_t row = exact_ ? phase_ : (phase_ * rows_ + (uint64_t{1} << 31)) >> 32;
-        const float* h = table_.data() + row * width_;
+        const uint64_t row = f.exact ? phase_ : (phase_ * f.rows + (uint64_t{1} << 31)) >> 32;
+        const float* h = f.table.data() + row * f.width;
         float* o = out + produced * channels_;
-        for (size_t c = 0; c < channels_; ++c) o[c] = dot(h, planes_[c].data() + first, width_);
-        position_ += whole_;
-        phase_ += part_;
-        if (phase_ >= denominator_) {
-            phase_ -= denominator_;
+        for (size_t c = 0; c < channels_; ++c) o[c] = dot(h, planes_[c].data() + first, f.width);
+        position_ += f.whole;
+        phase_ += f.part;
+        if (phase_ >= f.denominator) {
+            phase_ -= f.denominator;
             ++position_;
         }
         ++produced;

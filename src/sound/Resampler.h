@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace fer {
@@ -28,18 +29,37 @@ class Resampler {
     static constexpr uint32_t kPhases = 1024; // when the ratio is not that simple
     static constexpr size_t kPullFrames = 256;
 
+    // The coefficients and the step for one pair of rates. Read-only once
+    // made, so rings of the same rate share one: the mixer's thread then
+    // brings one table into its cache instead of one per ring.
+    struct Filter {
+        int inputRate = 0;
+        int outputRate = 0;
+        int taps = 0;
+        size_t width = 0;  // taps rounded up to a multiple of 8; the rest are 0
+        uint32_t rows = 0; // rows of the table, besides the last (row 0 one frame on)
+        uint64_t denominator = 0; // an output lies phase / denominator past its frame
+        size_t whole = 0;         // input frames per output frame: whole ones
+        uint64_t part = 0;        // and the rest, in 1/denominator
+        bool exact = false;       // a row for every position
+        std::vector<float> table; // (rows + 1) rows of width coefficients
+    };
+    static std::shared_ptr<const Filter> design(int inputRate, int outputRate);
+
     // channels: interleaved channels of input and output (1 to 8).
     Resampler(int channels, int inputRate, int outputRate);
+    Resampler(int channels, std::shared_ptr<const Filter> filter);
 
     // Writes `frames` interleaved frames to out; when the input runs dry
     // (pull gives 0) the rest is left as it was and the count written is
     // returned.
     size_t read(float* out, size_t frames, const Pull& pull);
 
-    int taps() const { return taps_; }
+    int taps() const { return filter_->taps; }
     // The rows of coefficients: the positions an output takes between two
     // input frames.
-    uint32_t phases() const { return rows_; }
+    uint32_t phases() const { return filter_->rows; }
+    const std::shared_ptr<const Filter>& filter() const { return filter_; }
 
   private:
     // Drops the frames no later output needs, then pulls more. False when
@@ -47,20 +67,12 @@ class Resampler {
     bool refill(const Pull& pull);
 
     size_t channels_;
-    int taps_;
-    size_t width_;   // taps_ rounded up to a multiple of 8; the rest are 0
-    uint32_t rows_;  // rows of the table, besides the last (which is row 0 one frame on)
-    uint64_t denominator_; // the fraction of an input frame an output lies at is phase_ / denominator_
-    uint64_t increment_;   // input frames per output frame, times denominator_
-    size_t whole_;         // its whole frames
-    uint64_t part_;        // and the rest, in 1/denominator_
-    bool exact_ = false;   // a row for every position
-    std::vector<float> table_;             // (rows_ + 1) rows of width_ coefficients
+    std::shared_ptr<const Filter> filter_;
     std::vector<std::vector<float>> planes_; // per channel, the oldest frame first
     std::vector<float> pulled_;            // interleaved frames on their way in
     size_t frames_ = 0;   // frames held in each plane
     size_t position_ = 0; // the input frame the next output follows
-    uint64_t phase_ = 0;  // and how far past it, in 1/denominator_
+    uint64_t phase_ = 0;  // and how far past it, in 1/denominator
 };
 
 } // namespace fer

@@ -36,7 +36,8 @@ float sampleAt(const uint8_t* p, uint32_t bytes) {
 }
 } // namespace
 
-SoundBuffer::SoundBuffer(const WaveFormat& format, uint32_t bytes, const AudioFormat& output)
+SoundBuffer::SoundBuffer(const WaveFormat& format, uint32_t bytes, const AudioFormat& output,
+                         std::shared_ptr<const ResamplerFilter> filter)
     : format_(format), output_(output), frameBytes_(std::max(1u, format.frameBytes())),
       lead_(kPullFrames * frameBytes_), ring_(bytes - bytes % frameBytes_, silenceByte()),
       converted_(AudioMixer::kBlockFrames * static_cast<size_t>(output.channels)) {
@@ -44,10 +45,16 @@ SoundBuffer::SoundBuffer(const WaveFormat& format, uint32_t bytes, const AudioFo
     // after; any other is mapped to the output's channels first.
     if (static_cast<int>(format.samplesPerSec) != output.sampleRate) {
         if (format.channels == 1) spreadChannels_ = static_cast<uint32_t>(output.channels);
-        resampler_ = std::make_unique<Resampler>(output.channels / static_cast<int>(spreadChannels_),
-                                                 static_cast<int>(format.samplesPerSec),
-                                                 output.sampleRate);
+        const auto rate = static_cast<int>(format.samplesPerSec);
+        if (!filter || filter->inputRate != rate || filter->outputRate != output.sampleRate)
+            filter = Resampler::design(rate, output.sampleRate);
+        resampler_ = std::make_unique<Resampler>(
+            output.channels / static_cast<int>(spreadChannels_), std::move(filter));
     }
+}
+
+std::shared_ptr<const ResamplerFilter> SoundBuffer::filter() const {
+    return resampler_ ? resampler_->filter() : nullptr;
 }
 
 SoundBuffer::~SoundBuffer() = default;
