@@ -53,7 +53,10 @@ bool SdlAudioOutput::open(const AudioFormat& wanted, AudioSource& source, AudioF
     want.freq = wanted.sampleRate;
     want.format = AUDIO_S16SYS;
     want.channels = static_cast<Uint8>(wanted.channels);
-    want.samples = 1024;
+    // SDL's PulseAudio driver asks the server for one buffer of latency in
+    // all: 1024 frames (21 ms at 48 kHz) ran dry whenever the machine was
+    // busy; 2048 (43 ms) rides out a late wake-up of the callback thread.
+    want.samples = 2048;
     want.callback = &SdlAudioCallback::call;
     want.userdata = this;
     SDL_AudioSpec have{};
