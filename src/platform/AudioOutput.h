@@ -8,6 +8,7 @@
 
 #include "core/AudioFailure.h"
 #include "core/AudioSource.h"
+#include "sound/ThreadPriority.h"
 
 namespace fer {
 
@@ -32,6 +33,9 @@ class AudioOutput {
     // to keep the device fed.
     virtual uint64_t framesPulled() const = 0;
     virtual uint64_t underruns() const = 0;
+    // What the thread that pulls the source was granted when it asked for
+    // real-time scheduling (kNormal until it has pulled once).
+    virtual SchedulingGrant scheduling() const = 0;
 };
 
 } // namespace fer

@@ -390,9 +390,14 @@ void EngineContext::startRecording() {
 
 void EngineContext::stopRecording() {
     AudioOutput& output = platform_->audio();
-    if (output.isOpen() && output.underruns() != 0)
-        std::fprintf(stderr, "engine: the sound output ran dry %llu times\n",
-                     static_cast<unsigned long long>(output.underruns()));
+    if (output.isOpen()) {
+        const auto underruns = static_cast<unsigned long long>(output.underruns());
+        shell_.logLine("sound output: ran dry " + std::to_string(underruns) +
+                       " times; its thread's scheduling: " +
+                       schedulingGrantName(output.scheduling()));
+        if (underruns != 0)
+            std::fprintf(stderr, "engine: the sound output ran dry %llu times\n", underruns);
+    }
     output.close();
     recording_.setWriter(nullptr);
     if (audioFile_ && !audioFile_->close())

@@ -32,13 +32,21 @@ std::shared_ptr<SoundBuffer> AudioMixer::createBuffer(const WaveFormat& format, 
         format.samplesPerSec > 384000 || bytes < format.frameBytes())
         return nullptr;
     AudioFormat output;
+    std::shared_ptr<const ResamplerFilter> filter;
     {
         std::lock_guard guard(lock_);
         if (!hasOutput_ || buffers_.size() >= kMaxBuffers) return nullptr;
         output = format_;
+        for (const auto& f : filters_)
+            if (f->inputRate == static_cast<int>(format.samplesPerSec) &&
+                f->outputRate == output.sampleRate)
+                filter = f;
     }
-    auto buffer = std::make_shared<SoundBuffer>(format, bytes, output);
+    // Rings of one rate share their coefficients (made outside the lock).
+    auto buffer = std::make_shared<SoundBuffer>(format, bytes, output, filter);
     std::lock_guard guard(lock_);
+    if (!filter && buffer->filter() && filters_.size() < kMaxFilters)
+        filters_.push_back(buffer->filter());
     buffers_.push_back(buffer);
     return buffer;
 }

@@ -24,6 +24,7 @@ class AudioMixer : public AudioSource {
   public:
     static constexpr size_t kBlockFrames = 1024;
     static constexpr size_t kMaxBuffers = 64;
+    static constexpr size_t kMaxFilters = 16; // rates whose coefficients are kept
 
     AudioMixer();
 
@@ -46,6 +47,8 @@ class AudioMixer : public AudioSource {
     bool hasOutput_ = false;
     AudioFormat format_;
     std::vector<std::shared_ptr<SoundBuffer>> buffers_;
+    // The rate converters' coefficients made so far, one per input rate.
+    std::vector<std::shared_ptr<const ResamplerFilter>> filters_;
     // The output thread's own.
     std::array<std::shared_ptr<SoundBuffer>, kMaxBuffers> snapshot_;
     std::vector<float> sum_;

@@ -36,14 +36,25 @@ float sampleAt(const uint8_t* p, uint32_t bytes) {
 }
 } // namespace
 
-SoundBuffer::SoundBuffer(const WaveFormat& format, uint32_t bytes, const AudioFormat& output)
+SoundBuffer::SoundBuffer(const WaveFormat& format, uint32_t bytes, const AudioFormat& output,
+                         std::shared_ptr<const ResamplerFilter> filter)
     : format_(format), output_(output), frameBytes_(std::max(1u, format.frameBytes())),
       lead_(kPullFrames * frameBytes_), ring_(bytes - bytes % frameBytes_, silenceByte()),
       converted_(AudioMixer::kBlockFrames * static_cast<size_t>(output.channels)) {
-    if (static_cast<int>(format.samplesPerSec) != output.sampleRate)
-        resampler_ = std::make_unique<Resampler>(output.channels,
-                                                 static_cast<int>(format.samplesPerSec),
-                                                 output.sampleRate);
+    // A mono ring is converted alone and spread over the output's channels
+    // after; any other is mapped to the output's channels first.
+    if (static_cast<int>(format.samplesPerSec) != output.sampleRate) {
+        if (format.channels == 1) spreadChannels_ = static_cast<uint32_t>(output.channels);
+        const auto rate = static_cast<int>(format.samplesPerSec);
+        if (!filter || filter->inputRate != rate || filter->outputRate != output.sampleRate)
+            filter = Resampler::design(rate, output.sampleRate);
+        resampler_ = std::make_unique<Resampler>(
+            output.channels / static_cast<int>(spreadChannels_), std::move(filter));
+    }
+}
+
+std::shared_ptr<const ResamplerFilter> SoundBuffer::filter() const {
+    return resampler_ ? resampler_->filter() : nullptr;
 }
 
 SoundBuffer::~SoundBuffer() = default;
@@ -92,8 +103,28 @@ size_t SoundBuffer::pull(float* destination, size_t frames) {
     if (!playing() || ring_.empty()) return 0;
     const uint32_t inChannels = std::max<uint32_t>(1, format_.channels);
     const uint32_t sampleBytes = frameBytes_ / inChannels;
-    const auto outChannels = static_cast<uint32_t>(output_.channels);
+    const auto outChannels = static_cast<uint32_t>(output_.channels) / spreadChannels_;
     uint32_t cursor = playCursor_.load(std::memory_order_relaxed);
+    if (sampleBytes == 2 && inChannels == outChannels && frameBytes_ == 2 * inChannels) {
+        // The common case, without a conversion per sample: 16-bit samples
+        // whose channels are the output's.
+        for (size_t done = 0; done < frames;) {
+            const size_t run = std::min<size_t>(frames - done, (size() - cursor) / frameBytes_);
+            const size_t n = run * inChannels;
+            const uint8_t* p = ring_.data() + cursor;
+            float* d = destination + done * inChannels;
+            for (size_t i = 0; i < n; ++i) {
+                int16_t v;
+                std::memcpy(&v, p + 2 * i, 2);
+                d[i] = static_cast<float>(v) * (1.0f / 32768.0f);
+            }
+            done += run;
+            cursor += static_cast<uint32_t>(run) * frameBytes_;
+            if (cursor >= size()) cursor = 0;
+        }
+        playCursor_.store(cursor, std::memory_order_release);
+        return frames;
+    }
     float in[8];
     for (size_t f = 0; f < frames; ++f) {
         const uint8_t* frame = ring_.data() + cursor;
@@ -120,6 +151,7 @@ void SoundBuffer::mixInto(float* sum, size_t frames) {
     while (frames > 0) {
         const size_t block = std::min(frames, AudioMixer::kBlockFrames);
         size_t got = 0;
+        const size_t spread = spreadChannels_;
         if (resampler_) {
             got = resampler_->read(converted_.data(), block, [this](float* d, size_t n) {
                 return pull(d, std::min<size_t>(n, kPullFrames));
@@ -135,8 +167,12 @@ void SoundBuffer::mixInto(float* sum, size_t frames) {
         }
         // Read after the ring, so a fade's latest value counts at once.
         const float gain = attenuationGain(volume()) * playerGain_.load(std::memory_order_acquire);
-        if (gain > 0.0f)
+        if (gain > 0.0f && spread == 1) {
             for (size_t i = 0; i < got * ch; ++i) sum[i] += gain * converted_[i];
+        } else if (gain > 0.0f) {
+            for (size_t f = 0; f < got; ++f)
+                for (size_t c = 0; c < ch; ++c) sum[f * ch + c] += gain * converted_[f];
+        }
         if (got < block) return;
         sum += block * ch;
         frames -= block;

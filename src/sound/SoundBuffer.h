@@ -19,11 +19,12 @@
 #include <vector>
 
 #include "core/AudioSource.h"
+#include "sound/Resampler.h"
 #include "sound/WaveFormat.h"
 
 namespace fer {
 
-class Resampler;
+using ResamplerFilter = Resampler::Filter;
 
 class SoundBuffer {
   public:
@@ -36,7 +37,12 @@ class SoundBuffer {
 
     // format: PCM, 1 to 8 channels, 8, 16, 24 or 32 bits. bytes: a whole
     // number of frames. output: the mixer's output format.
-    SoundBuffer(const WaveFormat& format, uint32_t bytes, const AudioFormat& output);
+    // filter: the rate converter's coefficients for this format's rate and
+    // the output's, shared with other rings (made here when null).
+    SoundBuffer(const WaveFormat& format, uint32_t bytes, const AudioFormat& output,
+                std::shared_ptr<const ResamplerFilter> filter = nullptr);
+    // The converter's coefficients, or null when the rates are the same.
+    std::shared_ptr<const ResamplerFilter> filter() const;
     ~SoundBuffer();
     SoundBuffer(const SoundBuffer&) = delete;
     SoundBuffer& operator=(const SoundBuffer&) = delete;
@@ -88,6 +94,9 @@ class SoundBuffer {
     std::atomic<float> playerGain_{1.0f};
     // The mixer's own: the converter to the output rate and its scratch.
     std::unique_ptr<Resampler> resampler_;
+    // The output channels one converted channel goes to: all of them for a
+    // mono ring that is resampled, else 1.
+    uint32_t spreadChannels_ = 1;
     std::vector<float> converted_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -12,6 +13,9 @@ namespace {
 
 // Five nice steps per priority step: 2 (highest) is nice -10, -2 is nice 10.
 constexpr int kNicePerStep = 5;
+
+// Above the sound servers' own clients' default, below the kernel's threads.
+constexpr int kRealtimePriority = 10;
 
 int niceFor(int32_t priority) {
     return std::clamp(-priority * kNicePerStep, -20, 19);
@@ -33,6 +37,41 @@ int32_t threadPriority(int32_t threadId) {
     if (nice == -1 && errno != 0) return kThreadPriorityNormal;
     // Round toward normal so that a value read back maps onto the same step.
     return static_cast<int32_t>(-nice / kNicePerStep);
+}
+
+SchedulingGrant raiseToRealtime() {
+    // An unprivileged process may have a real-time limit of its own
+    // (RLIMIT_RTPRIO); within it the kernel grants the policy directly.
+    int priority = std::min(kRealtimePriority, ::sched_get_priority_max(SCHED_FIFO));
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_RTPRIO, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        limit.rlim_cur > 0 && static_cast<rlim_t>(priority) > limit.rlim_cur)
+        priority = static_cast<int>(limit.rlim_cur);
+    sched_param param{};
+    param.sched_priority = priority;
+    // 0 names the calling thread.
+    if (::sched_setscheduler(0, SCHED_FIFO | SCHED_RESET_ON_FORK, &param) == 0)
+        return SchedulingGrant::kRealtime;
+    // The best nice value: -20, or what RLIMIT_NICE allows (20 - limit).
+    const int32_t self = currentThreadId();
+    errno = 0;
+    const int now = ::getpriority(PRIO_PROCESS, static_cast<id_t>(self));
+    if (now == -1 && errno != 0) return SchedulingGrant::kNormal;
+    int best = -20;
+    if (::getrlimit(RLIMIT_NICE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        best = std::max(best, 20 - static_cast<int>(std::min<rlim_t>(limit.rlim_cur, 40)));
+    if (best < now && ::setpriority(PRIO_PROCESS, static_cast<id_t>(self), best) == 0)
+        return SchedulingGrant::kRaised;
+    return now < 0 ? SchedulingGrant::kRaised : SchedulingGrant::kNormal;
+}
+
+const char* schedulingGrantName(SchedulingGrant grant) {
+    switch (grant) {
+    case SchedulingGrant::kRealtime: return "real-time";
+    case SchedulingGrant::kRaised: return "raised (real-time refused)";
+    case SchedulingGrant::kNormal: return "normal (real-time and raised priority refused)";
+    }
+    return "normal";
 }
 
 } // namespace fer

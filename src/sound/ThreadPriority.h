@@ -20,4 +20,19 @@ bool setThreadPriority(int32_t threadId, int32_t priority);
 // The priority of the thread with that kernel id as it is now.
 int32_t threadPriority(int32_t threadId);
 
+// How far a thread that must meet a device's deadlines got in its request.
+enum class SchedulingGrant {
+    kRealtime, // first-in first-out real-time scheduling
+    kRaised,   // the best nice value the system allows, better than normal
+    kNormal,   // both refused: it runs as it did
+};
+
+// Asks for real-time scheduling for the calling thread (first in, first out,
+// at a modest real-time priority, not passed on to children), as the clients
+// of a sound server do; where the system refuses it, the lowest nice value
+// it allows. A refusal is no error.
+SchedulingGrant raiseToRealtime();
+// The words the log uses for a grant.
+const char* schedulingGrantName(SchedulingGrant grant);
+
 } // namespace fer

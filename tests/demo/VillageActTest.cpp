@@ -15,6 +15,8 @@
 #include <fstream>
 #include <numbers>
 #include <random>
+#include <signal.h>
+#include <spawn.h>
 #include <string>
 
 #include "../shell/EngineProcess.h"
@@ -32,7 +34,8 @@ using namespace mapgen::village;
 // A copy of the built demo that starts in the village.
 class VillageGame {
   public:
-    VillageGame() {
+    // withLog: "bDEBUG" on, so the engine writes FERKITE.LOG into the copy.
+    explicit VillageGame(bool withLog = false) {
         std::random_device rd;
         path_ = fs::temp_directory_path() / ("fer-village-" + std::to_string(rd()) + "-" + std::to_string(rd()));
         fs::create_directories(path_);
@@ -42,7 +45,8 @@ class VillageGame {
         std::string ini((std::istreambuf_iterator<char>(in)), {});
         in.close();
         const std::string from = "StartMES=MAIN.MES";
-        ini.replace(ini.find(from), from.size(), "StartMES=VILLAGE.MES");
+        ini.replace(ini.find(from), from.size(),
+                    std::string("StartMES=VILLAGE.MES") + (withLog ? "\nbDEBUG=1" : ""));
         std::ofstream(path_ / "KITE5HAN.INI", std::ios::binary) << ini;
     }
     ~VillageGame() {
@@ -76,6 +80,8 @@ class VillageGame {
         run.sound = readRecording(path_ / "sound.wav");
         return run;
     }
+
+    const fs::path& path() const { return path_; }
 
   private:
     fs::path path_;
@@ -311,6 +317,37 @@ TEST(DemoVillage, AClickWalksToTheDoorWhichOpensOnTheFestival) {
     EXPECT_GT(speechLevel(r, t0 + 0.2, t0 + 1.2), 3 * quiet) << "the friend's line";
     EXPECT_GT(speechLevel(r, crossfade - 1.6, crossfade - 0.4), 3 * quiet) << "the knock";
     EXPECT_GT(speechLevel(r, crossfade + 1.5, crossfade + 3.0), 3 * quiet) << "the greeting";
+}
+
+// A minute standing in the village while two busy processes at the
+// engine's own priority run beside it: the sound output never runs dry, by
+// the engine's own count in its log. (Labelled to run alone.)
+TEST(VillageSound, AMinuteBesideTwoBusyLoopsNeverRunsDry) {
+    VillageGame game(true);
+    struct Busy {
+        pid_t pid = -1;
+        Busy() {
+            const char* argv[] = {"sh", "-c", "while :; do :; done", nullptr};
+            if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+                pid = -1;
+        }
+        ~Busy() {
+            if (pid <= 0) return;
+            ::kill(pid, SIGKILL);
+            waitOrKill(pid);
+        }
+    } busy[2];
+    ASSERT_GT(busy[0].pid, 0);
+    ASSERT_GT(busy[1].pid, 0);
+    const EngineProcess run = runEngineProcess(
+        FER_ENGINE_PATH, "--headless --quit-after 60000 " + game.path().string(), "timeout 120");
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::ifstream in(game.path() / "FERKITE.LOG");
+    const std::string log((std::istreambuf_iterator<char>(in)), {});
+    const auto at = log.find("sound output: ran dry ");
+    ASSERT_NE(at, std::string::npos) << log;
+    EXPECT_EQ(log.substr(at, log.find('\n', at) - at).find("sound output: ran dry 0 times;"), 0u)
+        << log.substr(at);
 }
 
 } // namespace

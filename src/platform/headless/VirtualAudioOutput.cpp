@@ -1,5 +1,7 @@
 #include "platform/headless/VirtualAudioOutput.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 
 namespace fer {
@@ -40,6 +42,10 @@ void VirtualAudioOutput::close() {
 }
 
 void VirtualAudioOutput::body() {
+    // Named, so that its processor time can be told apart (top -H, /proc).
+    pthread_setname_np(pthread_self(), "fer-sound-out");
+    // A device's deadlines: the pulls must not wait behind busy threads.
+    grant_.store(raiseToRealtime(), std::memory_order_release);
     const auto rate = static_cast<uint64_t>(format_.sampleRate);
     std::vector<int16_t> buffer(kChunkFrames * static_cast<size_t>(format_.channels));
     Clock::duration played{0}; // time the device has been playing (not paused)

@@ -33,6 +33,7 @@ class VirtualAudioOutput : public AudioOutput {
     void setPaused(bool paused) override { paused_.store(paused, std::memory_order_release); }
     uint64_t framesPulled() const override { return pulled_.load(std::memory_order_acquire); }
     uint64_t underruns() const override { return underruns_.load(std::memory_order_acquire); }
+    SchedulingGrant scheduling() const override { return grant_.load(std::memory_order_acquire); }
 
   private:
     using Clock = std::chrono::steady_clock;
@@ -47,6 +48,7 @@ class VirtualAudioOutput : public AudioOutput {
     std::atomic<bool> paused_{false};
     std::atomic<uint64_t> pulled_{0};
     std::atomic<uint64_t> underruns_{0};
+    std::atomic<SchedulingGrant> grant_{SchedulingGrant::kNormal};
 };
 
 } // namespace fer

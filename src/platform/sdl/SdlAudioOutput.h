@@ -24,10 +24,12 @@ class SdlAudioOutput : public AudioOutput {
     void setPaused(bool paused) override;
     uint64_t framesPulled() const override { return pulled_.load(std::memory_order_acquire); }
     uint64_t underruns() const override { return underruns_.load(std::memory_order_acquire); }
+    SchedulingGrant scheduling() const override { return grant_.load(std::memory_order_acquire); }
 
   private:
     friend struct SdlAudioCallback;
     void fill(int16_t* samples, size_t count);
+    void raiseCallbackThread();
 
     bool subsystemStarted_ = false;
     uint32_t device_ = 0; // SDL_AudioDeviceID
@@ -37,6 +39,8 @@ class SdlAudioOutput : public AudioOutput {
     std::atomic<uint64_t> pulled_{0};
     std::atomic<uint64_t> underruns_{0};
     std::atomic<uint64_t> lastCallbackTicks_{0};
+    std::atomic<bool> raised_{false}; // the callback's thread has asked for its scheduling
+    std::atomic<SchedulingGrant> grant_{SchedulingGrant::kNormal};
 };
 
 } // namespace fer
