@@ -9,7 +9,6 @@ uint8_t* DecodedRegion::open(uint64_t size, Decode decode) {
 
 void DecodedRegion::produceUnit(uint8_t* unit) {
     if (!decode_) return;
-    populateForWrite(unit); // the decoding writes all of it
     decode_(unit, unitSize());
 }
 

@@ -14,7 +14,6 @@ bool WaveSource::open(std::shared_ptr<const ByteSource> file, uint64_t length) {
 
 void WaveSource::produceUnit(uint8_t* unit) {
     const uint64_t offset = static_cast<uint64_t>(unit - base());
-    if (offset < fileSize_) populateForWrite(unit); // the file's bytes fill it
     uint64_t done = 0;
     while (done < unitSize()) {
         const size_t got =
