@@ -77,8 +77,12 @@ TEST(BoundedMemory, TenMinuteTrackStaysWithinItsLimits) {
             // neighbour; smaps tells only when it did not.
             const auto fileKb = residentKb(source.base(), source.size());
             const auto soundKb = residentKb(decoded.base(), decoded.size());
-            if (fileKb) ASSERT_LE(*fileKb, 512u);
-            if (soundKb) ASSERT_LE(*soundKb, 1024u);
+            if (fileKb) {
+                ASSERT_LE(*fileKb, 512u);
+            }
+            if (soundKb) {
+                ASSERT_LE(*soundKb, 1024u);
+            }
             const uint64_t filePages = residentKbByPage(source.base(), source.size());
             const uint64_t soundPages = residentKbByPage(decoded.base(), decoded.size());
             maxRssKb = std::max(maxRssKb, filePages + soundPages);
