@@ -45,7 +45,9 @@ uint8_t* BoundedRegion::fill(const uint8_t* address, size_t length) {
                 const uint64_t slot = (cursor_ + k) % capacity_;
                 if (ring_[slot] != kEmpty) evictLocked(slot);
             }
-            releaseUnreleasedLocked();
+            // A reader going forward commits the units from u on next: their
+            // memory is the memory just given back, moved there.
+            if (!moveUnreleasedLocked(u)) releaseUnreleasedLocked();
         }
         const uint64_t behind = (cursor_ + capacity_ - lag_ % capacity_) % capacity_;
         if (lag_ != 0 && ring_[behind] != kEmpty)

@@ -24,6 +24,7 @@ void ReservedRegion::release() {
     states_.clear();
     unreleased_.clear();
     releaseQueue_.clear();
+    moved_.clear();
     unreleasedUnits_ = 0;
 }
 
@@ -107,6 +108,44 @@ void ReservedRegion::releaseUnreleasedLocked() {
         unreleasedUnits_ -= end - first;
     }
     releaseQueue_.swap(refused);
+}
+
+bool ReservedRegion::moveUnreleasedLocked(uint64_t to) {
+#ifdef MREMAP_DONTUNMAP
+    // Memory moved last time and never committed goes back first.
+    for (uint64_t u : moved_)
+        if (unreleased_[u]) releaseQueue_.push_back(u);
+    moved_.clear();
+    std::sort(releaseQueue_.begin(), releaseQueue_.end());
+    releaseQueue_.erase(std::unique(releaseQueue_.begin(), releaseQueue_.end()),
+                        releaseQueue_.end());
+    if (releaseQueue_.empty()) return false;
+    const uint64_t from = releaseQueue_.front();
+    const uint64_t count = releaseQueue_.size();
+    if (releaseQueue_.back() - from + 1 != count) return false; // not one run
+    for (uint64_t u : releaseQueue_)
+        if (!unreleased_[u]) return false;
+    if (to + count > states_.size() || (to < from + count && from < to + count)) return false;
+    for (uint64_t u = to; u < to + count; ++u)
+        if (states_[u] != UnitState::Reserved || unreleased_[u]) return false;
+    // The pages and their table entries move; the old place stays mapped and
+    // reads as zeros, as after a release.
+    const size_t bytes = count * unitSize_;
+    ++releaseCalls_;
+    if (::mremap(unitAddress(from), bytes, bytes, MREMAP_MAYMOVE | MREMAP_FIXED | MREMAP_DONTUNMAP,
+                 unitAddress(to)) == MAP_FAILED)
+        return false;
+    for (uint64_t u = 0; u < count; ++u) {
+        unreleased_[from + u] = false;
+        unreleased_[to + u] = true; // old bytes: cleared when committed
+        moved_.push_back(to + u);
+    }
+    releaseQueue_.clear();
+    return true;
+#else
+    (void)to;
+    return false;
+#endif
 }
 
 bool ReservedRegion::commitLocked(uint64_t index, bool& fresh) {

@@ -93,6 +93,13 @@ class ReservedRegion {
     // run of neighbouring units. Every operation that gives units back calls
     // it before it returns.
     void releaseUnreleasedLocked();
+    // Instead of that release: when the units given back are one run and the
+    // `count` units from `to` on are reserved and hold nothing, the run's
+    // memory is moved there in one call (the run then reads as zeros), ready
+    // for the next commits without a page fault each. Units moved to and not
+    // committed by the next call go back to the system then. False (nothing
+    // moved, nothing released) when it does not apply or the system refuses.
+    bool moveUnreleasedLocked(uint64_t to);
 
     // Commits one unit; fresh tells whether its contents must be produced.
     bool commitLocked(uint64_t index, bool& fresh);
@@ -121,6 +128,7 @@ class ReservedRegion {
     // mutex_; empty between operations unless the system refused a release).
     std::vector<bool> unreleased_;
     std::vector<uint64_t> releaseQueue_;
+    std::vector<uint64_t> moved_; // units memory was last moved to
     uint64_t unreleasedUnits_ = 0;
     uint64_t releaseCalls_ = 0;
     uint64_t committedUnits_ = 0;   // guarded by mutex_
