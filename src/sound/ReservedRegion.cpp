@@ -157,8 +157,8 @@ bool ReservedRegion::commitLocked(uint64_t index, bool& fresh) {
     }
     if (!commitUnit(unitAddress(index))) return false;
     if (unreleased_[index]) {
-        // Given back but its memory not returned yet: it must read as zeros.
-        std::memset(unitAddress(index), 0, unitSize_);
+        // It holds old bytes: it must read as zeros, or be written whole.
+        if (!producesWholeUnit()) std::memset(unitAddress(index), 0, unitSize_);
         unreleased_[index] = false;
         --unreleasedUnits_;
     }

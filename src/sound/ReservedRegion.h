@@ -84,6 +84,9 @@ class ReservedRegion {
 
     // Gives a freshly committed (all zero) unit its contents. The lock is held.
     virtual void produceUnit(uint8_t* /*unit*/) {}
+    // True for a region whose produceUnit writes every byte of the unit: a
+    // unit holding old bytes is then not cleared before it is produced.
+    virtual bool producesWholeUnit() const { return false; }
     // Makes a unit usable; a test region may make it fail. The mapping is
     // already there, so this asks the system for nothing.
     virtual bool commitUnit(uint8_t* unit);

@@ -1,6 +1,7 @@
 #include "sound/WaveSource.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace fer {
 
@@ -21,6 +22,7 @@ void WaveSource::produceUnit(uint8_t* unit) {
         if (got == 0) break; // past the end or a read error: zeros from here
         done += got;
     }
+    if (done < unitSize()) std::memset(unit + done, 0, unitSize() - done);
 }
 
 bool WaveSource::read(uint64_t offset, std::span<uint8_t> destination) {
