@@ -101,8 +101,13 @@ TEST(BoundedMemory, TenMinuteTrackStaysWithinItsLimits) {
     const long faults = minorFaults() - faultsBefore;
     EXPECT_EQ(stream.failures().value(), 0u);
     // Memory given back is moved ahead of the reader: the units are not
-    // faulted in page by page (16 pages a unit) each time.
+    // faulted in page by page (16 pages a unit) each time. (Under the address
+    // sanitizer its shadow of every new address faults in on its own.)
+#ifndef __SANITIZE_ADDRESS__
     EXPECT_LT(faults, static_cast<long>(decoded.unitsProduced() + source.unitsProduced()));
+#else
+    (void)faults;
+#endif
     EXPECT_LE(source.peakCommittedBytes(), 0x80000u);
     EXPECT_LE(decoded.peakCommittedBytes(), 0x100000u);
     EXPECT_GT(maxRssKb, 0u);
