@@ -38,44 +38,11 @@ uint64_t roundUpTo4(uint64_t n) {
     return (n + 3) & ~uint64_t{3};
 }
 
-// The decoder's output: the picture rectangle of a plane, bottom row first,
-// each row `stride` bytes long. Parts outside the plane are passed over.
-class PlaneRectSink {
-  public:
-    PlaneRectSink(VramPlane& plane, int x, int bottomRow, uint32_t stride, uint32_t rows)
-        : plane_(plane), row_(bottomRow), stride_(stride), remaining_(uint64_t{stride} * rows) {
-        visible_ = x < plane.width() ? std::min<uint32_t>(stride, plane.width() - x) : 0;
-        x_ = x;
-        enterRow();
-    }
-
-    size_t room() const { return static_cast<size_t>(remaining_); }
-
-    void put(uint8_t byte) {
-        if (column_ < visible_ && rowStart_ != nullptr) rowStart_[column_] = byte;
-        --remaining_;
-        if (++column_ == stride_) {
-            column_ = 0;
-            --row_;
-            enterRow();
-        }
-    }
-
-  private:
-    void enterRow() {
-        const bool inside = visible_ > 0 && row_ >= 0 && row_ < plane_.height();
-        rowStart_ = inside ? plane_.row(static_cast<int>(row_)) + x_ : nullptr;
-    }
-
-    VramPlane& plane_;
-    int64_t row_;
-    uint32_t stride_;
-    uint64_t remaining_;
-    uint32_t visible_ = 0;
-    uint32_t column_ = 0;
-    int x_ = 0;
-    uint8_t* rowStart_ = nullptr;
-};
+// The most bytes an LZSS stream of n bytes can produce: a group of one flag
+// byte and eight references (17 bytes) gives 144.
+uint64_t mostDecoded(uint64_t n) {
+    return (n / 17 + 1) * 8 * lzss::kMaxMatch;
+}
 
 } // namespace
 
@@ -135,8 +102,25 @@ int ImageLoader::loadLzssPicture(std::span<const uint8_t> file, Palette& palette
 
     const auto stride = static_cast<uint32_t>(roundUpTo4(width));
     if (!plane.valid()) return 1;
-    PlaneRectSink sink(plane, x, int{y} + height - 1, stride, height);
-    decoder_->decode(file.subspan(kLzssHeaderSize), sink);
+    // The rows are decoded into one flat buffer, then copied into the plane a
+    // row at a time: bottom row first, parts outside the plane passed over.
+    const std::span<const uint8_t> stream = file.subspan(kLzssHeaderSize);
+    const uint64_t wanted = std::min<uint64_t>(uint64_t{stride} * height, mostDecoded(stream.size()));
+    if (rows_.size() < wanted) rows_.resize(static_cast<size_t>(wanted));
+    const size_t produced =
+        decoder_->decode(stream, std::span<uint8_t>(rows_.data(), static_cast<size_t>(wanted)))
+            .produced;
+    if (x >= plane.width()) return 1;
+    const size_t visible = std::min<size_t>(stride, plane.width() - x);
+    const int64_t bottom = int64_t{y} + height - 1;
+    for (uint64_t k = 0; k * stride < produced; ++k) {
+        const int64_t row = bottom - static_cast<int64_t>(k);
+        if (row < 0) break;
+        if (row >= plane.height()) continue;
+        const size_t at = static_cast<size_t>(k * stride);
+        std::memcpy(plane.row(static_cast<int>(row)) + x, rows_.data() + at,
+                    std::min(visible, produced - at));
+    }
     return 1;
 }
 

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "files/Lzss.h"
 #include "core/PaletteEntry.h"
@@ -69,6 +70,7 @@ class ImageLoader {
 
     Format format_;
     std::unique_ptr<LzssDecoder> decoder_;
+    std::vector<uint8_t> rows_; // an LzssPicture's decoded rows, kept for the next
     PictureRect lastRect_;
 };
 

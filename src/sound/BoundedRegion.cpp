@@ -1,5 +1,6 @@
 #include "sound/BoundedRegion.h"
 
+#include <algorithm>
 #include <new>
 
 namespace fer {
@@ -36,10 +37,17 @@ uint8_t* BoundedRegion::fill(const uint8_t* address, size_t length) {
     if (!unitRange(address, length, first, end)) return nullptr;
     for (uint64_t u = first; u < end; ++u) {
         const int64_t s = unitSlot_[u];
-        if (ring_[cursor_] != kEmpty && !evictLocked(cursor_)) {
-            // The oldest unit could not be given back: keep the limit by
-            // refusing to commit another.
-            return nullptr;
+        if (ring_[cursor_] != kEmpty) {
+            // The ring is full: the oldest half of it goes at once, so that
+            // the system is asked once for many units rather than once each.
+            const uint64_t batch = std::max<uint64_t>(capacity_ / 2, 1);
+            for (uint64_t k = 0; k < batch; ++k) {
+                const uint64_t slot = (cursor_ + k) % capacity_;
+                if (ring_[slot] != kEmpty) evictLocked(slot);
+            }
+            // A reader going forward commits the units from u on next: their
+            // memory is the memory just given back, moved there.
+            if (!moveUnreleasedLocked(u)) releaseUnreleasedLocked();
         }
         const uint64_t behind = (cursor_ + capacity_ - lag_ % capacity_) % capacity_;
         if (lag_ != 0 && ring_[behind] != kEmpty)
@@ -55,12 +63,11 @@ uint8_t* BoundedRegion::fill(const uint8_t* address, size_t length) {
     return unitAddress(end - 1);
 }
 
-bool BoundedRegion::evictLocked(uint64_t slot) {
+void BoundedRegion::evictLocked(uint64_t slot) {
     const auto u = static_cast<uint64_t>(ring_[slot]);
-    if (!decommitLocked(u)) return false;
+    decommitLocked(u);
     ring_[slot] = kEmpty;
     unitSlot_[u] = kEmpty;
-    return true;
 }
 
 uint8_t* BoundedRegion::decommit(const uint8_t* address, size_t length) {
@@ -69,11 +76,12 @@ uint8_t* BoundedRegion::decommit(const uint8_t* address, size_t length) {
     uint64_t first = 0, end = 0;
     if (!unitRange(address, length, first, end)) return nullptr;
     for (uint64_t u = first; u < end; ++u) {
-        if (!decommitLocked(u)) return nullptr;
+        decommitLocked(u);
         const int64_t s = unitSlot_[u];
         if (s != kEmpty && ring_[s] == static_cast<int64_t>(u)) ring_[s] = kEmpty;
         unitSlot_[u] = kEmpty;
     }
+    releaseUnreleasedLocked();
     return unitAddress(first);
 }
 

@@ -2,17 +2,18 @@
 // A reserved region that keeps at most `capacity` units committed.
 //
 // Committed units sit in a ring of `capacity` slots in the order they were
-// filled; `cursor` is the next slot. Filling a unit first decommits the unit
-// in ring[cursor] (the oldest), takes access away from the unit `lag` slots
+// filled; `cursor` is the next slot. Filling a unit when ring[cursor] holds
+// one (the ring is full) first decommits the oldest half of the ring, the
+// units in the slots from cursor on, in one release; it then takes access away from the unit `lag` slots
 // behind the cursor (its second chance), then commits the unit, or gives a
 // unit that only lost access its access back without producing it again, and
 // makes it the newest. A unit touched while it sits `lag` or more slots
 // behind the newest is thus moved to the newest slot and not produced again;
 // a unit touched after it was evicted is produced again.
 //
-// Touching the oldest unit itself (the one in ring[cursor]) evicts it and
-// commits it again empty; it is then produced again, so a reader always sees
-// its contents.
+// Touching one of the oldest units (the half a full ring gives back) evicts it
+// and commits it again empty; it is then produced again, so a reader always
+// sees its contents.
 //
 // A limit of less than one unit, or a limit smaller than the lag, means no
 // limit: no tables, every commit is plain and nothing is evicted.
@@ -45,8 +46,9 @@ class BoundedRegion : public ReservedRegion {
 
   private:
     using ReservedRegion::reserve;
-    // Decommits the unit in a ring slot and empties the slot.
-    bool evictLocked(uint64_t slot);
+    // Decommits the unit in a ring slot and empties the slot; its memory goes
+    // with the next release.
+    void evictLocked(uint64_t slot);
 
     std::vector<int64_t> unitSlot_; // guarded by mutex_
     std::vector<int64_t> ring_;     // guarded by mutex_

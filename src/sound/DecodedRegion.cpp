@@ -1,5 +1,7 @@
 #include "sound/DecodedRegion.h"
 
+#include <cstring>
+
 namespace fer {
 
 uint8_t* DecodedRegion::open(uint64_t size, Decode decode) {
@@ -8,8 +10,10 @@ uint8_t* DecodedRegion::open(uint64_t size, Decode decode) {
 }
 
 void DecodedRegion::produceUnit(uint8_t* unit) {
-    if (!decode_) return;
-    populateForWrite(unit); // the decoding writes all of it
+    if (!decode_) {
+        std::memset(unit, 0, unitSize());
+        return;
+    }
     decode_(unit, unitSize());
 }
 

@@ -19,11 +19,13 @@ class DecodedRegion : public BoundedRegion {
 
     using Decode = std::function<void(uint8_t* unit, size_t length)>;
 
-    // Reserves size bytes; null when nothing could be reserved.
+    // Reserves size bytes; null when nothing could be reserved. The decode
+    // function writes every byte of the unit it is given.
     uint8_t* open(uint64_t size, Decode decode);
 
   protected:
     void produceUnit(uint8_t* unit) override;
+    bool producesWholeUnit() const override { return true; }
 
   private:
     Decode decode_;

@@ -1,6 +1,7 @@
 #include "sound/ReservedRegion.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -21,6 +22,10 @@ void ReservedRegion::release() {
     base_ = nullptr;
     size_ = 0;
     states_.clear();
+    unreleased_.clear();
+    releaseQueue_.clear();
+    moved_.clear();
+    unreleasedUnits_ = 0;
 }
 
 uint8_t* ReservedRegion::reserve(uint64_t size, uint64_t unit) {
@@ -33,17 +38,26 @@ uint8_t* ReservedRegion::reserve(uint64_t size, uint64_t unit) {
     const uint64_t bytes = units * unitSize_;
     try {
         states_.assign(units, UnitState::Reserved);
+        unreleased_.assign(units, false);
+        releaseQueue_.reserve(std::min<uint64_t>(units, 64));
     } catch (const std::bad_alloc&) {
+        states_.clear();
+        unreleased_.clear();
         return nullptr;
     }
-    void* p = ::mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    // Readable and writable at once: access is the unit table's business, and
+    // a page costs memory only once it is written.
+    void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (p == MAP_FAILED) {
         states_.clear();
+        unreleased_.clear();
         return nullptr;
     }
     base_ = static_cast<uint8_t*>(p);
     size_ = bytes;
-    committedUnits_ = peakCommittedUnits_ = produced_ = 0;
+    committedUnits_ = peakCommittedUnits_ = produced_ = releaseCalls_ = 0;
+    unreleasedUnits_ = 0;
     return base_;
 }
 
@@ -64,15 +78,74 @@ bool ReservedRegion::unitRange(const uint8_t* address, size_t length, uint64_t& 
     return true;
 }
 
-bool ReservedRegion::commitUnit(uint8_t* unit) {
-    return ::mprotect(unit, unitSize_, PROT_READ | PROT_WRITE) == 0;
+bool ReservedRegion::commitUnit(uint8_t* /*unit*/) {
+    return true; // the mapping is already there
 }
 
-bool ReservedRegion::decommitUnit(uint8_t* unit) {
-    // Private anonymous pages given back with MADV_DONTNEED read as zeros
-    // afterwards; the protection makes a stray access fault at once.
-    if (::madvise(unit, unitSize_, MADV_DONTNEED) != 0) return false;
-    return ::mprotect(unit, unitSize_, PROT_NONE) == 0;
+void ReservedRegion::releaseUnreleasedLocked() {
+    std::sort(releaseQueue_.begin(), releaseQueue_.end());
+    releaseQueue_.erase(std::unique(releaseQueue_.begin(), releaseQueue_.end()),
+                        releaseQueue_.end());
+    std::vector<uint64_t> refused;
+    size_t i = 0;
+    while (i < releaseQueue_.size()) {
+        const uint64_t first = releaseQueue_[i++];
+        if (!unreleased_[first]) continue; // committed again meanwhile
+        uint64_t end = first + 1;
+        while (i < releaseQueue_.size() && releaseQueue_[i] == end && unreleased_[end]) {
+            ++end;
+            ++i;
+        }
+        // Private anonymous pages given back with MADV_DONTNEED read as zeros
+        // afterwards. Should the system refuse, the units stay marked (they
+        // are cleared when committed again) and wait for the next batch.
+        ++releaseCalls_;
+        if (::madvise(unitAddress(first), (end - first) * unitSize_, MADV_DONTNEED) != 0) {
+            for (uint64_t u = first; u < end; ++u) refused.push_back(u);
+            continue;
+        }
+        for (uint64_t u = first; u < end; ++u) unreleased_[u] = false;
+        unreleasedUnits_ -= end - first;
+    }
+    releaseQueue_.swap(refused);
+}
+
+bool ReservedRegion::moveUnreleasedLocked(uint64_t to) {
+#ifdef MREMAP_DONTUNMAP
+    // Memory moved last time and never committed goes back first.
+    for (uint64_t u : moved_)
+        if (unreleased_[u]) releaseQueue_.push_back(u);
+    moved_.clear();
+    std::sort(releaseQueue_.begin(), releaseQueue_.end());
+    releaseQueue_.erase(std::unique(releaseQueue_.begin(), releaseQueue_.end()),
+                        releaseQueue_.end());
+    if (releaseQueue_.empty()) return false;
+    const uint64_t from = releaseQueue_.front();
+    const uint64_t count = releaseQueue_.size();
+    if (releaseQueue_.back() - from + 1 != count) return false; // not one run
+    for (uint64_t u : releaseQueue_)
+        if (!unreleased_[u]) return false;
+    if (to + count > states_.size() || (to < from + count && from < to + count)) return false;
+    for (uint64_t u = to; u < to + count; ++u)
+        if (states_[u] != UnitState::Reserved || unreleased_[u]) return false;
+    // The pages and their table entries move; the old place stays mapped and
+    // reads as zeros, as after a release.
+    const size_t bytes = count * unitSize_;
+    ++releaseCalls_;
+    if (::mremap(unitAddress(from), bytes, bytes, MREMAP_MAYMOVE | MREMAP_FIXED | MREMAP_DONTUNMAP,
+                 unitAddress(to)) == MAP_FAILED)
+        return false;
+    for (uint64_t u = 0; u < count; ++u) {
+        unreleased_[from + u] = false;
+        unreleased_[to + u] = true; // old bytes: cleared when committed
+        moved_.push_back(to + u);
+    }
+    releaseQueue_.clear();
+    return true;
+#else
+    (void)to;
+    return false;
+#endif
 }
 
 bool ReservedRegion::commitLocked(uint64_t index, bool& fresh) {
@@ -83,6 +156,12 @@ bool ReservedRegion::commitLocked(uint64_t index, bool& fresh) {
     case UnitState::Reserved: break;
     }
     if (!commitUnit(unitAddress(index))) return false;
+    if (unreleased_[index]) {
+        // It holds old bytes: it must read as zeros, or be written whole.
+        if (!producesWholeUnit()) std::memset(unitAddress(index), 0, unitSize_);
+        unreleased_[index] = false;
+        --unreleasedUnits_;
+    }
     states_[index] = UnitState::ReadWrite;
     ++committedUnits_;
     peakCommittedUnits_ = std::max(peakCommittedUnits_, committedUnits_);
@@ -92,29 +171,20 @@ bool ReservedRegion::commitLocked(uint64_t index, bool& fresh) {
 
 bool ReservedRegion::decommitLocked(uint64_t index) {
     if (states_[index] == UnitState::Reserved) return true;
-    if (!decommitUnit(unitAddress(index))) return false;
     states_[index] = UnitState::Reserved;
     --committedUnits_;
+    if (!unreleased_[index]) {
+        unreleased_[index] = true;
+        ++unreleasedUnits_;
+        releaseQueue_.push_back(index);
+    }
     return true;
 }
 
 bool ReservedRegion::protectLocked(uint64_t index, UnitState state) {
     if (states_[index] == UnitState::Reserved) return false;
-    if (states_[index] == state) return true;
-    const int protection = state == UnitState::ReadWrite ? PROT_READ | PROT_WRITE : PROT_NONE;
-    if (::mprotect(unitAddress(index), unitSize_, protection) != 0) return false;
     states_[index] = state;
     return true;
-}
-
-void ReservedRegion::populateForWrite(uint8_t* unit) const {
-#ifdef MADV_POPULATE_WRITE
-    // Kernels without it refuse the advice; the pages then fault in as
-    // they are written.
-    (void)::madvise(unit, unitSize_, MADV_POPULATE_WRITE);
-#else
-    (void)unit;
-#endif
 }
 
 void ReservedRegion::produceLocked(uint64_t index) {
@@ -138,8 +208,8 @@ uint8_t* ReservedRegion::decommit(const uint8_t* address, size_t length) {
     std::lock_guard lock(mutex_);
     uint64_t first = 0, end = 0;
     if (!unitRange(address, length, first, end)) return nullptr;
-    for (uint64_t i = first; i < end; ++i)
-        if (!decommitLocked(i)) return nullptr;
+    for (uint64_t i = first; i < end; ++i) decommitLocked(i);
+    releaseUnreleasedLocked(); // the whole range in one call
     return unitAddress(first);
 }
 
@@ -205,6 +275,11 @@ uint64_t ReservedRegion::committedBytes() const {
 uint64_t ReservedRegion::peakCommittedBytes() const {
     std::lock_guard lock(mutex_);
     return peakCommittedUnits_ * unitSize_;
+}
+
+uint64_t ReservedRegion::releaseCalls() const {
+    std::lock_guard lock(mutex_);
+    return releaseCalls_;
 }
 
 uint64_t ReservedRegion::unitsProduced() const {

@@ -14,6 +14,14 @@
 // fault on its first byte would. touch() returns false when a unit could not
 // be committed; the reader must then leave the range alone.
 //
+// So access is kept in the unit table alone, and the system is asked as
+// little as possible: the address space is mapped readable and writable at
+// reservation (its pages become memory only when written), committing and
+// taking access away or back cost no system call, and the memory of the units
+// an operation gives back is returned at its end, one call for each run of
+// neighbouring units. A unit given back and committed again within the same
+// operation is cleared instead, so it reads as zeros all the same.
+//
 // Every operation takes an address and a length, rounds the address down and
 // the length up to whole units, and returns the (rounded) address, or null on
 // failure. All may be called from any thread; the unit table is guarded by the
@@ -65,6 +73,9 @@ class ReservedRegion {
     uint64_t peakCommittedBytes() const;
     // How many times a unit's contents were produced.
     uint64_t unitsProduced() const;
+    // How many times memory was given back to the system (one call per run
+    // of neighbouring units).
+    uint64_t releaseCalls() const;
     bool isCommitted(const uint8_t* address) const;
     bool isAccessible(const uint8_t* address) const;
 
@@ -73,19 +84,31 @@ class ReservedRegion {
 
     // Gives a freshly committed (all zero) unit its contents. The lock is held.
     virtual void produceUnit(uint8_t* /*unit*/) {}
-    // The system calls, one unit at a time; a test region may make them fail.
+    // True for a region whose produceUnit writes every byte of the unit: a
+    // unit holding old bytes is then not cleared before it is produced.
+    virtual bool producesWholeUnit() const { return false; }
+    // Makes a unit usable; a test region may make it fail. The mapping is
+    // already there, so this asks the system for nothing.
     virtual bool commitUnit(uint8_t* unit);
-    virtual bool decommitUnit(uint8_t* unit);
+    // Marks a unit given back; its memory goes with the next release.
+    bool decommitLocked(uint64_t index);
+    // Returns the memory of the units given back to the system, one call per
+    // run of neighbouring units. Every operation that gives units back calls
+    // it before it returns.
+    void releaseUnreleasedLocked();
+    // Instead of that release: when the units given back are one run and the
+    // `count` units from `to` on are reserved and hold nothing, the run's
+    // memory is moved there in one call (the run then reads as zeros), ready
+    // for the next commits without a page fault each. Units moved to and not
+    // committed by the next call go back to the system then. False (nothing
+    // moved, nothing released) when it does not apply or the system refuses.
+    bool moveUnreleasedLocked(uint64_t to);
 
     // Commits one unit; fresh tells whether its contents must be produced.
     bool commitLocked(uint64_t index, bool& fresh);
-    bool decommitLocked(uint64_t index);
     bool protectLocked(uint64_t index, UnitState state);
     // Produces the unit's contents when fresh, counting it.
     void produceLocked(uint64_t index);
-    // For a producer about to write the whole unit: its pages are made
-    // present at once rather than by one fault each. Only a hint.
-    void populateForWrite(uint8_t* unit) const;
 
     // The rounded range [first, end) of unit indexes; false when it is empty
     // or does not start inside the region.
@@ -103,6 +126,14 @@ class ReservedRegion {
     uint8_t* base_ = nullptr;
     uint64_t size_ = 0;
     std::vector<UnitState> states_; // guarded by mutex_
+    // Units given back whose memory still holds their old contents, and the
+    // list of them (it may name a unit committed again since; guarded by
+    // mutex_; empty between operations unless the system refused a release).
+    std::vector<bool> unreleased_;
+    std::vector<uint64_t> releaseQueue_;
+    std::vector<uint64_t> moved_; // units memory was last moved to
+    uint64_t unreleasedUnits_ = 0;
+    uint64_t releaseCalls_ = 0;
     uint64_t committedUnits_ = 0;   // guarded by mutex_
     uint64_t peakCommittedUnits_ = 0;
     uint64_t produced_ = 0;

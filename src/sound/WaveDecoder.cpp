@@ -10,6 +10,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "sound/ImaAdpcmBlock.h"
 #include "sound/SoundFailure.h"
 #include "sound/WaveSource.h"
 
@@ -305,6 +306,13 @@ void WaveDecoder::choosePath(int subtype) {
     }
     if (outBits != 16 || floatSamples_) return;
     path_ = Path::Library16;
+    // IMA ADPCM whose header agrees with its block size: libsndfile counted
+    // the frames, the blocks are decoded here.
+    if (subtype == SF_FORMAT_IMA_ADPCM && source_.formatTag == kWaveFormatImaAdpcm &&
+        source_.bitsPerSample == 4 && (channels == 1 || channels == 2) &&
+        imaAdpcmFramesPerBlock(source_.blockAlign, channels) != 0 &&
+        source_.extraWord(0) == imaAdpcmFramesPerBlock(source_.blockAlign, channels))
+        path_ = Path::ImaAdpcm;
 }
 
 bool WaveDecoder::allocateBlocks() {
@@ -340,6 +348,7 @@ bool WaveDecoder::allocateBlocks() {
             if (floatSamples_) floats_.assign(samples_.size(), 0.0f);
             break;
         case Path::Library16: break;
+        case Path::ImaAdpcm: raw_.assign(sourceBlock_, 0); break;
         case Path::Pcm:
             if (pcmConverter_ != nullptr) raw_.assign(frames * sourceFrameBytes_, 0);
             break;
@@ -364,6 +373,7 @@ std::span<const uint8_t> WaveDecoder::convertBlock(uint64_t k) {
     uint64_t n = 0;
     switch (path_) {
     case Path::Pcm: n = convertPcm(first, want); break;
+    case Path::ImaAdpcm: n = convertImaAdpcm(first, want); break;
     case Path::Library:
     case Path::Library16:
         if (!seekLibrary(first)) return {};
@@ -399,6 +409,42 @@ uint64_t WaveDecoder::convertPcm(uint64_t first, uint64_t frames) {
     if (pcmConverter_ != nullptr)
         pcmConverter_(raw_.data(), converted_.data(),
                       static_cast<size_t>(frames) * static_cast<size_t>(channels_));
+    return frames;
+}
+
+uint64_t WaveDecoder::convertImaAdpcm(uint64_t first, uint64_t frames) {
+    const uint32_t align = source_.blockAlign;
+    const uint32_t channels = source_.channels;
+    const uint32_t perBlock = imaAdpcmFramesPerBlock(align, channels);
+    // first is a whole number of source blocks into the data.
+    const uint64_t offset = first / perBlock * align;
+    const uint64_t blocks = (frames + perBlock - 1) / perBlock;
+    const uint64_t bytes = std::min<uint64_t>(blocks * align, raw_.size());
+    // Bytes past the data (a short last block) read as zeros.
+    const uint64_t inData = offset < file_->dataSize
+                                ? std::min<uint64_t>(bytes, file_->dataSize - offset)
+                                : 0;
+    std::fill(raw_.begin() + static_cast<std::ptrdiff_t>(inData),
+              raw_.begin() + static_cast<std::ptrdiff_t>(bytes), uint8_t{0});
+    if (!file_->source->read(file_->dataOffset + offset,
+                             std::span<uint8_t>(raw_.data(), static_cast<size_t>(inData)))) {
+        file_->failures->set(kFailCommit);
+        return 0;
+    }
+    auto* out = reinterpret_cast<int16_t*>(converted_.data()); // little-endian host
+    std::vector<int16_t>& last = imaLast_;
+    for (uint64_t b = 0; b < blocks; ++b) {
+        const uint64_t done = b * perBlock;
+        const uint8_t* block = raw_.data() + b * align;
+        if (frames - done >= perBlock) {
+            decodeImaAdpcmBlock(block, align, channels, out + done * channels);
+        } else {
+            // The last block only partly wanted: decoded aside.
+            last.resize(size_t{perBlock} * channels);
+            decodeImaAdpcmBlock(block, align, channels, last.data());
+            std::copy_n(last.data(), (frames - done) * channels, out + done * channels);
+        }
+    }
     return frames;
 }
 

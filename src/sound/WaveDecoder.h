@@ -19,7 +19,10 @@
 // here from the data bytes instead, with the same result: plain PCM and IEEE
 // floats are converted (or copied, for identical formats) straight from the
 // wave source, and codecs whose output is 16-bit are read as 16-bit
-// samples, which is what their decoders produce. Any other case reads 32-bit samples and narrows them.
+// samples, which is what their decoders produce. IMA ADPCM of one or two
+// channels to 16 bits is decoded here, block by block (ImaAdpcmBlock), as
+// libsndfile and sox decode it. Any other case reads 32-bit samples and
+// narrows them.
 
 #include <cstdint>
 #include <memory>
@@ -70,7 +73,7 @@ class WaveDecoder {
     uint64_t conversions() const { return conversions_; }
 
     // How blocks are made (see above).
-    enum class Path : uint8_t { Library, Library16, Pcm };
+    enum class Path : uint8_t { Library, Library16, Pcm, ImaAdpcm };
     Path path() const { return path_; }
 
   private:
@@ -81,6 +84,7 @@ class WaveDecoder {
     // returns how many it made.
     uint64_t convertThroughLibrary(uint64_t frames);
     uint64_t convertPcm(uint64_t first, uint64_t frames);
+    uint64_t convertImaAdpcm(uint64_t first, uint64_t frames);
     // Moves libsndfile to a frame; false on failure.
     bool seekLibrary(uint64_t frame);
     void choosePath(int subtype);
@@ -106,6 +110,7 @@ class WaveDecoder {
     std::vector<int32_t> samples_;
     std::vector<uint8_t> raw_; // the data bytes of a block, for the PCM path
     std::vector<float> floats_;
+    std::vector<int16_t> imaLast_; // a last block only partly wanted
     std::vector<uint8_t> converted_;
     int64_t lastBlock_ = -1;
     size_t lastBytes_ = 0;

@@ -1,6 +1,7 @@
 #include "sound/WaveSource.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace fer {
 
@@ -14,7 +15,6 @@ bool WaveSource::open(std::shared_ptr<const ByteSource> file, uint64_t length) {
 
 void WaveSource::produceUnit(uint8_t* unit) {
     const uint64_t offset = static_cast<uint64_t>(unit - base());
-    if (offset < fileSize_) populateForWrite(unit); // the file's bytes fill it
     uint64_t done = 0;
     while (done < unitSize()) {
         const size_t got =
@@ -22,6 +22,7 @@ void WaveSource::produceUnit(uint8_t* unit) {
         if (got == 0) break; // past the end or a read error: zeros from here
         done += got;
     }
+    if (done < unitSize()) std::memset(unit + done, 0, unitSize() - done);
 }
 
 bool WaveSource::read(uint64_t offset, std::span<uint8_t> destination) {

@@ -35,6 +35,7 @@ class WaveSource : public BoundedRegion {
 
   protected:
     void produceUnit(uint8_t* unit) override;
+    bool producesWholeUnit() const override { return true; }
 
   private:
     std::shared_ptr<const ByteSource> file_;

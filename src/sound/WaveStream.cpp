@@ -145,6 +145,11 @@ void WaveStream::decodeUnit(uint8_t* unit, size_t length) {
     }
     fillSilence(unit + produced, length - produced, outputFormat_.channels,
                 outputFormat_.bitsPerSample);
+    // The region hands over units that may hold old bytes: whatever silence
+    // leaves (less than a frame, or all without a frame size) becomes zeros.
+    const size_t frame = size_t{outputFormat_.channels} * (outputFormat_.bitsPerSample / 8u);
+    const size_t left = frame == 0 ? length - produced : (length - produced) % frame;
+    std::memset(unit + length - left, 0, left);
 }
 
 bool WaveStream::readDecoded(uint64_t offset, std::span<uint8_t> destination) {

@@ -80,14 +80,20 @@ TEST(BoundedRegion, NineUnitsThroughCapacityEightEvictTheFirstWhichIsReadAgain) 
     for (uint64_t u = 0; u < 8; ++u) ASSERT_TRUE(region.touchUnit(u));
     EXPECT_TRUE(region.isCommitted(region.unit(0)));
     EXPECT_EQ(region.committedBytes(), 8 * kUnit);
+    const uint64_t calls = region.releaseCalls();
     ASSERT_TRUE(region.touchUnit(8));
+    // The oldest half of the full ring went, in one call to the system.
     EXPECT_FALSE(region.isCommitted(region.unit(0)));
-    EXPECT_EQ(region.committedBytes(), 8 * kUnit);
+    EXPECT_FALSE(region.isCommitted(region.unit(3)));
+    EXPECT_TRUE(region.isCommitted(region.unit(4)));
+    EXPECT_EQ(region.committedBytes(), 5 * kUnit);
+    EXPECT_EQ(region.releaseCalls(), calls + 1);
     EXPECT_EQ(region.produced[0], 1);
     ASSERT_TRUE(region.touchUnit(0));
     EXPECT_EQ(region.produced[0], 2);
     EXPECT_TRUE(region.holdsOwnIndex(0));
-    EXPECT_FALSE(region.isCommitted(region.unit(1))); // the next oldest made room
+    EXPECT_FALSE(region.isCommitted(region.unit(1)));
+    EXPECT_EQ(region.releaseCalls(), calls + 1); // room was left: nothing more went
     EXPECT_LE(region.peakCommittedBytes(), 8 * kUnit);
 }
 

@@ -75,6 +75,7 @@ inline const std::vector<SoxEncoding>& soxEncodings() {
         {"f32", "-e floating-point -b 32", 2, 44100, false},
         {"msadpcm", "-e ms-adpcm", 2, 22050, true},
         {"imaadpcm", "-e ima-adpcm", 2, 22050, true},
+        {"imaadpcm1", "-e ima-adpcm", 1, 44100, true},
         {"mulaw", "-e mu-law", 1, 8000, true},
         {"alaw", "-e a-law", 2, 11025, true},
         {"gsm", "-e gsm-full-rate", 1, 8000, true},
