@@ -15,7 +15,7 @@
 #include "PictureFiles.h"
 #include "SampleMap.h"
 #include "SourceLoader.h"
-#include "core/CommandOwners.h"
+#include "core/InstructionTable.h"
 #include "core/ScriptMemory.h"
 #include "core/ScriptRegisters.h"
 #include "files/ArcArchiveBuilder.h"
@@ -74,7 +74,7 @@ std::vector<std::pair<std::string, Bytes>> commandScripts() {
     std::vector<std::pair<std::string, Bytes>> result;
     auto charset = fer::mes::Charset::open("gb2312");
     if (!charset) return result;
-    for (const fer::CommandOwner& c : fer::command_listing::kOwners) {
+    for (const fer::TableEntry& c : fer::operation_table::kCommands) {
         const bool system = c.kind == fer::CommandKind::kSystem;
         const std::string head = system ? "sys(" + std::to_string(c.number) + ") "
                                         : "ext " + std::to_string(c.number) + ", ";

@@ -17,12 +17,6 @@ std::string_view subsystemName(Subsystem s) {
     return "unknown";
 }
 
-const CommandOwner* commandOwner(CommandKind kind, uint32_t number) {
-    for (const CommandOwner& c : command_listing::kOwners)
-        if (c.kind == kind && c.number == number) return &c;
-    return nullptr;
-}
-
 size_t CommandTable::slot(CommandKind kind, uint32_t number) {
     if (kind == CommandKind::kSystem) return number <= kLastSystemCommand ? number : kSlots;
     if (number < kFirstExternalCommand || number > kLastExternalCommand) return kSlots;
@@ -31,7 +25,7 @@ size_t CommandTable::slot(CommandKind kind, uint32_t number) {
 
 bool CommandTable::add(CommandKind kind, uint32_t number, Subsystem owner, Handler handler) {
     const size_t s = slot(kind, number);
-    const CommandOwner* listed = commandOwner(kind, number);
+    const TableEntry* listed = commandEntry(kind, number);
     if (s >= kSlots || !listed || listed->owner != owner || handlers_[s] || !handler)
         return false;
     handlers_[s] = std::move(handler);

@@ -1,14 +1,14 @@
 #pragma once
 // The one table through which opcodes 11 and 16 reach their commands. Each
 // subsystem registers its handlers at start-up; a handler receives the
-// argument list just read. See CommandOwners.h for who owns which number.
+// argument list just read. InstructionTable.h lists who owns which number.
 
 #include <array>
 #include <cstdint>
 #include <functional>
 
 #include "core/ArgumentList.h"
-#include "core/CommandOwners.h"
+#include "core/InstructionTable.h"
 
 namespace fer {
 

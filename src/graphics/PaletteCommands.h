@@ -39,7 +39,7 @@ class PaletteCommands {
     static void fillBlack(Palette& p, size_t first, size_t last);
     static bool sameColours(const Palette& a, const Palette& b, size_t first, size_t last);
     void showAndFade(Palette& w, uint8_t speed);
-    // 120, 121 and 123.
+    // The three transitions: through black, to the saved palette, through black with 10 reserved.
     void transition(uint32_t n);
 
     ScriptMemory& memory_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "map/MapMessages.h"
+#include "map/MapOperation.h"
 
 namespace fer {
 
@@ -14,17 +15,17 @@ void MapEngine::operation(uint32_t op, uint32_t a, uint32_t b, uint32_t c) {
     const MapData data(memory_);
     state_.failed = false;
     switch (op) {
-    case 0: start(data); break;
-    case 1: place(data, a, b, c); break;
-    case 2: buildLayers(data); break;
-    case 3: layers_.markAllChanged(); break;
-    case 4: walkers_.startPrograms(data); break;
-    case 5: walkers_.startProgram(data, static_cast<int>(a & 0xFF), b); break;
-    case 6: putObjects(data); break;
-    case 7:
+    case map_op::kStart: start(data); break;
+    case map_op::kPlace: place(data, a, b, c); break;
+    case map_op::kBuildLayers: buildLayers(data); break;
+    case map_op::kMarkAllChanged: layers_.markAllChanged(); break;
+    case map_op::kStartPrograms: walkers_.startPrograms(data); break;
+    case map_op::kStartProgram: walkers_.startProgram(data, static_cast<int>(a & 0xFF), b); break;
+    case map_op::kPutObjects: putObjects(data); break;
+    case map_op::kSetObjectFlags:
         if (isObject(data, a)) data.object(int(a)).setFlags(static_cast<uint8_t>(b));
         break;
-    case 8: {
+    case map_op::kStepAndDraw: {
         const uint16_t r = walkers_.stepAll(data);
         if (state_.failed) break;
         if (r == Walkers::kBlocked) {
@@ -37,39 +38,39 @@ void MapEngine::operation(uint32_t op, uint32_t a, uint32_t b, uint32_t c) {
         setResult(r);
         break;
     }
-    case 9: {
+    case map_op::kStep: {
         const uint16_t r = walkers_.stepAll(data);
         if (!state_.failed) setResult(r);
         break;
     }
-    case 10: drawAll(); break;
-    case 11: writeSub(); break;
-    case 12:
+    case map_op::kDrawAll: drawAll(); break;
+    case map_op::kWriteSub: writeSub(); break;
+    case map_op::kSetTriggerMode:
         state_.triggerMode = static_cast<uint16_t>(a);
         state_.armed = a != 0;
         state_.lastTrigger = 0xFFFF;
         break;
-    case 13: setResult(walkers_.triggerCheck(data)); break;
-    case 14:
+    case map_op::kTriggerCheck: setResult(walkers_.triggerCheck(data)); break;
+    case map_op::kMoveObject:
         state_.scrollDirection = 0;
         if (b <= 3) walkers_.moveAndRecord(data, isObject(data, a) ? int(a) : -1, int(b));
         setResult(0);
         break;
-    case 15:
+    case map_op::kStartWalk:
         if (isObject(data, a)) walkers_.startWalk(data, int(a), int(b & 0xFFFF), int(c & 0xFFFF));
         break;
-    case 16: walkers_.endWalk(data); break;
-    case 17: setResult(state_.autoWalk ? 0xFFFF : 0); break;
-    case 20:
+    case map_op::kEndWalk: walkers_.endWalk(data); break;
+    case map_op::kWalkFlag: setResult(state_.autoWalk ? 0xFFFF : 0); break;
+    case map_op::kTakeTrailPlace:
         if (isObject(data, a)) walkers_.takeTrailPlace(data, int(a), b);
         break;
-    case 21:
+    case map_op::kSkipMovement:
         if (isObject(data, a) && host_.skipMovement() && state_.stepBudget >= 20) {
             state_.stepBudget = static_cast<uint16_t>(state_.stepBudget - 20);
             data.object(int(a)).setType(15);
         }
         break;
-    case 22:
+    case map_op::kSetFacing:
         if (isObject(data, a)) data.object(int(a)).setPose(static_cast<uint8_t>((b & 3) << 2));
         break;
     default: break;

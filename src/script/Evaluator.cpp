@@ -3,9 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/Opcodes.h"
 #include "script/ScriptMessages.h"
 
 namespace fer {
+
+namespace ex = mes::ex;
 
 Evaluator::Evaluator(ScriptMachine& machine, ScriptHost& host) : machine_(machine), host_(host) {
     // Seeded from the local date and time; every draw mixes in the tick count.
@@ -170,64 +173,51 @@ template <bool Recording, bool OneToken> uint32_t Evaluator::run(bool& ended) {
             }
             b = bytes[pc++];
         }
-        if (b < 0x80) {
+        if (b <= ex::kLastSmallLiteral) {
             push(b);
         } else switch (b) {
-        case 0x80: push(mem.reg16(next())); break;
-        case 0xA0: {
+        case ex::kReg16: push(mem.reg16(next())); break;
+        case ex::kDim16: {
             const uint8_t k = next();
             const uint32_t i = pop();
             store();
             push(machine_.wordElement(k, i));
             break;
         }
-        case 0xC0: {
+        case ex::kDim8: {
             const uint8_t k = next();
             const uint32_t i = pop();
             store();
             push(machine_.byteElement(k, i));
             break;
         }
-        case 0xE0: binary([](uint32_t l, uint32_t r) { return l + r; }); break;
-        case 0xE1: binary([](uint32_t l, uint32_t r) { return l - r; }); break;
-        case 0xE2: binary([](uint32_t l, uint32_t r) { return l * r; }); break;
-        // A zero divisor yields 0.
-        case 0xE3: binary([](uint32_t l, uint32_t r) { return r ? l / r : 0; }); break;
-        case 0xE4: binary([](uint32_t l, uint32_t r) { return r ? l % r : 0; }); break;
-        case 0xE5: {
+#define FER_OPERATOR_CASE(name, code, spelling, level, value)                                      \
+    case ex::name: binary([](uint32_t l, uint32_t r) -> uint32_t { return value; }); break;
+        FER_EXPRESSION_OPERATORS(FER_OPERATOR_CASE)
+#undef FER_OPERATOR_CASE
+        case ex::kRandom: {
             const uint16_t range = static_cast<uint16_t>(next16());
             store();
             push(draw(range));
             break;
         }
-        case 0xE6: binary([](uint32_t l, uint32_t r) -> uint32_t { return l == 1 && r == 1; }); break;
-        case 0xE7: binary([](uint32_t l, uint32_t r) -> uint32_t { return l == 1 || r == 1; }); break;
-        case 0xE8: binary([](uint32_t l, uint32_t r) { return l & r; }); break;
-        case 0xE9: binary([](uint32_t l, uint32_t r) { return l | r; }); break;
-        case 0xEA: binary([](uint32_t l, uint32_t r) { return l ^ r; }); break;
-        case 0xEB: binary([](uint32_t l, uint32_t r) -> uint32_t { return l < r; }); break;
-        case 0xEC: binary([](uint32_t l, uint32_t r) -> uint32_t { return l > r; }); break;
-        case 0xED: binary([](uint32_t l, uint32_t r) -> uint32_t { return l <= r; }); break;
-        case 0xEE: binary([](uint32_t l, uint32_t r) -> uint32_t { return l >= r; }); break;
-        case 0xEF: binary([](uint32_t l, uint32_t r) -> uint32_t { return l == r; }); break;
-        case 0xF0: binary([](uint32_t l, uint32_t r) -> uint32_t { return l != r; }); break;
-        case 0xF1: push(next16()); break;
-        case 0xF2: {
+        case ex::kWord: push(next16()); break;
+        case ex::kDword: {
             const uint32_t lo = next16();
             push(lo | (next16() << 16));
             break;
         }
-        case 0xF3: push(mem.flag(next16())); break;
-        case 0xF4: push(mem.flag(pop())); break;
-        case 0xF5: {
+        case ex::kFlagConst: push(mem.flag(next16())); break;
+        case ex::kFlagComputed: push(mem.flag(pop())); break;
+        case ex::kDim32: {
             const uint8_t k = next();
             const uint32_t i = pop();
             store();
             push(machine_.dwordElement(k, i));
             break;
         }
-        case 0xF6: push(mem.reg32(next())); break;
-        case 0xFF: {
+        case ex::kReg32: push(mem.reg32(next())); break;
+        case ex::kEndOfExpression: {
             const uint32_t result = pop();
             store();
             if (depth != 0) fail(script_text::kStackErrorTitle, script_text::kStackLeftText);
@@ -272,66 +262,51 @@ uint64_t Evaluator::runPlain() {
         uint32_t v;
         // Operands wholly inside the memory, pushes below the stack's last
         // place, pops from values that are there; anything else is handed over.
-        if (b < 0x80) {
+        if (b <= ex::kLastSmallLiteral) {
             v = b;
         } else {
             switch (b) {
-            case 0x80:
+            case ex::kReg16:
                 if (pc >= ScriptMemory::kSize) goto handOver;
                 v = mem.reg16(bytes[pc++]);
                 break;
-            case 0xF6:
+            case ex::kReg32:
                 if (pc >= ScriptMemory::kSize) goto handOver;
                 v = mem.reg32(bytes[pc++]);
                 break;
-            case 0xF1:
-            case 0xF3:
+            case ex::kWord:
+            case ex::kFlagConst:
                 if (pc > ScriptMemory::kSize - 2) goto handOver;
                 v = uint32_t{bytes[pc]} | uint32_t{bytes[pc + 1]} << 8;
                 pc += 2;
-                if (b == 0xF3) v = mem.flag(v);
+                if (b == ex::kFlagConst) v = mem.flag(v);
                 break;
-            case 0xF2:
+            case ex::kDword:
                 if (pc > ScriptMemory::kSize - 4) goto handOver;
                 std::memcpy(&v, bytes + pc, 4);
                 pc += 4;
                 break;
-            case 0xF4:
+            case ex::kFlagComputed:
                 // In place of the pop and the push, which fail on an empty
                 // stack and on a full one.
                 if (depth == 0 || depth >= kStackSize) goto handOver;
                 stack[depth - 1] = mem.flag(stack[depth - 1]);
                 continue;
-#define FER_BINARY(code, expression)                                                              \
-    case code:                                                                                    \
-        if (!binary([](uint32_t l, uint32_t r) -> uint32_t { return expression; })) goto handOver; \
+#define FER_OPERATOR_CASE(name, code, spelling, level, value)                                      \
+    case ex::name:                                                                                 \
+        if (!binary([](uint32_t l, uint32_t r) -> uint32_t { return value; })) goto handOver;     \
         continue;
-            FER_BINARY(0xE0, l + r)
-            FER_BINARY(0xE1, l - r)
-            FER_BINARY(0xE2, l * r)
-            FER_BINARY(0xE3, r ? l / r : 0)
-            FER_BINARY(0xE4, r ? l % r : 0)
-            FER_BINARY(0xE6, l == 1 && r == 1)
-            FER_BINARY(0xE7, l == 1 || r == 1)
-            FER_BINARY(0xE8, l & r)
-            FER_BINARY(0xE9, l | r)
-            FER_BINARY(0xEA, l ^ r)
-            FER_BINARY(0xEB, l < r)
-            FER_BINARY(0xEC, l > r)
-            FER_BINARY(0xED, l <= r)
-            FER_BINARY(0xEE, l >= r)
-            FER_BINARY(0xEF, l == r)
-            FER_BINARY(0xF0, l != r)
-#undef FER_BINARY
-            case 0xFF:
+            FER_EXPRESSION_OPERATORS(FER_OPERATOR_CASE)
+#undef FER_OPERATOR_CASE
+            case ex::kEndOfExpression:
                 if (depth != 1) goto handOver;
                 depth_ = 0;
                 machine_.setPc(pc);
                 return stack[0];
-            case 0xA0:
-            case 0xC0:
-            case 0xE5:
-            case 0xF5: goto handOver;
+            case ex::kDim16:
+            case ex::kDim8:
+            case ex::kRandom:
+            case ex::kDim32: goto handOver;
             default: v = b; break; // every other byte is a literal of its own value
             }
         }
@@ -360,13 +335,13 @@ void Evaluator::readArguments() {
     args.clear();
     for (;;) {
         if (halted_) return;
-        if (peek() == 0) {
+        if (peek() == mes::tag::kEndOfList) {
             fetch();
             return;
         }
         const uint8_t tag = fetch();
         Argument* entry = args.beginEntry(); // nullptr past 30 entries: parsed, then dropped
-        if (tag == 1) {
+        if (tag == mes::tag::kText) {
             if (entry) entry->setKind(Argument::kText);
             size_t i = 0;
             for (;;) {
@@ -375,7 +350,7 @@ void Evaluator::readArguments() {
                 if (entry) entry->putTextByte(i, b);
                 ++i;
             }
-        } else if (tag == 2) {
+        } else if (tag == mes::tag::kNumber) {
             if (entry) entry->setKind(Argument::kNumber);
             const uint32_t v = evaluate();
             if (entry) entry->setValue(v);

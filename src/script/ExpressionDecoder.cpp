@@ -17,17 +17,6 @@ struct Node {
     bool constant;
 };
 
-struct OperatorSpelling {
-    const char* text;
-    int level;
-};
-
-// Bytes 0xE0..0xF0; 0xE5 (random) is not a binary operator.
-constexpr OperatorSpelling kOperators[] = {
-    {"+", 7}, {"-", 7}, {"*", 8}, {"/", 8}, {"%", 8},  {nullptr, 0}, {"&&", 1}, {"||", 0}, {"&", 4},
-    {"|", 2}, {"^", 3}, {"<", 6}, {">", 6}, {"<=", 6}, {">=", 6},    {"==", 5}, {"!=", 5},
-};
-
 std::string parenthesized(Node&& n) {
     return "(" + std::move(n.text) + ")";
 }
@@ -85,15 +74,15 @@ std::optional<std::string> ExpressionDecoder::decode(std::span<const uint8_t> co
             n.text = name + std::to_string(code[q++]) + "][" + std::move(n.text) + "]";
             n.level = kAtom;
             n.constant = false;
-        } else if (b >= ex::kFirstOperator && b <= ex::kLastOperator && b != ex::kRandom) {
+        } else if (const BinaryOperator* found = binaryOperator(b)) {
             if (stack.size() < 2) return std::nullopt;
-            const OperatorSpelling& op = kOperators[b - ex::kFirstOperator];
+            const BinaryOperator& op = *found;
             Node right = std::move(stack.back());
             stack.pop_back();
             Node& left = stack.back();
             if (left.level < op.level) left.text = parenthesized(std::move(left));
             left.text += ' ';
-            left.text += op.text;
+            left.text += op.spelling;
             left.text += ' ';
             left.text += right.level <= op.level ? parenthesized(std::move(right)) : right.text;
             left.level = op.level;

@@ -19,21 +19,21 @@ void ExternalCommands::registerWith(CommandTable& table) {
     auto add = [&](uint32_t number, CommandTable::Handler handler) {
         table.add(CommandKind::kExternal, number, Subsystem::kScript, std::move(handler));
     };
-    add(90, [this](const ArgumentList&) { takeSnapshot(); });
-    add(91, [this](const ArgumentList&) { restoreSnapshot(); });
-    add(97, [this, &host](const ArgumentList&) { setResult(host.keyDown(key::kSkip) ? 1 : 0); });
-    add(98, [this](const ArgumentList& a) { dataTableLookup(a.value(1)); });
-    add(99, [this, &host](const ArgumentList&) {
+    add(ext::kTakeSnapshot, [this](const ArgumentList&) { takeSnapshot(); });
+    add(ext::kRestoreSnapshot, [this](const ArgumentList&) { restoreSnapshot(); });
+    add(ext::kSkipHeld, [this, &host](const ArgumentList&) { setResult(host.keyDown(key::kSkip) ? 1 : 0); });
+    add(ext::kTableLookup, [this](const ArgumentList& a) { dataTableLookup(a.value(1)); });
+    add(ext::kDecideHeld, [this, &host](const ArgumentList&) {
         if (host.keyDown(key::kDecide)) setResult(1);
     });
-    add(100, [this](const ArgumentList&) { releaseDecideAndCancel(); });
-    add(101, [&host](const ArgumentList&) { host.resetTicks(); });
-    add(103, [this](const ArgumentList&) { waitForMoveSpeed(); });
-    add(107, [this](const ArgumentList&) { interpreter_.saveGame().readSlot6Values(); });
-    add(108, [this, &host](const ArgumentList&) { setResult(host.keyDown(key::kCancel) ? 1 : 0); });
-    add(111, [this](const ArgumentList& a) { numberIntoLog(a.value(1)); });
-    add(116, [this](const ArgumentList& a) { waitTicks(a.value(1)); });
-    add(126, [this](const ArgumentList&) { holdUp(); });
+    add(ext::kWaitRelease, [this](const ArgumentList&) { releaseDecideAndCancel(); });
+    add(ext::kResetTicks, [&host](const ArgumentList&) { host.resetTicks(); });
+    add(ext::kWaitMoveSpeed, [this](const ArgumentList&) { waitForMoveSpeed(); });
+    add(ext::kReadSlot6, [this](const ArgumentList&) { interpreter_.saveGame().readSlot6Values(); });
+    add(ext::kCancelHeld, [this, &host](const ArgumentList&) { setResult(host.keyDown(key::kCancel) ? 1 : 0); });
+    add(ext::kLogNumber, [this](const ArgumentList& a) { numberIntoLog(a.value(1)); });
+    add(ext::kWaitTicks, [this](const ArgumentList& a) { waitTicks(a.value(1)); });
+    add(ext::kHoldUp, [this](const ArgumentList&) { holdUp(); });
 }
 
 void ExternalCommands::takeSnapshot() {

@@ -1,6 +1,6 @@
 #include "script/InstructionDecoder.h"
 
-#include "core/Opcodes.h"
+#include "core/InstructionTable.h"
 #include "script/Charset.h"
 #include "script/ExpressionDecoder.h"
 #include "script/StringLiteral.h"
@@ -30,20 +30,22 @@ bool InstructionDecoder::write(size_t p, size_t end, DecodedInstruction& line) {
     pos_ = p;
     std::string& h = line.head;
     uint8_t b = code_[pos_++];
+    const TableEntry* entry = instructionEntry(b);
+    const std::string name = entry ? std::string(entry->name) : std::string();
     switch (b) {
-    case op::kEnd: h = "end"; return true;
-    case op::kChoiceLoop: h = "choose"; return true;
-    case op::kText: h = "text " + text(end - 1, pos_, true); return true;
-    case op::kSingleText: h = "stext " + text(end - 1); return true;
-    case op::kSetFlags: h = "flag[" + std::to_string(u16()) + "] = "; return list(end, h);
+    case op::kEnd: h = name; return true;
+    case op::kChoiceLoop: h = name; return true;
+    case op::kText: h = name + " " + text(end - 1, pos_, true); return true;
+    case op::kSingleText: h = name + " " + text(end - 1); return true;
+    case op::kSetFlags: h = name + "[" + std::to_string(u16()) + "] = "; return list(end, h);
     case op::kSetReg16:
     case op::kSetReg32:
-        h = (b == op::kSetReg16 ? "r16[" : "r32[") + std::to_string(code_[pos_++]) + "] = ";
+        h = name + "[" + std::to_string(code_[pos_++]) + "] = ";
         return list(end, h);
     case op::kSetBytes: {
         auto a = expression();
         if (!a) return false;
-        h = "mem[" + *a + "] = ";
+        h = name + "[" + *a + "] = ";
         return list(end, h);
     }
     case op::kSetDim8:
@@ -51,49 +53,49 @@ bool InstructionDecoder::write(size_t p, size_t end, DecodedInstruction& line) {
     case op::kSetDim32: {
         auto i = expression();
         if (!i) return false;
-        const char* name = b == op::kSetDim8 ? "dim8[" : b == op::kSetDim16 ? "dim16[" : "dim32[";
-        h = name + std::to_string(code_[pos_++]) + "][" + *i + "] = ";
+        h = name + "[" + std::to_string(code_[pos_++]) + "][" + *i + "] = ";
         return list(end, h);
     }
     case op::kIfGoto: {
         auto c = expression();
         if (!c) return false;
-        h = "unless " + *c + " goto ";
+        h = name + " " + *c + " " + std::string(instructionEntry(op::kGoto)->name) + " ";
         line.jump = u32();
         return true;
     }
     case op::kGoto:
-        h = "goto ";
+        h = name + " ";
         line.jump = u32();
         return true;
     case op::kSystem: {
         size_t numberAt = pos_;
         auto s = expression();
         if (!s) return false;
-        if (pos_ - numberAt == 2 && code_[numberAt] < kSystemCommandNames.size()) {
-            h = std::string(kSystemCommandNames[code_[numberAt]]);
+        const TableEntry* command = commandEntry(CommandKind::kSystem, code_[numberAt]);
+        if (pos_ - numberAt == 2 && command) {
+            h = std::string(command->name);
         } else {
-            h = "sys(" + *s + ")";
+            h = name + "(" + *s + ")";
         }
         return arguments(h);
     }
-    case op::kChangeScript: h = "change_script"; return arguments(h);
-    case op::kCallScript: h = "call_script"; return arguments(h);
-    case op::kCallProc: h = "call"; return arguments(h);
-    case op::kExternal: h = "ext"; return arguments(h);
+    case op::kChangeScript:
+    case op::kCallScript:
+    case op::kCallProc:
+    case op::kExternal: h = name; return arguments(h);
     case op::kChoiceItem:
-        h = "choice";
+        h = name;
         if (!arguments(h)) return false;
         h += " -> ";
         line.jump = u32();
         return true;
     case op::kTextControl:
-        h = code_[pos_] == 0 ? "newline" : "text_control " + std::to_string(code_[pos_]);
+        h = code_[pos_] == 0 ? "newline" : name + " " + std::to_string(code_[pos_]);
         return true;
     case op::kDefineProc: {
         auto e = expression();
         if (!e) return false;
-        h = "proc " + *e + " -> ";
+        h = name + " " + *e + " -> ";
         line.jump = u32();
         return true;
     }

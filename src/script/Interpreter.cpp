@@ -4,10 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/Opcodes.h"
 #include "core/TextCursor.h"
 #include "script/ScriptMessages.h"
 
 namespace fer {
+
+namespace op = mes::op;
 
 namespace {
 // Handler procedures of the choice loop.
@@ -41,25 +44,36 @@ Interpreter::Interpreter(ScriptMachine& machine, Evaluator& evaluator, ScriptHos
     const uint8_t op = machine_.memory.data()[pc];
     ++machine_.instructionCount;
     machine_.instructionStart = pc;
-    switch (op) {
-    case 0:
+    if (op > op::kLastOpcode) [[unlikely]] {
+        if (op >= 0x81 && op <= 0xFE && variant_.isLeadByte(op)) {
+            textInstruction(op);
+        } else {
+            char text[96];
+            std::snprintf(text, sizeof text, script_text::kBadOpcodeFormat, op, pc);
+            evaluator_.fail(script_text::kScriptErrorTitle, text);
+        }
+        return Step::kNext;
+    }
+    // Every instruction of the table has its case here.
+    switch (static_cast<op::Opcode>(op)) {
+    case op::kEnd:
         evaluator_.fetch();
         --machine_.depth;
         return Step::kEnd;
-    case 1:
-    case 2: textInstruction(op); break;
+    case op::kText:
+    case op::kSingleText: textInstruction(op); break;
     // Assignments, jumps and definitions touch only the script's memory:
     // the pass after them may go without the pump.
-    case 3: assignFlags(); return Step::kQuiet;
-    case 4:
+    case op::kSetFlags: assignFlags(); return Step::kQuiet;
+    case op::kSetReg16:
         if (evaluator_.recording()) assignRegisters16();
         else assignRegistersUnrecorded<false>();
         return Step::kQuiet;
-    case 5: assignBytes(); return Step::kQuiet;
-    case 6:
-    case 7:
-    case 8: assignArray(op); return Step::kQuiet;
-    case 9:
+    case op::kSetBytes: assignBytes(); return Step::kQuiet;
+    case op::kSetDim8:
+    case op::kSetDim16:
+    case op::kSetDim32: assignArray(op); return Step::kQuiet;
+    case op::kIfGoto:
         if (evaluator_.recording()) {
             evaluator_.fetch();
             const uint32_t c = evaluator_.evaluate();
@@ -69,7 +83,7 @@ Interpreter::Interpreter(ScriptMachine& machine, Evaluator& evaluator, ScriptHos
             conditionalJumpUnrecorded();
         }
         return Step::kQuiet;
-    case 10:
+    case op::kGoto:
         if (evaluator_.recording()) {
             evaluator_.fetch();
             const uint32_t t = evaluator_.fetch32();
@@ -78,31 +92,22 @@ Interpreter::Interpreter(ScriptMachine& machine, Evaluator& evaluator, ScriptHos
             jumpUnrecorded();
         }
         return Step::kQuiet;
-    case 11: systemCommands_.execute(); break;
-    case 12: switcher_.change(); break;
-    case 13: switcher_.call(); break;
-    case 14: defineChoice(); return Step::kQuiet;
-    case 15: procedureCall(); break;
-    case 16: externalCommand(); break;
-    case 17: textControl(); break;
-    case 18: defineProcedure(); return Step::kQuiet;
-    case 19:
+    case op::kSystem: systemCommands_.execute(); break;
+    case op::kChangeScript: switcher_.change(); break;
+    case op::kCallScript: switcher_.call(); break;
+    case op::kChoiceItem: defineChoice(); return Step::kQuiet;
+    case op::kCallProc: procedureCall(); break;
+    case op::kExternal: externalCommand(); break;
+    case op::kTextControl: textControl(); break;
+    case op::kDefineProc: defineProcedure(); return Step::kQuiet;
+    case op::kChoiceLoop:
         evaluator_.fetch();
         choiceLoop();
         break;
-    case 20:
+    case op::kSetReg32:
         if (evaluator_.recording()) assignRegisters32();
         else assignRegistersUnrecorded<true>();
         return Step::kQuiet;
-    default:
-        if (op >= 0x81 && op <= 0xFE && variant_.isLeadByte(op)) {
-            textInstruction(op);
-            break;
-        }
-        char text[96];
-        std::snprintf(text, sizeof text, script_text::kBadOpcodeFormat, op, pc);
-        evaluator_.fail(script_text::kScriptErrorTitle, text);
-        break;
     }
     return Step::kNext;
 }
@@ -283,8 +288,8 @@ void Interpreter::assignArray(uint8_t opcode) {
     do {
         const uint32_t v = evaluator_.evaluate();
         switch (opcode) {
-        case 6: machine_.setByteElement(k, i, static_cast<uint8_t>(v)); break;
-        case 7: machine_.setWordElement(k, i, static_cast<uint16_t>(v)); break;
+        case op::kSetDim8: machine_.setByteElement(k, i, static_cast<uint8_t>(v)); break;
+        case op::kSetDim16: machine_.setWordElement(k, i, static_cast<uint16_t>(v)); break;
         default: machine_.setDwordElement(k, i, v); break;
         }
         ++i;
@@ -303,15 +308,15 @@ void Interpreter::endRecording() {
 
 void Interpreter::textInstruction(uint8_t opcode) {
     ScriptMemory& mem = machine_.memory;
-    const bool explicitOpcode = opcode == 1 || opcode == 2;
+    const bool explicitOpcode = opcode == op::kText || opcode == op::kSingleText;
     textAddress_ = machine_.pc();
-    if (opcode == 1 && !(mem.controlWord() & (control::kMessageOpen | control::kRecording)))
+    if (opcode == op::kText && !(mem.controlWord() & (control::kMessageOpen | control::kRecording)))
         log_.begin();
     if (explicitOpcode) {
         beginRecordingIfOpen();
         evaluator_.fetch();
     }
-    const bool doubleByte = opcode != 2;
+    const bool doubleByte = opcode != op::kSingleText;
     const unsigned plane = mem.reg16(reg16::kPlane);
     const unsigned style = mem.reg16(reg16::kTextStyle);
     for (;;) {

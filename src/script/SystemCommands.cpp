@@ -23,14 +23,14 @@ void SystemCommands::registerWith(CommandTable& table) {
     auto add = [&](uint32_t number, CommandTable::Handler handler) {
         table.add(CommandKind::kSystem, number, Subsystem::kScript, std::move(handler));
     };
-    add(4, [this](const ArgumentList& a) { interpreter_.saveGame().command(a.value(0), a.value(1)); });
-    add(11, [this](const ArgumentList&) { wait(); });
-    add(13, [this](const ArgumentList& a) { runAt(a.value(0)); });
-    add(14, [this](const ArgumentList& a) { hitTest(a.value(0), a.value(1)); });
-    add(15, [this](const ArgumentList& a) { choiceKey(a.value(0)); });
-    add(16, [this](const ArgumentList&) { clock(); });
-    add(18, [this](const ArgumentList& a) { messageLog(a.value(0), a.value(1)); });
-    add(20, [this](const ArgumentList&) { waitClick(); });
+    add(sys::kSaveState, [this](const ArgumentList& a) { interpreter_.saveGame().command(a.value(0), a.value(1)); });
+    add(sys::kWait, [this](const ArgumentList&) { wait(); });
+    add(sys::kRunAt, [this](const ArgumentList& a) { runAt(a.value(0)); });
+    add(sys::kHitTest, [this](const ArgumentList& a) { hitTest(a.value(0), a.value(1)); });
+    add(sys::kChoiceKey, [this](const ArgumentList& a) { choiceKey(a.value(0)); });
+    add(sys::kClock, [this](const ArgumentList&) { clock(); });
+    add(sys::kMessageLog, [this](const ArgumentList& a) { messageLog(a.value(0), a.value(1)); });
+    add(sys::kWaitClick, [this](const ArgumentList&) { waitClick(); });
 }
 
 void SystemCommands::wait() {

@@ -145,7 +145,7 @@ void EngineContext::connect() {
         screen_.flush();
         monitor_.tick();
         // Tracks pause while the window is in the background.
-        sound_.setApplicationActive(window_.state() == 0);
+        sound_.setApplicationActive(window_.state() == window_state::kActive);
     });
     // While a box is up the timer's ticks are still applied and shown, as
     // the palette fade is.

@@ -7,13 +7,13 @@ bool MainWindow::create(const std::string& title, bool debugMenu, const TextMenu
     MenuModel menu = engineMenu(debugMenu, text);
     for (MenuItem& popup : settingsPopups) addSettingsPopup(menu, std::move(popup));
     created_ = platform_.openWindow(title, menu);
-    if (created_) state_ = 0;
+    if (created_) state_ = window_state::kActive;
     return created_;
 }
 
 void MainWindow::destroy() {
     if (created_) platform_.closeWindow();
-    state_ = 255;
+    state_ = window_state::kClosed;
 }
 
 void MainWindow::handleNext() {
@@ -53,16 +53,16 @@ void MainWindow::handle(const PlatformEvent& event) {
         [[fallthrough]];
     case T::kActivate:
         if (engineRunning_ && exists()) timer_.setPaused(false);
-        setState(0);
+        setState(window_state::kActive);
         break;
     case T::kDeactivate:
         timer_.setPaused(true);
-        setState(1);
+        setState(window_state::kInactive);
         break;
     case T::kMinimise:
         if (size_) size_(WindowSize::kMinimised);
         timer_.setPaused(true);
-        setState(2);
+        setState(window_state::kMinimised);
         break;
     case T::kMenu:
         if (menu_) menu_(event.code);

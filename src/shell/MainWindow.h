@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/WindowState.h"
 #include "platform/Platform.h"
 #include "shell/KeyState.h"
 #include "shell/PlayerSettings.h"
@@ -31,7 +32,7 @@ class MainWindow {
     // Closes the window: the state becomes 255 and stays there, whatever is
     // written to it afterwards.
     void destroy();
-    bool exists() const { return created_ && state_ != 255; }
+    bool exists() const { return created_ && state_ != window_state::kClosed; }
 
     // One pass of the message pump: at most one event, the sync point, and a
     // 30 ms sleep while the window is not active; 0 when the window is closed
@@ -39,13 +40,13 @@ class MainWindow {
     // every script instruction: a pass with no event and nothing to show
     // costs a look at each source and no allocation.
     int pump() {
-        handledEvent_ = state_ != 255 && platform_.nextEvent(next_);
+        handledEvent_ = state_ != window_state::kClosed && platform_.nextEvent(next_);
         if (handledEvent_) [[unlikely]]
             handleNext();
         if (passEnd_) passEnd_();
-        if (state_ == 1 || state_ == 2) [[unlikely]]
+        if (state_ == window_state::kInactive || state_ == window_state::kMinimised) [[unlikely]]
             platform_.sleepMilliseconds(30);
-        return (state_ == 255 || state_ == 3) ? 0 : 1;
+        return (state_ == window_state::kClosed || state_ == window_state::kRestart) ? 0 : 1;
     }
 
     int state() const { return state_; }
@@ -53,7 +54,7 @@ class MainWindow {
     bool handledEvent() const { return handledEvent_; }
     // Any state but closed; once closed the window stays closed.
     void setState(int state) {
-        if (state_ != 255) state_ = state;
+        if (state_ != window_state::kClosed) state_ = state;
     }
     // While the engine runs, activation restarts the timer.
     void setEngineRunning(bool running) { engineRunning_ = running; }
@@ -94,7 +95,7 @@ class MainWindow {
     // Where the platform writes the next event; kept from pass to pass so
     // that a pass without an event builds none.
     PlatformEvent next_;
-    int state_ = 0;
+    int state_ = window_state::kActive;
     bool created_ = false;
     bool handledEvent_ = false;
     bool engineRunning_ = false;

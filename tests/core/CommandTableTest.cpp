@@ -20,19 +20,26 @@ ArgumentList numbers(std::initializer_list<uint32_t> values) {
 
 TEST(CommandListing, NamesEveryCommandOnceWithAnOwner) {
     std::set<std::pair<CommandKind, uint32_t>> seen;
-    for (const CommandOwner& c : command_listing::kOwners) {
+    std::set<std::pair<CommandKind, std::string_view>> names;
+    for (const TableEntry& c : operation_table::kRows) {
+        EXPECT_TRUE(names.insert({c.kind, c.name}).second) << c.name << " named twice";
+        EXPECT_FALSE(c.name.empty());
+    }
+    for (const TableEntry& c : operation_table::kCommands) {
         EXPECT_TRUE(seen.insert({c.kind, c.number}).second) << c.number << " listed twice";
         EXPECT_FALSE(c.what.empty());
         EXPECT_NE(subsystemName(c.owner), "unknown");
-        EXPECT_EQ(commandOwner(c.kind, c.number), &c);
+        EXPECT_EQ(commandEntry(c.kind, c.number), &c);
     }
     for (uint32_t n = 0; n <= kLastSystemCommand; ++n)
         EXPECT_TRUE(seen.count({CommandKind::kSystem, n})) << n;
     for (uint32_t n = kFirstExternalCommand; n <= kLastExternalCommand; ++n)
         EXPECT_TRUE(seen.count({CommandKind::kExternal, n})) << n;
-    EXPECT_EQ(commandOwner(CommandKind::kSystem, 21), nullptr);
-    EXPECT_EQ(commandOwner(CommandKind::kExternal, 89), nullptr);
-    EXPECT_EQ(commandOwner(CommandKind::kSystem, 12)->owner, Subsystem::kText);
+    EXPECT_EQ(commandEntry(CommandKind::kSystem, 21), nullptr);
+    EXPECT_EQ(commandEntry(CommandKind::kExternal, 89), nullptr);
+    EXPECT_EQ(commandEntry(CommandKind::kSystem, 12)->owner, Subsystem::kText);
+    EXPECT_EQ(instructionEntry(9)->signature, "expr c, target t");
+    EXPECT_EQ(instructionEntry(21), nullptr);
 }
 
 TEST(CommandTable, RunsTheRegisteredHandlerWithItsArguments) {

@@ -2,7 +2,7 @@
 // holds and nothing crashes. Bounded so that it runs in seconds under ASan.
 
 #include "MesTestSupport.h"
-#include "core/Opcodes.h"
+#include "core/InstructionTable.h"
 
 #include <random>
 
@@ -142,7 +142,7 @@ class ProgramGenerator {
         case 10: return "dim32[200][" + expression(2) + "] = " + valueList();
         case 11: return (chance(50) ? "if " : "unless ") + expression(3) + " goto " + target();
         case 12: return "goto " + target();
-        case 13: return std::string(kSystemCommandNames[pick(0, 20)]) + arguments();
+        case 13: return std::string(commandEntry(CommandKind::kSystem, pick(0, 20))->name) + arguments();
         case 14: return "sys(" + expression(2) + ")" + arguments();
         case 15: return (chance(50) ? "change_script" : "call_script") + arguments();
         case 16: return "choice" + arguments() + " -> " + target();

@@ -4,6 +4,7 @@
 
 #include "ExpressionParser.h"
 #include "ScriptRig.h"
+#include "core/ExpressionOperators.h"
 #include "script/ScriptMessages.h"
 
 namespace fer::test {
@@ -80,7 +81,7 @@ class PlainEvaluator {
                 if (b >= 0xE0 && b <= 0xF0) {
                     r = pop();
                     l = pop();
-                    // The arithmetic of the assembler's constant folding.
+                    // The operators' one table, as the constant folding uses it.
                     push(mes::applyOperator(b, l, r));
                 } else {
                     push(b);

@@ -191,7 +191,7 @@ class ScriptRig {
     explicit ScriptRig(const BuildVariant& variant = kGb2312Variant)
         : evaluator(machine, host), interpreter(machine, evaluator, host, variant, commands, host) {
         host.memory = &machine.memory;
-        for (const CommandOwner& c : command_listing::kOwners) {
+        for (const TableEntry& c : operation_table::kCommands) {
             if (c.owner == Subsystem::kScript) continue;
             commands.add(c.kind, c.number, c.owner, [this, c](const ArgumentList& args) {
                 if (c.kind == CommandKind::kSystem)

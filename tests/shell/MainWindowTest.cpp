@@ -241,7 +241,7 @@ TEST_F(ContextInDirectory, VolumesAreReadFromOurOwnSectionAndTheMenuKeepsOneMark
 TEST_F(ContextInDirectory, EveryCommandOfABuiltSubsystemIsRegisteredByItsOwner) {
     start();
     const CommandTable& table = context_->commands();
-    for (const CommandOwner& c : command_listing::kOwners) {
+    for (const TableEntry& c : operation_table::kCommands) {
         EXPECT_TRUE(table.has(c.kind, c.number)) << c.number;
     }
 }

@@ -3,7 +3,7 @@
 #include "CodeBuffer.h"
 #include "ExpressionParser.h"
 #include "Lexer.h"
-#include "core/Opcodes.h"
+#include "core/InstructionTable.h"
 
 #include <algorithm>
 #include <array>
@@ -21,19 +21,23 @@ constexpr std::array<std::string_view, 34> kReservedWords = {
     "proc",          "choose",      "bytes",  "include", "const", "random",  "tag",
     "else",          "while",       "do",     "then",    "label", "unless"};
 
+// The system command of that name: written as a statement of its own.
+const TableEntry* systemCommandNamed(std::string_view name) {
+    for (const TableEntry& c : operation_table::kCommands)
+        if (c.kind == CommandKind::kSystem && c.name == name) return &c;
+    return nullptr;
+}
+
 bool isReserved(const std::string& name) {
     if (std::find(kReservedWords.begin(), kReservedWords.end(), name) != kReservedWords.end()) {
         return true;
     }
-    return std::find(kSystemCommandNames.begin(), kSystemCommandNames.end(), name) !=
-           kSystemCommandNames.end();
+    return systemCommandNamed(name) != nullptr;
 }
 
-int systemCommandNumber(const std::string& name) {
-    for (size_t i = 0; i < kSystemCommandNames.size(); ++i) {
-        if (kSystemCommandNames[i] == name) return static_cast<int>(i);
-    }
-    return -1;
+// The instruction whose name is the statement's keyword.
+bool names(const std::string& word, op::Opcode opcode) {
+    return word == instructionEntry(opcode)->name;
 }
 
 std::string directoryOf(const std::string& path) {
@@ -211,25 +215,25 @@ void Session::statement(TokenStream& ts, std::vector<Block>& blocks) {
     const Token& keyword = ts.next();
     const std::string& w = keyword.text;
     ExpressionParser expr(ts, constants_);
-    if (w == "end" || w == "return") {
+    if (names(w, op::kEnd) || w == "return") {
         code_.emit(op::kEnd);
-    } else if (w == "text") {
+    } else if (names(w, op::kText)) {
         textStatement(ts, op::kText);
-    } else if (w == "stext") {
+    } else if (names(w, op::kSingleText)) {
         textStatement(ts, op::kSingleText);
-    } else if (w == "flag") {
+    } else if (names(w, op::kSetFlags)) {
         uint32_t n = bracketConstant(ts, "first flag number", 0xFFFF);
         ts.expectPunct("=");
         code_.emit(op::kSetFlags);
         code_.emit16(n);
         valueList(ts);
-    } else if (w == "r16" || w == "r32") {
+    } else if (names(w, op::kSetReg16) || names(w, op::kSetReg32)) {
         uint32_t r = bracketConstant(ts, "first register number", 255);
         ts.expectPunct("=");
-        code_.emit(w == "r16" ? op::kSetReg16 : op::kSetReg32);
+        code_.emit(names(w, op::kSetReg16) ? op::kSetReg16 : op::kSetReg32);
         code_.emit(static_cast<uint8_t>(r));
         valueList(ts);
-    } else if (w == "mem") {
+    } else if (names(w, op::kSetBytes)) {
         ts.expectPunct("[");
         std::vector<uint8_t> address = expr.parseRuntime();
         ts.expectPunct("]");
@@ -237,17 +241,19 @@ void Session::statement(TokenStream& ts, std::vector<Block>& blocks) {
         code_.emit(op::kSetBytes);
         code_.append(address);
         valueList(ts);
-    } else if (w == "dim8" || w == "dim16" || w == "dim32") {
+    } else if (names(w, op::kSetDim8) || names(w, op::kSetDim16) || names(w, op::kSetDim32)) {
         uint32_t k = bracketConstant(ts, "array number", 255);
         ts.expectPunct("[");
         std::vector<uint8_t> index = expr.parseRuntime();
         ts.expectPunct("]");
         ts.expectPunct("=");
-        code_.emit(w == "dim8" ? op::kSetDim8 : w == "dim16" ? op::kSetDim16 : op::kSetDim32);
+        code_.emit(names(w, op::kSetDim8)    ? op::kSetDim8
+                   : names(w, op::kSetDim16) ? op::kSetDim16
+                                             : op::kSetDim32);
         code_.append(index);
         code_.emit(static_cast<uint8_t>(k));
         valueList(ts);
-    } else if (w == "if" || w == "unless") {
+    } else if (w == "if" || names(w, op::kIfGoto)) {
         // The jump instruction goes on when its condition is 1 and jumps
         // otherwise: "unless C goto L" is that instruction as it stands;
         // "if C goto L" jumps when C is 1, written as "unless C != 1 goto L".
@@ -263,42 +269,43 @@ void Session::statement(TokenStream& ts, std::vector<Block>& blocks) {
         code_.emit(op::kIfGoto);
         code_.append(condition);
         target(ts);
-    } else if (w == "goto") {
+    } else if (names(w, op::kGoto)) {
         code_.emit(op::kGoto);
         target(ts);
-    } else if (w == "sys") {
+    } else if (names(w, op::kSystem)) {
         ts.expectPunct("(");
         std::vector<uint8_t> number = expr.parseRuntime();
         ts.expectPunct(")");
         code_.emit(op::kSystem);
         code_.append(number);
         arguments(ts);
-    } else if (int s = systemCommandNumber(w); s >= 0) {
+    } else if (const TableEntry* s = systemCommandNamed(w)) {
         code_.emit(op::kSystem);
-        code_.emit(static_cast<uint8_t>(s));
+        code_.emit(static_cast<uint8_t>(s->number));
         code_.emit(ex::kEndOfExpression);
         arguments(ts);
-    } else if (w == "change_script" || w == "call_script" || w == "call" || w == "ext") {
-        code_.emit(w == "change_script" ? op::kChangeScript
-                   : w == "call_script" ? op::kCallScript
-                   : w == "call"        ? op::kCallProc
-                                        : op::kExternal);
+    } else if (names(w, op::kChangeScript) || names(w, op::kCallScript) ||
+               names(w, op::kCallProc) || names(w, op::kExternal)) {
+        code_.emit(names(w, op::kChangeScript) ? op::kChangeScript
+                   : names(w, op::kCallScript) ? op::kCallScript
+                   : names(w, op::kCallProc)   ? op::kCallProc
+                                               : op::kExternal);
         arguments(ts);
-    } else if (w == "choice") {
+    } else if (names(w, op::kChoiceItem)) {
         code_.emit(op::kChoiceItem);
         arguments(ts);
         bodyTarget(ts, blocks);
-    } else if (w == "proc") {
+    } else if (names(w, op::kDefineProc)) {
         code_.emit(op::kDefineProc);
         code_.append(expr.parseRuntime());
         bodyTarget(ts, blocks);
     } else if (w == "newline") {
         code_.emit(op::kTextControl);
         code_.emit(0);
-    } else if (w == "text_control") {
+    } else if (names(w, op::kTextControl)) {
         code_.emit(op::kTextControl);
         code_.emit(static_cast<uint8_t>(constant(ts, "text control code", 255)));
-    } else if (w == "choose") {
+    } else if (names(w, op::kChoiceLoop)) {
         code_.emit(op::kChoiceLoop);
     } else if (w == "bytes") {
         do {

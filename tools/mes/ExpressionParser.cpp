@@ -9,31 +9,6 @@ namespace fer::mes {
 
 namespace {
 
-struct BinaryOperator {
-    int level; // 0 binds loosest, as in C
-    const char* spelling;
-    uint8_t code;
-};
-
-constexpr std::array<BinaryOperator, 16> kOperators = {{
-    {0, "||", 0xE7},
-    {1, "&&", 0xE6},
-    {2, "|", 0xE9},
-    {3, "^", 0xEA},
-    {4, "&", 0xE8},
-    {5, "==", 0xEF},
-    {5, "!=", 0xF0},
-    {6, "<", 0xEB},
-    {6, ">", 0xEC},
-    {6, "<=", 0xED},
-    {6, ">=", 0xEE},
-    {7, "+", 0xE0},
-    {7, "-", 0xE1},
-    {8, "*", 0xE2},
-    {8, "/", 0xE3},
-    {8, "%", 0xE4},
-}};
-
 void append(std::vector<uint8_t>& to, const std::vector<uint8_t>& from) {
     to.insert(to.end(), from.begin(), from.end());
 }
@@ -69,28 +44,6 @@ std::string encodeLiteral(uint32_t v, char suffix, std::vector<uint8_t>& out) {
     }
 }
 
-uint32_t applyOperator(uint8_t op, uint32_t l, uint32_t r) {
-    switch (op) {
-    case 0xE0: return l + r;
-    case 0xE1: return l - r;
-    case 0xE2: return l * r;
-    case 0xE3: return r ? l / r : 0;
-    case 0xE4: return r ? l % r : 0;
-    case 0xE6: return l == 1 && r == 1;
-    case 0xE7: return l == 1 || r == 1;
-    case 0xE8: return l & r;
-    case 0xE9: return l | r;
-    case 0xEA: return l ^ r;
-    case 0xEB: return l < r;
-    case 0xEC: return l > r;
-    case 0xED: return l <= r;
-    case 0xEE: return l >= r;
-    case 0xEF: return l == r;
-    case 0xF0: return l != r;
-    default: return 0;
-    }
-}
-
 std::vector<uint8_t> ExpressionParser::parseRuntime() {
     CompiledExpression e = parse();
     e.code.push_back(ex::kEndOfExpression);
@@ -121,7 +74,7 @@ CompiledExpression ExpressionParser::parseBinary(int minLevel) {
         const Token& t = tokens_.peek();
         const BinaryOperator* found = nullptr;
         if (t.kind == TokenKind::Punct) {
-            for (const BinaryOperator& op : kOperators) {
+            for (const BinaryOperator& op : kBinaryOperators) {
                 if (op.level >= minLevel && t.text == op.spelling) found = &op;
             }
         }
@@ -129,7 +82,8 @@ CompiledExpression ExpressionParser::parseBinary(int minLevel) {
         tokens_.next();
         CompiledExpression right = parseBinary(found->level + 1);
         bool divByZero =
-            (found->code == 0xE3 || found->code == 0xE4) && right.constant && right.value == 0;
+            (found->code == ex::kDivide || found->code == ex::kRemainder) && right.constant &&
+            right.value == 0;
         left.value = applyOperator(found->code, left.value, right.value);
         left.constant = left.constant && right.constant && !divByZero;
         left.suffixed = left.suffixed || right.suffixed;

@@ -48,7 +48,5 @@ class ExpressionParser {
 // Appends the encoding of literal v: suffix 0 (shortest), 'b', 'w' or 'd'.
 // Returns an error message, or an empty string.
 std::string encodeLiteral(uint32_t v, char suffix, std::vector<uint8_t>& out);
-// The value of a binary operator byte 0xE0..0xF0 applied to two values.
-uint32_t applyOperator(uint8_t op, uint32_t left, uint32_t right);
 
 } // namespace fer::mes
