@@ -139,6 +139,10 @@ uint32_t Interpreter::run() {
         // After a fatal error nothing more runs: the engine is ending.
         if (evaluator_.halted()) [[unlikely]]
             return 0;
+        if (debugHook_) [[unlikely]] {
+            debugHook_->beforeInstruction();
+            if (evaluator_.halted()) return 0;
+        }
         const Step step = execute();
         if (step == Step::kEnd || lastPass) return 0;
         if (step != Step::kQuiet) quiet = 0;

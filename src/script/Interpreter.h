@@ -10,6 +10,7 @@
 #include "core/BuildVariant.h"
 #include "core/CommandTable.h"
 #include "core/SoundControl.h"
+#include "script/DebugHook.h"
 #include "script/Evaluator.h"
 #include "script/ExternalCommands.h"
 #include "script/MessageLog.h"
@@ -53,7 +54,8 @@ class Interpreter {
     ExternalCommands& externals() { return externals_; }
     const CommandTable& commands() const { return table_; }
     SoundControl& sound() { return sound_; }
-
+    // A debugger to ask before every instruction; nullptr detaches it.
+    void setDebugHook(DebugHook* hook) { debugHook_ = hook; }
 
   private:
     // kQuiet: the instruction only assigned, jumped or defined.
@@ -113,6 +115,7 @@ class Interpreter {
     // load; no more than kMaxNotedProcedures, however many numbers a script calls.
     static constexpr size_t kMaxNotedProcedures = 256;
     std::set<uint32_t> notedProcedures_;
+    DebugHook* debugHook_ = nullptr;
 };
 
 } // namespace fer

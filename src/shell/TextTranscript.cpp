@@ -33,6 +33,7 @@ void TextTranscript::add(uint16_t code, int x, int y) {
 
 void TextTranscript::flush() {
     if (line_.empty()) return;
+    if (listener_) listener_(line_);
     if (out_) {
         std::fprintf(out_, "%s\n", line_.c_str());
         std::fflush(out_);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "core/BuildVariant.h"
@@ -22,6 +23,10 @@ class TextTranscript {
 
     void add(uint16_t code, int x, int y);
     void flush();
+    // Every finished line is also handed here.
+    void setLineListener(std::function<void(const std::string&)> listener) {
+        listener_ = std::move(listener);
+    }
 
     // The UTF-8 text of one character code; empty when it does not convert.
     std::string toUtf8(uint16_t code) const;
@@ -33,6 +38,7 @@ class TextTranscript {
     std::string line_;
     int lastX_ = -1;
     int lastY_ = -1;
+    std::function<void(const std::string&)> listener_;
 };
 
 } // namespace fer
