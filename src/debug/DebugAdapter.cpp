@@ -663,6 +663,8 @@ void DebugAdapter::followFrames() {
         frames_.push_back(std::move(f));
     }
     if (!frames_.empty()) frames_.back().script = script_;
+    // The outermost loop runs whichever script was changed to last.
+    if (frames_.size() == 1) frames_[0].name = "script " + printable(script_);
 }
 
 bool DebugAdapter::stepStops(uint32_t pc) {

@@ -7,4 +7,4 @@ if ! command -v node >/dev/null || [ ! -d node_modules/@vscode/debugadapter-test
   if [ -n "${CI:-}" ]; then exit 1; fi
   exit 77
 fi
-exec node --test scenarios.test.mjs
+exec node --test scenarios.test.mjs grammar.test.mjs
