@@ -145,6 +145,10 @@ uint32_t Interpreter::run() {
         if (evaluator_.halted()) [[unlikely]]
             return 0;
         if (machine_.depth == 1) outermostPc_ = machine_.pc();
+        if (debugHook_) [[unlikely]] {
+            debugHook_->beforeInstruction();
+            if (evaluator_.halted()) return 0;
+        }
         const Step step = execute();
         if (step == Step::kEnd || lastPass) return 0;
         if (step != Step::kQuiet) quiet = 0;

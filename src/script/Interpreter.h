@@ -10,6 +10,7 @@
 #include "core/BuildVariant.h"
 #include "core/CommandTable.h"
 #include "core/SoundControl.h"
+#include "script/DebugHook.h"
 #include "script/Evaluator.h"
 #include "script/ExternalCommands.h"
 #include "script/MessageLog.h"
@@ -61,6 +62,8 @@ class Interpreter {
         return textAddress_ >= ScriptMemory::kCodeBase ? textAddress_ : outermostPc_;
     }
 
+    // A debugger to ask before every instruction; nullptr detaches it.
+    void setDebugHook(DebugHook* hook) { debugHook_ = hook; }
 
   private:
     // kQuiet: the instruction only assigned, jumped or defined.
@@ -122,6 +125,7 @@ class Interpreter {
     std::set<uint32_t> notedProcedures_;
     uint32_t textAddress_ = 0; // the last text instruction
     uint32_t outermostPc_ = 0; // the instruction the outermost loop runs
+    DebugHook* debugHook_ = nullptr;
 };
 
 } // namespace fer

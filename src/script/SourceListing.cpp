@@ -18,7 +18,7 @@ struct Line {
     bool raw = true;
 };
 
-std::string labelName(size_t offset) {
+std::string madeUpLabel(size_t offset) {
     char buf[24];
     std::snprintf(buf, sizeof buf, "L%04zX", offset);
     return buf;
@@ -30,6 +30,10 @@ SourceListing::SourceListing(Charset& charset, LineCheck check)
     : charset_(charset), check_(std::move(check)) {}
 
 std::string SourceListing::write(std::span<const uint8_t> code) {
+    auto labelName = [this](size_t offset) {
+        auto named = labelNames_.find(offset);
+        return named != labelNames_.end() ? named->second : madeUpLabel(offset);
+    };
     InstructionDecoder decoder(code, charset_);
     std::vector<Line> lines;
     size_t p = 0;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <unordered_map>
 
 namespace fer::mes {
 
@@ -21,10 +22,15 @@ class SourceListing {
     explicit SourceListing(Charset& charset, LineCheck check = {});
 
     std::string write(std::span<const uint8_t> code);
+    // Names for the labels at these offsets instead of the made-up ones.
+    void setLabelNames(std::unordered_map<size_t, std::string> names) {
+        labelNames_ = std::move(names);
+    }
 
   private:
     Charset& charset_;
     LineCheck check_;
+    std::unordered_map<size_t, std::string> labelNames_;
 };
 
 } // namespace fer::mes

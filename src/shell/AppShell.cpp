@@ -36,6 +36,7 @@ std::FILE* AppShell::createLog(const char* name) {
 }
 
 void AppShell::logLine(std::string_view text) {
+    if (logListener_) logListener_(text);
     if (!log_) return;
     std::fwrite(text.data(), 1, text.size(), log_.get());
     std::fputc('\n', log_.get());

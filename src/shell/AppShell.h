@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,6 +47,10 @@ class AppShell {
     // A line for the author: the log, and stderr while "bDEBUG" is not 0.
     void note(std::string_view text);
     void closeLog() { log_.reset(); }
+    // Every line meant for the log is also handed here, log file or not.
+    void setLogListener(std::function<void(std::string_view)> listener) {
+        logListener_ = std::move(listener);
+    }
 
   private:
     // The log file, new and empty in the old one's place; nullptr when it
@@ -62,6 +67,7 @@ class AppShell {
     int32_t debugEnabled_ = 0;
     std::unique_ptr<std::FILE, FileCloser> log_;
     std::filesystem::path logFolder_;
+    std::function<void(std::string_view)> logListener_;
 };
 
 } // namespace fer

@@ -47,6 +47,11 @@ const char* CommandLine::usage() {
            "                      the SCREEN setting is neither used nor written\n"
            "  --window            this run in a window; SCREEN is neither used nor written\n"
            "                      (Alt+Enter or F11 switches while the game runs)\n"
+           "  --debug-adapter     speak the Debug Adapter Protocol on stdin/stdout (an editor "
+           "starts\n"
+           "                      the engine so); the game starts when the client has launched "
+           "it\n"
+           "  --debug-port PORT   the same for one client on 127.0.0.1:PORT while the game runs\n"
            "  --help              print this\n"
            "Exit status: 0 normal end, 1 after a fatal error, 2 bad usage.\n";
 }
@@ -112,6 +117,17 @@ bool CommandLine::parse(const std::vector<std::string_view>& args, std::string& 
                 error = "--scale: not 1 to 16, fit or stretch: " + text;
                 return false;
             }
+        } else if (a == "--debug-adapter") {
+            debugAdapter = true;
+        } else if (a == "--debug-port") {
+            std::string text;
+            if (!value(text)) return false;
+            uint64_t n = 0;
+            if (!parseUnsigned(text, n) || n == 0 || n > 65535) {
+                error = std::string(a) + ": not a port (1-65535): " + text;
+                return false;
+            }
+            debugPort = static_cast<uint16_t>(n);
         } else if (a == "--quit-after") {
             std::string text;
             if (!value(text)) return false;
@@ -132,6 +148,10 @@ bool CommandLine::parse(const std::vector<std::string_view>& args, std::string& 
             gameDirectory = std::string(a);
             gameDirectorySeen = true;
         }
+    }
+    if (debugAdapter && debugPort) {
+        error = "--debug-adapter and --debug-port exclude each other";
+        return false;
     }
     return true;
 }

@@ -31,6 +31,10 @@ struct CommandLine {
     // --fullscreen or --window: this run's display mode, "SCREEN" untouched.
     std::optional<DisplayMode> displayMode;
     bool help = false;
+    // --debug-adapter: the Debug Adapter Protocol on standard input and output;
+    // --debug-port PORT: the same for one client on 127.0.0.1:PORT.
+    bool debugAdapter = false;
+    std::optional<uint16_t> debugPort;
 
     // Parses argv[1..]; false with a message in error on bad usage.
     bool parse(const std::vector<std::string_view>& args, std::string& error);

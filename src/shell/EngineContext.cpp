@@ -234,6 +234,20 @@ void EngineContext::placeWrites() {
     shell_.setLogFolder(*folder);
 }
 
+void EngineContext::attachDebugger(DebugAdapter& adapter) {
+    adapter.attach(machine_, interpreter_.host(), fileNames_);
+    interpreter_.setDebugHook(&adapter);
+    errors_.setBeforeBox(
+        [&adapter](std::string_view title, std::string_view text) {
+            adapter.beforeFatalError(title, text);
+        });
+    shell_.setLogListener([&adapter](std::string_view line) { adapter.output("console", line); });
+    if (transcript_) {
+        transcript_->setLineListener(
+            [&adapter](const std::string& line) { adapter.output("stdout", line); });
+    }
+}
+
 int EngineContext::run() {
     mainSequence();
     writeShutdownFiles();

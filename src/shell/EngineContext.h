@@ -13,6 +13,7 @@
 #include "core/CommandTable.h"
 #include "core/CurrentFileNames.h"
 #include "core/SoundControl.h"
+#include "debug/DebugAdapter.h"
 #include "debug/DebugMonitor.h"
 #include "files/FileCommands.h"
 #include "files/FileStore.h"
@@ -72,6 +73,10 @@ class EngineContext {
     // The main sequence, then the shut-down: 0 after a normal end, 1 after a
     // fatal error.
     int run();
+    // A debugger session: the interpreter asks it before every instruction,
+    // it stops before a fatal error's box, and the log's and the printed
+    // text's lines reach its client.
+    void attachDebugger(DebugAdapter& adapter);
 
     // What tests and benchmarks drive and look at.
     const ScriptMachine& machine() const { return machine_; }

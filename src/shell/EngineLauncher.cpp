@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "core/EngineStrings.h"
+#include "debug/DebugAdapter.h"
 #include "files/FileText.h"
 #include "files/SettingsFile.h"
 #include "platform/PlatformFactory.h"
@@ -44,6 +45,26 @@ int launchEngine(const std::vector<std::string_view>& args, const BuildVariant& 
             return 2;
         }
     }
+    // A debugger launched by an editor names the game in its launch request.
+    std::unique_ptr<DebugAdapter> adapter;
+    if (options.debugAdapter) {
+        std::unique_ptr<DapTransport> transport = DapTransport::overStdio();
+        if (!transport) {
+            std::fprintf(stderr, "engine: standard output cannot carry the debug adapter\n");
+            return 2;
+        }
+        adapter = std::make_unique<DebugAdapter>(std::move(transport), variant);
+        if (!adapter->awaitConfiguration()) return 0;
+        if (!adapter->launchGame().empty()) options.gameDirectory = adapter->launchGame();
+    } else if (options.debugPort) {
+        std::unique_ptr<DapTransport> transport = DapTransport::listen(*options.debugPort, error);
+        if (!transport) {
+            std::fprintf(stderr, "engine: cannot listen on 127.0.0.1:%u: %s\n",
+                         static_cast<unsigned>(*options.debugPort), error.c_str());
+            return 2;
+        }
+        adapter = std::make_unique<DebugAdapter>(std::move(transport), variant);
+    }
     // Paths given on the command line stay valid after the change of directory.
     auto absolute = [](std::string& path) {
         if (!path.empty()) path = std::filesystem::absolute(path).string();
@@ -78,7 +99,10 @@ int launchEngine(const std::vector<std::string_view>& args, const BuildVariant& 
     std::unique_ptr<Platform> platform = createPlatform(platformOptions);
     if (!platform) return 1;
     EngineContext context(options, variant, std::move(platform));
-    return context.run();
+    if (adapter) context.attachDebugger(*adapter);
+    const int status = context.run();
+    if (adapter) adapter->engineEnded(status);
+    return status;
 }
 
 } // namespace fer

@@ -3,6 +3,7 @@
 namespace fer {
 
 void FatalErrorReporter::fatalError(std::string_view title, std::string_view text) {
+    if (beforeBox_) beforeBox_(title, text);
     const bool hidden = !settings_.cursorShown();
     screen_.flush(); // the box shows over what the player saw last
     if (hidden) platform_.showCursor(true);

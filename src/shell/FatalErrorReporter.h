@@ -3,6 +3,7 @@
 // up), closes the main window and pauses the timer; the engine then winds
 // down and ends with exit status 1.
 
+#include <functional>
 #include <string_view>
 
 #include "core/FatalErrorHandler.h"
@@ -26,6 +27,10 @@ class FatalErrorReporter : public FatalErrorHandler {
     void failureNotice(std::string_view title, std::string_view text) override;
     // Records a failure that was reported some other way (start-up).
     void markShown() { shown_ = true; }
+    // Called with the error before its box is shown (a debugger stops there).
+    void setBeforeBox(std::function<void(std::string_view, std::string_view)> call) {
+        beforeBox_ = std::move(call);
+    }
     bool shown() const { return shown_; }
 
   private:
@@ -35,6 +40,7 @@ class FatalErrorReporter : public FatalErrorHandler {
     const PlayerSettings& settings_;
     Screen& screen_;
     bool shown_ = false;
+    std::function<void(std::string_view, std::string_view)> beforeBox_;
 };
 
 } // namespace fer

@@ -10,8 +10,10 @@ std::string TextTranscript::oneLine(const GameMessage& message) {
 }
 
 void TextTranscript::messageShown(const GameMessage& message) {
+    const std::string line = oneLine(message);
+    if (listener_) listener_(line);
     if (!out_) return;
-    std::fprintf(out_, "%s\n", oneLine(message).c_str());
+    std::fprintf(out_, "%s\n", line.c_str());
     std::fflush(out_);
 }
 

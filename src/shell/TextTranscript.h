@@ -5,6 +5,7 @@
 // translator or a test can read what the game said without a window.
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "core/MessageListener.h"
@@ -18,9 +19,14 @@ class TextTranscript : public MessageListener {
     void messageShown(const GameMessage& message) override;
     // The message on one line: "SPEAKER：TEXT", or the text alone.
     static std::string oneLine(const GameMessage& message);
+    // Every message's line is also handed here.
+    void setLineListener(std::function<void(const std::string&)> listener) {
+        listener_ = std::move(listener);
+    }
 
   private:
     std::FILE* out_;
+    std::function<void(const std::string&)> listener_;
 };
 
 } // namespace fer

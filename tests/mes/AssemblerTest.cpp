@@ -224,6 +224,19 @@ TEST_F(AssemblerSource, IncludeSharesNamesAndReportsInTheIncludedFile) {
     ASSERT_TRUE(ok.ok());
     EXPECT_EQ(ok.code, (Bytes{0, 4, 4, 1, 0xFF, 0, 10, 0, 0, 0, 0}));
     EXPECT_EQ(ok.files, (std::vector<std::string>{"main.mes", "lib/defs.mes"}));
+    // The debug information: each statement's first byte, the label, the register's name.
+    using Info = ScriptDebugInfo;
+    EXPECT_EQ(ok.debug.sources, ok.files);
+    EXPECT_EQ(ok.debug.lines, (std::vector<Info::Line>{{0, 1, 2, 1}, {1, 0, 2, 1}, {6, 0, 3, 1}}));
+    EXPECT_EQ(ok.debug.labels, (std::vector<Info::Label>{{0, "there"}}));
+    EXPECT_EQ(ok.debug.names, (std::vector<Info::Name>{{Info::NameKind::kReg16, 4, "X"}}));
+    Info back;
+    std::string why;
+    ASSERT_TRUE(back.parse(ok.debug.write(), why)) << why;
+    EXPECT_EQ(back, ok.debug);
+    EXPECT_FALSE(back.parse("mesdbg 1\nline 0 0 1 1\n", why)); // no source 0
+    EXPECT_EQ(why, "line 2 is not understood");
+    EXPECT_EQ(assemble("end\nproc 7 {\n}").debug.procedures, (std::vector<Info::Procedure>{{7, 8}}));
 
     AssemblyResult bad =
         assemble("include \"lib/a.mes\"", "gb2312",

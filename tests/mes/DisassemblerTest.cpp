@@ -28,6 +28,14 @@ TEST_F(DisassemblerListing, ReadableFormsOfCommonInstructions) {
                                         "proc 2 -> L002A", "end", "L002A:", "end"}));
 }
 
+TEST_F(DisassemblerListing, LabelsKeepTheirNamesFromTheDebugInformation) {
+    AssemblyResult r = assemble("top: r16[1] = 2\ngoto top");
+    Disassembler d(charsetNamed("gb2312"));
+    d.useNames(r.debug);
+    EXPECT_EQ(statements(d.disassemble(r.code)),
+              (std::vector<std::string>{"top:", "r16[1] = 2", "goto top"}));
+}
+
 TEST_F(DisassemblerListing, NonDefaultEncodingsAreSpelledExplicitly) {
     // Literals in longer forms, a flag read through 0xF4 with a constant, an odd
     // continuation byte, an odd argument tag and a system number written as 0xF1.

@@ -73,6 +73,11 @@ class Session {
     };
 
     void statement(TokenStream& ts, std::vector<Block>& blocks);
+    // The debug information of the statement that begins at ts: where its
+    // code begins and the constants it uses as register and flag numbers.
+    void noteStatement(size_t codeBefore, const Token& first);
+    void noteNames(TokenStream& ts);
+    uint32_t sourceNumber();
     void textStatement(TokenStream& ts, uint8_t opcode);
     void implicitText(TokenStream& ts);
     std::vector<uint8_t> stringBytes(const Token& t);
@@ -99,6 +104,7 @@ class Session {
     std::vector<std::string> files_;
     std::vector<std::string> includeStack_;
     std::string file_;
+    ScriptDebugInfo debug_;
 };
 
 void Session::assembleFile(const std::string& path, const SourceLocation* includedFrom) {
@@ -114,6 +120,7 @@ void Session::assembleFile(const std::string& path, const SourceLocation* includ
 void Session::assembleText(const std::string& name, std::string_view text) {
     std::string outerFile = std::exchange(file_, name);
     files_.push_back(name);
+    sourceNumber();
     includeStack_.push_back(name);
     // Lexical errors join the others in line order.
     std::vector<Diagnostic> lexical;
@@ -133,7 +140,12 @@ void Session::assembleText(const std::string& name, std::string_view text) {
             continue;
         }
         try {
+            const Token first = ts.peek();
+            const size_t codeBefore = code_.size();
+            const bool include = first.isWord("include");
+            noteNames(ts);
             statement(ts, blocks);
+            if (!include) noteStatement(codeBefore, first);
             if (!ts.atLineEnd()) {
                 throw SyntaxError(ts.peek(),
                                   "unexpected '" +
@@ -152,12 +164,47 @@ void Session::assembleText(const std::string& name, std::string_view text) {
     file_ = std::move(outerFile);
 }
 
+uint32_t Session::sourceNumber() {
+    if (auto i = debug_.sourceIndex(file_)) return *i;
+    debug_.sources.push_back(file_);
+    return static_cast<uint32_t>(debug_.sources.size() - 1);
+}
+
+void Session::noteStatement(size_t codeBefore, const Token& first) {
+    if (code_.size() == codeBefore) return;
+    debug_.lines.push_back({static_cast<uint32_t>(codeBefore), sourceNumber(),
+                            static_cast<uint32_t>(first.line),
+                            static_cast<uint32_t>(first.column)});
+}
+
+void Session::noteNames(TokenStream& ts) {
+    // r16[NAME], r32[NAME] and flag[NAME] with NAME a constant name the register or flag.
+    for (size_t i = 0; ts.peek(i).kind != TokenKind::Newline && ts.peek(i).kind != TokenKind::End;
+         ++i) {
+        const Token& w = ts.peek(i);
+        if (w.kind != TokenKind::Identifier || !ts.peek(i + 1).isPunct("[") ||
+            ts.peek(i + 2).kind != TokenKind::Identifier || !ts.peek(i + 3).isPunct("]"))
+            continue;
+        auto kind = debug_.kindNamed(w.text);
+        auto value = constants_.find(ts.peek(i + 2).text);
+        if (!kind || value == constants_.end()) continue;
+        if (debug_.nameOf(*kind, value->second)) continue;
+        debug_.names.push_back({*kind, value->second, ts.peek(i + 2).text});
+    }
+}
+
 AssemblyResult Session::finish() {
     code_.resolve(diagnostics_);
     AssemblyResult result;
     result.diagnostics = std::move(diagnostics_);
     result.files = std::move(files_);
-    if (result.diagnostics.empty()) result.code = code_.take();
+    if (result.diagnostics.empty()) {
+        for (auto& [name, offset] : code_.labels()) debug_.labels.push_back({offset, name});
+        std::sort(debug_.labels.begin(), debug_.labels.end(),
+                  [](const auto& a, const auto& b) { return a.offset < b.offset; });
+        result.debug = std::move(debug_);
+        result.code = code_.take();
+    }
     return result;
 }
 
@@ -297,8 +344,13 @@ void Session::statement(TokenStream& ts, std::vector<Block>& blocks) {
         bodyTarget(ts, blocks);
     } else if (names(w, op::kDefineProc)) {
         code_.emit(op::kDefineProc);
-        code_.append(expr.parseRuntime());
+        CompiledExpression number = expr.parse();
+        number.code.push_back(ex::kEndOfExpression);
+        code_.append(number.code);
         bodyTarget(ts, blocks);
+        if (number.constant) {
+            debug_.procedures.push_back({number.value, static_cast<uint32_t>(code_.size())});
+        }
     } else if (w == "newline") {
         code_.emit(op::kTextControl);
         code_.emit(0);

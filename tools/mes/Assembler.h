@@ -2,6 +2,7 @@
 // Compiles MES source text to script byte code.
 
 #include "script/Charset.h"
+#include "script/ScriptDebugInfo.h"
 #include "Diagnostic.h"
 #include "SourceLoader.h"
 
@@ -16,6 +17,7 @@ struct AssemblyResult {
     std::vector<uint8_t> code;           // empty when there are diagnostics
     std::vector<Diagnostic> diagnostics; // every error, in source order per file
     std::vector<std::string> files;      // every source file read, the main one first
+    ScriptDebugInfo debug;               // filled when code is
 
     bool ok() const { return diagnostics.empty(); }
 };

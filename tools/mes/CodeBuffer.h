@@ -36,6 +36,12 @@ class CodeBuffer {
     void resolve(std::vector<Diagnostic>& diagnostics);
 
     std::vector<uint8_t> take() { return std::move(bytes_); }
+    // Every label defined, with its offset.
+    std::vector<std::pair<std::string, uint32_t>> labels() const {
+        std::vector<std::pair<std::string, uint32_t>> out;
+        for (const auto& [name, label] : labels_) out.emplace_back(name, label.offset);
+        return out;
+    }
 
   private:
     struct Label {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 namespace fer::mes {
 
@@ -16,6 +17,12 @@ Disassembler::Disassembler(Charset& charset)
 
 std::string Disassembler::disassemble(std::span<const uint8_t> code) {
     return listing_.write(code);
+}
+
+void Disassembler::useNames(const ScriptDebugInfo& debug) {
+    std::unordered_map<size_t, std::string> names;
+    for (const ScriptDebugInfo::Label& l : debug.labels) names.emplace(l.offset, l.name);
+    listing_.setLabelNames(std::move(names));
 }
 
 bool Disassembler::assemblesTo(const std::string& source, std::span<const uint8_t> bytes) {

@@ -22,6 +22,8 @@ class Disassembler {
     Disassembler& operator=(const Disassembler&) = delete;
 
     std::string disassemble(std::span<const uint8_t> code);
+    // Labels named as the debug information names them.
+    void useNames(const ScriptDebugInfo& debug);
 
   private:
     bool assemblesTo(const std::string& source, std::span<const uint8_t> bytes);

@@ -1,7 +1,8 @@
 # fer_assemble_mes(OUTPUT <out.MES> SOURCE <src.mes> [CHARSET gb2312|sjis]
 #                  [TARGET <name>] [DEPENDS <files>...])
 #
-# Adds a build rule that compiles a MES source with mesasm. The rule depends on
+# Adds a build rule that compiles a MES source with mesasm (which writes the
+# debug information <out.MES>.dbg beside it). The rule depends on
 # mesasm itself, on the source and on every file the source includes (through a
 # depfile written by mesasm). Relative paths: SOURCE from the current source
 # directory, OUTPUT from the current binary directory. With TARGET, a custom
@@ -27,6 +28,7 @@ function(fer_assemble_mes)
   file(MAKE_DIRECTORY "${outputDir}")
   add_custom_command(
     OUTPUT "${output}"
+    BYPRODUCTS "${output}.dbg"
     COMMAND $<TARGET_FILE:mesasm> "${source}" -o "${output}" --charset ${MES_CHARSET}
             --depfile "${output}.d"
     DEPENDS mesasm "${source}" ${MES_DEPENDS}

@@ -1,10 +1,13 @@
 // mesasm SOURCE -o OUT.MES [--charset gb2312|sjis] [--depfile OUT.d]
 // Compiles MES source text; on any error prints the diagnostics and writes nothing.
+// Beside OUT.MES it writes OUT.MES.dbg, the debug information (sources named
+// by absolute paths).
 
 #include "Assembler.h"
 #include "OutputFile.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -59,6 +62,14 @@ int main(int argc, char** argv) {
     }
     std::string error;
     if (!fer::mes::writeFileAtomically(output, result.code.data(), result.code.size(), error)) {
+        std::fprintf(stderr, "mesasm: %s\n", error.c_str());
+        return 1;
+    }
+    for (std::string& s : result.debug.sources)
+        s = std::filesystem::absolute(s).lexically_normal().string();
+    const std::string debugText = result.debug.write();
+    if (!fer::mes::writeFileAtomically(output + ".dbg", debugText.data(), debugText.size(),
+                                       error)) {
         std::fprintf(stderr, "mesasm: %s\n", error.c_str());
         return 1;
     }

@@ -1,5 +1,7 @@
 // mesdis IN.MES [-o OUT] [--charset gb2312|sjis]
 // Writes MES source that assembles back to exactly the bytes of IN.MES.
+// With IN.MES.dbg beside it (the assembler's debug information), the labels
+// keep the names they had in the source.
 
 #include "Disassembler.h"
 #include "OutputFile.h"
@@ -44,6 +46,16 @@ int main(int argc, char** argv) {
     }
     const std::vector<uint8_t> code(bytes.begin(), bytes.end());
     fer::mes::Disassembler disassembler(*charset);
+    std::string debugText;
+    if (fer::readFileText(input + ".dbg", fer::ScriptDebugInfo::kMaxText, debugText) ==
+        fer::ReadFailure::kNone) {
+        fer::ScriptDebugInfo debug;
+        std::string why;
+        if (debug.parse(debugText, why))
+            disassembler.useNames(debug);
+        else
+            std::fprintf(stderr, "mesdis: %s.dbg is left aside: %s\n", input.c_str(), why.c_str());
+    }
     std::string text = disassembler.disassemble(code);
     if (output.empty()) {
         std::fwrite(text.data(), 1, text.size(), stdout);
