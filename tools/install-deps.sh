@@ -12,6 +12,8 @@ packages=(
   libsndfile1-dev
   groff desktop-file-utils
   clang llvm libclang-rt-dev
+  # the browser build (web/build.sh) and its tests: wasm compiler, browser, source packages
+  emscripten node-acorn chromium dpkg-dev
 )
 
 missing=()

@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
-#include <thread>
+
+#include "platform/ThreadSleep.h"
 
 
 namespace fer {
@@ -279,7 +280,7 @@ uint64_t HeadlessPlatform::milliseconds() const {
 }
 
 void HeadlessPlatform::sleepMilliseconds(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    sleepThisThread(ms);
 }
 
 void HeadlessPlatform::waitForEvent(int maxMs) {
