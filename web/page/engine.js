@@ -61,6 +61,9 @@ async function launch({files, userFiles = new Map(), onUserFileWritten = () => {
   });
   if (host) host.module = module;
   const {FS} = module;
+  // The in-memory file system has nothing to flush: an fsync succeeds.
+  const memfs = FS.lookupPath('/').node.mount.type;
+  memfs.syncfs ??= (mount, populate, done) => done(null);
   writeTree(FS, '/game', files);
   FS.mkdirTree('/game');
   readOnly(FS, '/game');
@@ -85,19 +88,27 @@ async function launch({files, userFiles = new Map(), onUserFileWritten = () => {
     known.add(rel);
     onUserFileWritten(rel, FS.readFile(path));
   };
-  FS.trackingDelegate.onMovePath = (from, to) => {
+  // Every change goes through these three (the engine replaces a file by
+  // renaming a new one over it, and writes a log in place).
+  const {rename, unlink, close} = FS;
+  FS.rename = (from, to) => {
+    rename(from, to);
     const gone = inside(from);
     if (gone !== null && known.delete(gone)) onUserFileRemoved(gone);
     report(to);
   };
-  // A file written in place (the log): once closed, if it is still there
-  // under its own name (a temporary file is renamed at once).
-  FS.trackingDelegate.onCloseFile = (path) => {
-    if (inside(path) !== null) setTimeout(() => report(path), 0);
-  };
-  FS.trackingDelegate.onDeletePath = (path) => {
+  FS.unlink = (path) => {
+    unlink(path);
     const rel = inside(path);
     if (rel !== null && known.delete(rel)) onUserFileRemoved(rel);
+  };
+  // A file written in place: once closed, if it is still there under its
+  // own name (a temporary file is renamed at once).
+  FS.close = (stream) => {
+    const path = stream.path;
+    const written = (stream.flags & 3) !== 0;
+    close(stream);
+    if (written && path && inside(path) !== null) setTimeout(() => report(path), 0);
   };
   if (prepare) prepare(FS);
   try {
@@ -131,7 +142,9 @@ export async function runHeadless({files, input = '', quitAfter}) {
   args.push('/game');
   const {module, exited} = await launch({
     files, args, host: null,
-    print: (t) => out.push(t), printErr: (t) => err.push(t),
+    print: (t) => out.push(t),
+    // The runtime's own warnings are not the engine's.
+    printErr: (t) => { if (!t.startsWith('Blocking on the main thread')) err.push(t); },
     prepare: (FS) => { FS.mkdirTree('/run'); FS.writeFile('/run/input.txt', input); },
   });
   const exitStatus = await exited;
