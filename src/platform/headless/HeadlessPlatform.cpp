@@ -14,7 +14,8 @@ namespace fer {
 namespace {
 uint64_t coarseMilliseconds() {
     timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    // A system without the coarse clock (a browser's) has the fine one.
+    if (clock_gettime(CLOCK_MONOTONIC_COARSE, &ts) != 0) clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec) / 1000000;
 }
 } // namespace
