@@ -101,3 +101,9 @@ if [ ${#fuzz_failed[@]} -ne 0 ]; then
   echo "fuzz targets with findings: ${fuzz_failed[*]}"
   exit 1
 fi
+
+stage "browser build and tests"
+# The engine for wasm and the page (web/build.sh), then the demo in Debian's
+# chromium against the native engine (tests/web/, playwright-core from npm).
+FER_JOBS=$jobs web/build.sh
+(cd tests/web && npm ci --no-audit --no-fund && timeout 900 npm test)

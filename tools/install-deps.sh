@@ -14,6 +14,8 @@ packages=(
   clang llvm libclang-rt-dev
   # speech of the messages (speech-dispatcher), its real-server test, the clipboard test
   libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng xclip
+  # the browser build (web/build.sh) and its tests: wasm compiler, browser, source packages
+  emscripten node-acorn chromium dpkg-dev
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "core/IconvConverter.h"
 
+#include <string_view>
+
 #include <cerrno>
 #include <utility>
 
@@ -19,6 +21,11 @@ IconvConverter& IconvConverter::operator=(IconvConverter&& other) noexcept {
 bool IconvConverter::open(const char* to, const char* from) {
     close();
     cd_ = iconv_open(to, from);
+    // Some iconvs know the Chinese code page only by its other name.
+    const auto other = [](const char* name) {
+        return std::string_view(name) == "CP936" ? "GBK" : name;
+    };
+    if (!valid() && (other(to) != to || other(from) != from)) cd_ = iconv_open(other(to), other(from));
     return valid();
 }
 

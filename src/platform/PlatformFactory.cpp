@@ -7,11 +7,14 @@
 #if FER_HAVE_SDL
 #include "platform/sdl/SdlPlatform.h"
 #endif
+#if FER_HAVE_WEB
+#include "platform/web/WebPlatform.h"
+#endif
 
 namespace fer {
 
 bool windowBackendAvailable() {
-    return FER_HAVE_SDL != 0;
+    return FER_HAVE_SDL != 0 || FER_HAVE_WEB != 0;
 }
 
 std::unique_ptr<Platform> createPlatform(const PlatformOptions& options) {
@@ -24,7 +27,9 @@ std::unique_ptr<Platform> createPlatform(const PlatformOptions& options) {
         headless->setScaleMode(options.scaleMode);
         return headless;
     }
-#if FER_HAVE_SDL
+#if FER_HAVE_WEB
+    return std::make_unique<WebPlatform>();
+#elif FER_HAVE_SDL
     SdlOptions sdl;
     sdl.scale = options.scale;
     sdl.scaleMode = options.scaleMode;

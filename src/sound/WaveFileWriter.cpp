@@ -46,7 +46,7 @@ bool WaveFileWriter::append(std::span<const int16_t> samples) {
     if (!isOpen()) return false;
     const uint64_t bytes = samples.size_bytes();
     if (dataBytes_ + bytes > kMaxDataBytes) return false; // the format holds no more
-    if (!file_.writeAll({reinterpret_cast<const uint8_t*>(samples.data()), bytes})) {
+    if (!file_.writeAll({reinterpret_cast<const uint8_t*>(samples.data()), samples.size_bytes()})) {
         failed_ = true;
         return false;
     }

@@ -15,6 +15,7 @@
 #include FT_FREETYPE_H
 
 #include "TextRig.h"
+#include "graphics/GlyphAtlas.h"
 #include "graphics/TextMessages.h"
 #include "platform/freetype/FontLocator.h"
 #include "platform/freetype/FreeTypeRasterizer.h"
@@ -204,6 +205,37 @@ TEST(RealFont, ShiftJisBuildScalesTheOutlineToTheRequestedSize) {
     EXPECT_LE(extent(small).first, 16);
     EXPECT_GT(extent(large).first, 18) << font->fontName();
     EXPECT_GT(extent(large).second, 18) << font->fontName();
+}
+
+// The browser build's glyphs: the font's 16x16 cells written to an atlas and
+// read back are the font's own pictures; other sizes and whole files only.
+TEST(RealFont, GlyphAtlasKeepsTheFontsCells) {
+    RecordingErrors errors;
+    std::unique_ptr<GlyphRasterizer> font = loadTextFont(kGb2312Variant, "", errors);
+    ASSERT_TRUE(font);
+    GlyphAtlas baked;
+    GlyphMask mask;
+    for (char32_t c : {U'中', U'A', U'，'}) {
+        ASSERT_TRUE(font->rasterize({c, 16, 16}, mask));
+        ASSERT_TRUE(baked.add(c, mask));
+    }
+    const std::vector<uint8_t> file = baked.serialize();
+    EXPECT_EQ(file.size(), 12u + 3 * 36);
+    auto atlas = GlyphAtlas::parse(file, "atlas");
+    ASSERT_TRUE(atlas);
+    FT_Library library;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    FT_Face face;
+    ASSERT_EQ(FT_New_Face(library, font->fontName().c_str(), 0, &face), 0);
+    for (char32_t c : {U'中', U'A', U'，'}) {
+        ASSERT_TRUE(atlas->rasterize({c, 16, 16}, mask));
+        EXPECT_EQ(mask, referenceGlyph(face, c, 16)) << unsigned(c);
+    }
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+    EXPECT_FALSE(atlas->rasterize({U'文', 16, 16}, mask)) << "not baked";
+    EXPECT_FALSE(atlas->rasterize({U'中', 24, 24}, mask)) << "another size";
+    EXPECT_FALSE(GlyphAtlas::parse(std::span(file).first(file.size() - 1), "cut"));
 }
 
 TEST(FontLoading, ChosenFileThatIsMissingIsAFatalErrorNamingIt) {

@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
-#include <thread>
+
+#include "platform/ThreadSleep.h"
 
 
 namespace fer {
@@ -13,7 +14,8 @@ namespace fer {
 namespace {
 uint64_t coarseMilliseconds() {
     timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    // A system without the coarse clock (a browser's) has the fine one.
+    if (clock_gettime(CLOCK_MONOTONIC_COARSE, &ts) != 0) clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec) / 1000000;
 }
 } // namespace
@@ -281,7 +283,7 @@ uint64_t HeadlessPlatform::milliseconds() const {
 }
 
 void HeadlessPlatform::sleepMilliseconds(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    sleepThisThread(ms);
 }
 
 void HeadlessPlatform::waitForEvent(int maxMs) {

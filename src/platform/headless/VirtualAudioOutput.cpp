@@ -67,7 +67,7 @@ void VirtualAudioOutput::body() {
         lock.unlock();
         while (pulled < due) {
             const uint64_t frames = std::min(kChunkFrames, due - pulled);
-            source_->render({buffer.data(), frames * static_cast<size_t>(format_.channels)},
+            source_->render({buffer.data(), static_cast<size_t>(frames) * static_cast<size_t>(format_.channels)},
                             format_);
             pulled += frames;
             pulled_.store(pulled, std::memory_order_release);
