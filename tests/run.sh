@@ -23,6 +23,8 @@ trap 'status=$?; stage ""; echo "== total: $((SECONDS - run_started)) s"; exit $
 
 stage "dependencies"
 tools/install-deps.sh
+# The browser tests' node packages, exactly as locked.
+(cd tests/web && npm ci --no-audit --no-fund)
 
 jobs=$(nproc)
 werror=OFF

@@ -12,6 +12,8 @@ packages=(
   libsndfile1-dev
   groff desktop-file-utils
   clang llvm libclang-rt-dev
+  # the browser tests of the start page (tests/web, with node and python3)
+  chromium
 )
 
 missing=()
