@@ -96,14 +96,22 @@ class App {
     $('start').hidden = true;
     $('play').hidden = false;
     const canvas = $('screen');
-    const running = await startEngine({
-      canvas,
-      files: game.files,
-      userFiles,
-      onUserFileWritten: (path, bytes) => this.keep(this.store.writeFile(id, path, bytes)),
-      onUserFileRemoved: (path) => this.keep(this.store.removeFile(id, path)),
-      args: [],
-    });
+    let running;
+    try {
+      running = await startEngine({
+        canvas,
+        files: game.files,
+        userFiles,
+        onUserFileWritten: (path, bytes) => this.keep(this.store.writeFile(id, path, bytes)),
+        onUserFileRemoved: (path) => this.keep(this.store.removeFile(id, path)),
+        args: [],
+      });
+    } catch (error) {
+      $('play').hidden = true;
+      $('start').hidden = false;
+      document.title = 'FerKite';
+      throw new Error(`The engine did not start: ${reasonOf(error)}`);
+    }
     this.running = running;
     canvas.focus();
     running.exited.then((status) => this.ended(status, id), (error) => this.ended(reasonOf(error), id));
