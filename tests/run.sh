@@ -23,20 +23,14 @@ trap 'status=$?; stage ""; echo "== total: $((SECONDS - run_started)) s"; exit $
 
 stage "dependencies"
 tools/install-deps.sh
+# The node packages of the debugger's client tests and of the browser tests,
+# exactly as locked.
+(cd tests/dap && npm ci --no-audit --no-fund)
+(cd tests/web && npm ci --no-audit --no-fund)
 
 jobs=$(nproc)
 werror=OFF
 if [ -n "${CI:-}" ]; then werror=ON; fi
-
-stage "node packages of the debugger's client tests (npm ci)"
-# Node and npm from Debian when the machine has no node of its own.
-if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  $sudo apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends nodejs npm
-fi
-(cd tests/dap && npm ci --no-audit --no-fund)
 
 stage "normal build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFER_WERROR=$werror

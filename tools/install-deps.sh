@@ -18,6 +18,12 @@ packages=(
   emscripten node-acorn chromium dpkg-dev
 )
 
+# Node and npm for the debugger's and the browser's tests: Debian's, unless
+# the machine has a node of its own.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  packages+=(nodejs npm)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
