@@ -1,8 +1,10 @@
 #include "debug/JsonValue.h"
 
-#include <charconv>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
+
+#include "script/Charset.h"
 
 namespace fer {
 
@@ -69,11 +71,12 @@ class Reader {
         while (at_ < text_.size() && std::string_view("0123456789.eE+-").find(text_[at_]) !=
                                          std::string_view::npos)
             ++at_;
-        double v = 0;
-        const char* first = text_.data() + start;
-        const char* last = text_.data() + at_;
-        const auto [end, ec] = std::from_chars(first, last, v);
-        if (at_ == digits || ec != std::errc() || end != last || !std::isfinite(v) ||
+        // strtod in the C locale the engine runs in (the wasm library has
+        // no from_chars for doubles); the copy ends the number.
+        const std::string copy(text_.substr(start, at_ - start));
+        char* end = nullptr;
+        const double v = std::strtod(copy.c_str(), &end);
+        if (at_ == digits || end != copy.c_str() + copy.size() || !std::isfinite(v) ||
             text_[digits] < '0' || text_[digits] > '9') {
             fail("not a value");
             return std::nullopt;
@@ -94,24 +97,6 @@ class Reader {
             out = out * 16 + static_cast<uint32_t>(d);
         }
         return true;
-    }
-
-    static void utf8(uint32_t cp, std::string& out) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
     }
 
     bool string(std::string& out) {
@@ -162,7 +147,7 @@ class Reader {
                     fail("a lone surrogate");
                     return false;
                 }
-                utf8(cp, out);
+                mes::appendUtf8(out, cp);
                 break;
             }
             default: fail("a bad escape"); return false;
@@ -314,9 +299,12 @@ void JsonValue::writeTo(std::string& out) const {
     case Kind::kNull: out += "null"; break;
     case Kind::kBool: out += bool_ ? "true" : "false"; break;
     case Kind::kNumber: {
+        // Whole numbers as integers, others with every digit a double holds.
         char buf[32];
-        const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, number_);
-        out.append(buf, ec == std::errc() ? end : buf);
+        const bool whole = std::nearbyint(number_) == number_ && std::fabs(number_) < 1e15;
+        const int n = whole ? std::snprintf(buf, sizeof buf, "%.0f", number_)
+                            : std::snprintf(buf, sizeof buf, "%.17g", number_);
+        out.append(buf, n > 0 ? static_cast<size_t>(n) : 0);
         break;
     }
     case Kind::kString: writeString(string_, out); break;

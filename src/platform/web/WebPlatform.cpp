@@ -13,6 +13,12 @@ namespace {
 EM_JS(void, ferHostOpen, (const char* title), { Module.ferHost.open(UTF8ToString(title)); });
 EM_JS(void, ferHostMenu, (const char* json), { Module.ferHost.menu(JSON.parse(UTF8ToString(json))); });
 EM_JS(void, ferHostCheck, (int id, int on), { Module.ferHost.check(id, !!on); });
+// The clipboard takes text only where the page may write it (a secure page
+// with the player's leave); a refusal changes nothing.
+EM_JS(void, ferHostClipboard, (const char* text), {
+    const value = UTF8ToString(text);
+    if (navigator.clipboard) navigator.clipboard.writeText(value).catch(() => {});
+});
 EM_JS(void, ferHostPresent, (const uint32_t* rgba, int x, int y, int w, int h),
       { Module.ferHost.present(rgba, x, y, w, h); });
 EM_JS(int, ferHostNextEvent, (int* fields, char* text, int cap), {
@@ -224,6 +230,10 @@ void WebPlatform::moveCursor(int x, int y) {
 void WebPlatform::cursorPosition(int& x, int& y) const {
     x = cursorX_;
     y = cursorY_;
+}
+
+void WebPlatform::setClipboardText(std::string_view utf8) {
+    ferHostClipboard(std::string(utf8).c_str());
 }
 
 // The page shows the browser's arrow.

@@ -10,11 +10,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <vector>
 
 #include "platform/PaletteConverter.h"
 #include "platform/Platform.h"
+#include "platform/SpeechService.h"
 #include "platform/headless/VirtualAudioOutput.h"
 
 namespace fer {
@@ -58,7 +60,12 @@ class WebPlatform : public Platform {
     void waitForEvent(int maxMs) override;
     void startClock() override {}
 
+    // The page has no speech service of the desktop's.
+    SpeechService& speech() override { return *speech_; }
+    void setClipboardText(std::string_view utf8) override;
+
   private:
+    std::unique_ptr<SpeechService> speech_ = createSpeechService();
     // Waits, one frame at a time with the modal hook, until the page's box
     // is answered; the answer (-1 when the page went away).
     int awaitAnswer();
