@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -65,13 +66,8 @@ SchedulingGrant raiseToRealtime() {
     return now < 0 ? SchedulingGrant::kRaised : SchedulingGrant::kNormal;
 }
 
-const char* schedulingGrantName(SchedulingGrant grant) {
-    switch (grant) {
-    case SchedulingGrant::kRealtime: return "real-time";
-    case SchedulingGrant::kRaised: return "raised (real-time refused)";
-    case SchedulingGrant::kNormal: return "normal (real-time and raised priority refused)";
-    }
-    return "normal";
+void nameCurrentThread(const char* name) {
+    pthread_setname_np(pthread_self(), name);
 }
 
 } // namespace fer

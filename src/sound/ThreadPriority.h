@@ -33,6 +33,17 @@ enum class SchedulingGrant {
 // it allows. A refusal is no error.
 SchedulingGrant raiseToRealtime();
 // The words the log uses for a grant.
-const char* schedulingGrantName(SchedulingGrant grant);
+constexpr const char* schedulingGrantName(SchedulingGrant grant) {
+    switch (grant) {
+    case SchedulingGrant::kRealtime: return "real-time";
+    case SchedulingGrant::kRaised: return "raised (real-time refused)";
+    case SchedulingGrant::kNormal: return "normal (real-time and raised priority refused)";
+    }
+    return "normal";
+}
+
+// Names the calling thread for the system's tools (top -H, /proc), where the
+// system keeps names.
+void nameCurrentThread(const char* name);
 
 } // namespace fer

@@ -1,7 +1,5 @@
 #include "platform/headless/VirtualAudioOutput.h"
 
-#include <pthread.h>
-
 #include <algorithm>
 
 namespace fer {
@@ -43,7 +41,7 @@ void VirtualAudioOutput::close() {
 
 void VirtualAudioOutput::body() {
     // Named, so that its processor time can be told apart (top -H, /proc).
-    pthread_setname_np(pthread_self(), "fer-sound-out");
+    nameCurrentThread("fer-sound-out");
     // A device's deadlines: the pulls must not wait behind busy threads.
     grant_.store(raiseToRealtime(), std::memory_order_release);
     const auto rate = static_cast<uint64_t>(format_.sampleRate);

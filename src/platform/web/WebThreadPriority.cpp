@@ -31,6 +31,14 @@ bool setThreadPriority(int32_t threadId, int32_t priority) {
     return true;
 }
 
+// Workers run as the browser schedules them.
+SchedulingGrant raiseToRealtime() {
+    return SchedulingGrant::kNormal;
+}
+
+// Browser threads carry no names.
+void nameCurrentThread(const char*) {}
+
 int32_t threadPriority(int32_t threadId) {
     std::lock_guard lock(priorities().mutex);
     const auto it = priorities().byThread.find(threadId);
