@@ -5,7 +5,7 @@
 // Event types, in the engine's order (PlatformEvent::Type).
 const T = {keyDown: 0, keyUp: 1, mouseMove: 2, close: 3, activate: 4, deactivate: 5,
            minimise: 6, restore: 7, maximise: 8, toggleFullScreen: 9, menu: 10, dropFile: 11,
-           expose: 12, screenshot: 13, text: 14};
+           expose: 12, screenshot: 13, text: 14, endSession: 15, wheel: 16};
 // Mouse messages.
 const LBUTTON_DOWN = 0x201, LBUTTON_UP = 0x202, RBUTTON_DOWN = 0x204, RBUTTON_UP = 0x205;
 const VK = {Enter: 13, NumpadEnter: 13, Escape: 27, Space: 32, ShiftLeft: 16, ShiftRight: 16,
@@ -220,7 +220,8 @@ export function createHost(canvas) {
       if (!pre) { pre = el('pre', {className: 'ferkite-view'}); document.body.append(pre); views.set(id, pre); }
       pre.textContent = `${v.title}\n${viewText(v)}`;
     },
-    requestClose() { push(T.close); },
+    // The page's stop: the normal shut-down without the close box's question.
+    requestClose() { push(T.endSession); },
     detach() { for (const off of listeners) off(); keys.remove(); menuBar?.remove(); },
   };
 }

@@ -3,13 +3,14 @@
 // without a network. A new release changes VERSION, which makes the browser
 // install the new worker, fill a new cache and drop the old one.
 
-const VERSION = 'ferkite-1';
+const VERSION = 'ferkite-2';
 
 // The page and the engine. Files a build may not have (the engine's
 // optional parts) are left out of the cache without failing the install.
 const REQUIRED = ['./', 'index.html', 'app.js', 'style.css', 'store.js', 'zip.js', 'gamefiles.js',
   'engine.js', 'manifest.webmanifest', 'icons/icon-192.png', 'icons/icon-512.png'];
-const OPTIONAL = ['dialogs.js', 'ferkite.js', 'ferkite.wasm', 'ferkite.data', 'ferkite.worker.js'];
+const OPTIONAL = ['dialogs.js', 'ferkite.js', 'ferkite.wasm', 'ferkite.data', 'ferkite.worker.js',
+  'engine/glyphs-gb2312.atlas'];
 
 async function addOptional(cache, url) {
   try {
