@@ -84,4 +84,9 @@ std::optional<std::filesystem::path> findIgnoringCase(const std::filesystem::pat
     }
 }
 
+std::filesystem::path pathIgnoringCase(const std::filesystem::path& folder, std::string_view name,
+                                       NameCharset charset) {
+    return findIgnoringCase(folder, name, charset).value_or(folder / std::string(name));
+}
+
 } // namespace fer

@@ -29,4 +29,10 @@ std::optional<std::filesystem::path> findIgnoringCase(const std::filesystem::pat
                                                       std::string_view name,
                                                       NameCharset charset) noexcept;
 
+// The file named name in folder whatever its letter case, else folder/name
+// (where it would be created): a settings file copied as "kite5han.ini" is
+// read, and written back, under its own name.
+std::filesystem::path pathIgnoringCase(const std::filesystem::path& folder, std::string_view name,
+                                       NameCharset charset);
+
 } // namespace fer

@@ -3,12 +3,15 @@
 #include <cstdio>
 
 #include "files/AtomicFileWriter.h"
+#include "files/CaseInsensitivePath.h"
 #include "files/UserDataFolder.h"
 
 namespace fer {
 
 AppShell::AppShell(std::filesystem::path startDirectory, std::string_view settingsFileName)
-    : startDirectory_(std::move(startDirectory)), settings_(startDirectory_ / settingsFileName) {}
+    : startDirectory_(std::move(startDirectory)),
+      // The settings file's name is ASCII: alike in either build's charset.
+      settings_(pathIgnoringCase(startDirectory_, settingsFileName, NameCharset::kGbk)) {}
 
 void AppShell::readDebugSetting() {
     debugEnabled_ = settings_.getInt("Config", "bDEBUG", 0);

@@ -5,6 +5,7 @@
 
 #include "core/EngineStrings.h"
 #include "debug/DebugAdapter.h"
+#include "files/CaseInsensitivePath.h"
 #include "files/FileText.h"
 #include "files/SettingsFile.h"
 #include "platform/PlatformFactory.h"
@@ -84,7 +85,8 @@ int launchEngine(const std::vector<std::string_view>& args, const BuildVariant& 
     // The picture's scale: the command line's, else the setting of our own, else the largest fit.
     std::optional<ScaleChoice> scale = options.scale;
     if (!scale) {
-        const SettingsFile settings(std::filesystem::current_path() / variant.settingsFileName);
+        const SettingsFile settings(pathIgnoringCase(std::filesystem::current_path(),
+                                                     variant.settingsFileName, NameCharset::kGbk));
         scale = ScaleChoice::parse(
             settings.getText(ScaleChoice::kSection, ScaleChoice::kKey, "0", 16), true);
     }

@@ -169,6 +169,14 @@ TEST_F(ContextInDirectory, DefaultsWithoutASettingsFile) {
     EXPECT_EQ(context_->machine().memory.scriptName(), "MAIN.MES");
 }
 
+// Game folders copied from elsewhere keep names in any case.
+TEST_F(ContextInDirectory, ASettingsFileInLowerCaseIsReadAndWrittenUnderItsName) {
+    std::ofstream(dir_ / "kite5han.ini", std::ios::binary) << "[Config]\r\nSUBMAP=1\r\n";
+    start();
+    EXPECT_TRUE(platform_->menuChecked(menu_id::kSubmapSkip));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "KITE5HAN.INI"));
+}
+
 TEST_F(ContextInDirectory, UnknownMoveSettingChecksNothing) {
     writeSettings("[Config]\r\nMOVE=7\r\nSUBMAP=1\r\nbDEBUG=1\r\n");
     // A call of procedure 7, never defined: the log and stderr say so.
