@@ -229,14 +229,11 @@ test('a zip game and a game folder open', { skip, timeout }, async () => {
   // The title in the game's code page: 风筝 in GB2312.
   const settings = Buffer.concat([Buffer.from('[config]\r\ntitle='), Buffer.from([0xb7, 0xe7, 0xf3, 0xdd]), Buffer.from('\r\n')]);
   const picture = Buffer.alloc(70_000).map((_, i) => (i * 7) % 251);
-  // The real engine plays the demo's own files under their own names. (With
-  // every name in lower case the page's engine does not find its settings
-  // file yet: the lookup that ignores case works natively but not in the
-  // page; that is an open fault of the browser build.)
+  // The real engine plays the demo's own files, every name in lower case.
   const demoNames = JSON.parse(readFileSync(join(root, 'demo', 'files.json')));
   const gameFiles = fake
     ? [['Kite/kite5han.ini', settings], ['Kite/Main.mes', 'script'], ['Kite/bg/Night.PIC', picture]]
-    : demoNames.map((name) => [`Kite/${name}`, readFileSync(join(root, 'demo', name))]);
+    : demoNames.map((name) => [`Kite/${name.toLowerCase()}`, readFileSync(join(root, 'demo', name))]);
   const zip = join(work, 'Kite.zip');
   pythonZip(zip, [['Kite/', ''], ...gameFiles]);
   const opens = async (input, path) => {
