@@ -8,7 +8,6 @@
 
 #include "platform/ThreadSleep.h"
 
-
 namespace fer {
 
 namespace {
@@ -77,11 +76,9 @@ bool HeadlessPlatform::nextEvent(PlatformEvent& event) {
     case PlatformEvent::Type::kMaximise: changeWindowState(WindowShow::kMaximise); break;
     case PlatformEvent::Type::kMinimise: changeWindowState(WindowShow::kMinimise); break;
     case PlatformEvent::Type::kMouseMove:
-        cursorX_ = event.x;
-        cursorY_ = event.y;
-        clampCursor();
-        event.x = cursorX_;
-        event.y = cursorY_;
+        pointer_.moveTo(event.x, event.y);
+        event.x = pointer_.x();
+        event.y = pointer_.y();
         break;
     default: break;
     }
@@ -109,31 +106,16 @@ bool HeadlessPlatform::confirmBox(std::string_view title, std::string_view text)
 }
 
 void HeadlessPlatform::confineCursor(int left, int top, int right, int bottom) {
-    confined_ = true;
-    clipLeft_ = left;
-    clipTop_ = top;
-    clipRight_ = right;
-    clipBottom_ = bottom;
-    clampCursor();
-}
-
-void HeadlessPlatform::clampCursor() {
-    if (!confined_) return;
-    cursorX_ =
-        std::clamp(cursorX_, std::min(clipLeft_, clipRight_), std::max(clipLeft_, clipRight_));
-    cursorY_ =
-        std::clamp(cursorY_, std::min(clipTop_, clipBottom_), std::max(clipTop_, clipBottom_));
+    pointer_.confine(left, top, right, bottom);
 }
 
 void HeadlessPlatform::moveCursor(int x, int y) {
-    cursorX_ = x;
-    cursorY_ = y;
-    clampCursor();
+    pointer_.moveTo(x, y);
 }
 
 void HeadlessPlatform::cursorPosition(int& x, int& y) const {
-    x = cursorX_;
-    y = cursorY_;
+    x = pointer_.x();
+    y = pointer_.y();
 }
 
 void HeadlessPlatform::setCursorImage(const CursorImage* image) {
@@ -225,9 +207,7 @@ void HeadlessPlatform::keepForLater(PlatformEvent event) {
     // Releases and typed text belong to the view or box; mouse moves keep the position.
     if (event.type == T::kKeyUp || event.type == T::kText) return;
     if (event.type == T::kMouseMove) {
-        cursorX_ = event.x;
-        cursorY_ = event.y;
-        clampCursor();
+        pointer_.moveTo(event.x, event.y);
         return;
     }
     pending_.push_back(std::move(event));

@@ -22,6 +22,7 @@
 #include "platform/ScriptedInput.h"
 #include "platform/StopSignals.h"
 #include "platform/TimedEventQueue.h"
+#include "platform/VirtualPointer.h"
 #include "platform/headless/VirtualAudioOutput.h"
 
 namespace fer {
@@ -45,7 +46,7 @@ class HeadlessPlatform : public Platform {
     std::string chooseScriptFile(const std::vector<std::string>& names) override;
     void showCursor(bool) override {}
     void confineCursor(int left, int top, int right, int bottom) override;
-    void releaseCursor() override { confined_ = false; }
+    void releaseCursor() override { pointer_.release(); }
     void moveCursor(int x, int y) override;
     void cursorPosition(int& x, int& y) const override;
     void setCursorImage(const CursorImage* image) override;
@@ -95,7 +96,6 @@ class HeadlessPlatform : public Platform {
     static void printDebugView(DebugView& view, std::FILE* out);
 
   private:
-    void clampCursor();
     // The next scripted event for a modal view or box, waiting for it while
     // one is still to come; false when nothing more will come.
     bool nextModalEvent(PlatformEvent& event);
@@ -109,10 +109,7 @@ class HeadlessPlatform : public Platform {
     StopSignals stop_;
     std::deque<PlatformEvent> pending_; // events that came while a modal view was up
     bool shift_ = false;
-    int cursorX_ = 0;
-    int cursorY_ = 0;
-    bool confined_ = false;
-    int clipLeft_ = 0, clipTop_ = 0, clipRight_ = 639, clipBottom_ = 399;
+    VirtualPointer pointer_;
     uint64_t presents_ = 0;
     std::set<int> checked_;
     std::string title_;

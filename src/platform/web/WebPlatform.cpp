@@ -127,11 +127,9 @@ bool WebPlatform::nextEvent(PlatformEvent& event) {
     event.y = fields[3];
     event.text = text;
     if (event.type == PlatformEvent::Type::kMouseMove) {
-        cursorX_ = event.x;
-        cursorY_ = event.y;
-        clampCursor();
-        event.x = cursorX_;
-        event.y = cursorY_;
+        pointer_.moveTo(event.x, event.y);
+        event.x = pointer_.x();
+        event.y = pointer_.y();
     }
     return true;
 }
@@ -204,32 +202,17 @@ void WebPlatform::showCursor(bool shown) {
 }
 
 void WebPlatform::confineCursor(int left, int top, int right, int bottom) {
-    confined_ = true;
-    clipLeft_ = left;
-    clipTop_ = top;
-    clipRight_ = right;
-    clipBottom_ = bottom;
-    clampCursor();
-}
-
-void WebPlatform::clampCursor() {
-    if (!confined_) return;
-    cursorX_ =
-        std::clamp(cursorX_, std::min(clipLeft_, clipRight_), std::max(clipLeft_, clipRight_));
-    cursorY_ =
-        std::clamp(cursorY_, std::min(clipTop_, clipBottom_), std::max(clipTop_, clipBottom_));
+    pointer_.confine(left, top, right, bottom);
 }
 
 // A page cannot move the player's pointer: the engine's idea of it moves.
 void WebPlatform::moveCursor(int x, int y) {
-    cursorX_ = x;
-    cursorY_ = y;
-    clampCursor();
+    pointer_.moveTo(x, y);
 }
 
 void WebPlatform::cursorPosition(int& x, int& y) const {
-    x = cursorX_;
-    y = cursorY_;
+    x = pointer_.x();
+    y = pointer_.y();
 }
 
 void WebPlatform::setClipboardText(std::string_view utf8) {

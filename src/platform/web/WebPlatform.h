@@ -17,6 +17,7 @@
 #include "platform/PaletteConverter.h"
 #include "platform/Platform.h"
 #include "platform/SpeechService.h"
+#include "platform/VirtualPointer.h"
 #include "platform/headless/VirtualAudioOutput.h"
 
 namespace fer {
@@ -37,7 +38,7 @@ class WebPlatform : public Platform {
     void setModalHook(std::function<void()> hook) override { modalHook_ = std::move(hook); }
     void showCursor(bool shown) override;
     void confineCursor(int left, int top, int right, int bottom) override;
-    void releaseCursor() override { confined_ = false; }
+    void releaseCursor() override { pointer_.release(); }
     void moveCursor(int x, int y) override;
     void cursorPosition(int& x, int& y) const override;
     void setCursorImage(const CursorImage* image) override;
@@ -69,14 +70,11 @@ class WebPlatform : public Platform {
     // Waits, one frame at a time with the modal hook, until the page's box
     // is answered; the answer (-1 when the page went away).
     int awaitAnswer();
-    void clampCursor();
 
     PaletteConverter converter_;
     std::vector<uint32_t> pixels_ = std::vector<uint32_t>(640 * 400);
     std::function<void()> modalHook_;
-    int cursorX_ = 0, cursorY_ = 0;
-    bool confined_ = false;
-    int clipLeft_ = 0, clipTop_ = 0, clipRight_ = 639, clipBottom_ = 399;
+    VirtualPointer pointer_;
     ScaleMode scaleMode_ = ScaleMode::kWholeFactor;
     std::set<const DebugView*> shownViews_;
     // Sound is paced and mixed as headless; the page plays nothing yet.
